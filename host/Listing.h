@@ -1,0 +1,36 @@
+// The order in which a form's controls are listed in the option grid: the form's
+// controls last first, each followed at once by the controls inside it (last first,
+// recursively), one nesting level deeper. Written once over the host interface; the
+// add-in window and the command-line tool both list through it.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "host/Host.h"
+
+namespace tolvane::host {
+
+struct ListedControl {
+    std::string controlRef;  // "Command1", or "Option1(3)" for an element of a control array
+    int depth = 0;           // 0 for a control placed on the form, 1 inside a container, ...
+};
+
+// Called once per control in listing order; return false to stop the listing there.
+using ListedControlSink = std::function<bool(const ListedControl&)>;
+
+// The reference by which VB code names a control: its "Name", followed by "(Index)" when
+// its "Index" is 0 or more. Reads the control's properties through the host.
+std::string ControlReference(Control& control);
+
+// Lists the controls of a form designer. Every control gets exactly one row: a control the
+// form's collection returns but that sits inside another control of the form is listed
+// only under its container, whether or not the host's collection holds nested controls.
+// Host failures propagate as HostError; rows already delivered stay delivered.
+void ListFormControls(FormDesigner& form, const ListedControlSink& sink);
+
+// The form component of the active project with this name, then its controls.
+void ListFormControls(Root& root, const std::string& formName, const ListedControlSink& sink);
+
+}  // namespace tolvane::host
