@@ -1,0 +1,138 @@
+#include <gtest/gtest.h>
+
+#include "host/memory/MemoryHost.h"
+
+namespace tolvane::host {
+namespace {
+
+using memory::ComponentSpec;
+using memory::ControlSpec;
+using memory::FormCollection;
+using memory::MemoryHost;
+using memory::ProjectSpec;
+
+ProjectSpec SampleProject() {
+    ComponentSpec form1{"Form1", ComponentType::VBForm, {}, true};
+    ControlSpec frame{"fraMain", -1, "VB.Frame", {ControlSpec{"txtName", -1, "VB.TextBox", {}, {}}}, {}};
+    frame.properties["Caption"] = PropertyValue(std::string("Main"));
+    form1.controls = {frame, ControlSpec{"cmdOK", 2, "VB.CommandButton", {}, {}}};
+    ComponentSpec module{"Module1", ComponentType::StdModule, {}, false};
+    ComponentSpec mdi{"MDIForm1", ComponentType::VBMDIForm, {}, true};
+    return ProjectSpec{{form1, module, mdi}};
+}
+
+TEST(MemoryHost, ServesComponentsByPositionAndByNameIgnoringCase) {
+    auto host = MemoryHost::Create(SampleProject());
+    auto components = host->ActiveVBProject()->VBComponents();
+    ASSERT_EQ(components->Count(), 3);
+    EXPECT_EQ(components->Item(1)->Name(), "Form1");
+    EXPECT_EQ(components->Item(2)->Type(), ComponentType::StdModule);
+    EXPECT_EQ(components->Item(3)->Type(), ComponentType::VBMDIForm);
+    EXPECT_EQ(components->Item("mdiform1")->Name(), "MDIForm1");
+    EXPECT_THROW(components->Item(0), HostError);
+    EXPECT_THROW(components->Item(4), HostError);
+    EXPECT_THROW(components->Item("Form2"), HostError);
+    EXPECT_THROW(components->Item("Module1")->Designer(), HostError);
+}
+
+TEST(MemoryHost, FormCollectionHoldsEveryControlOrOnlyTheTopLevel) {
+    for (auto collection : {FormCollection::EveryControl, FormCollection::TopLevelOnly}) {
+        auto host = MemoryHost::Create(SampleProject(), collection);
+        auto controls = host->ActiveVBProject()->VBComponents()->Item("Form1")->Designer()->VBControls();
+        std::vector<std::string> names;
+        for (int i = 1; i <= controls->Count(); ++i)
+            names.push_back(controls->Item(i)->GetProperties()->Item("Name")->Value().AsText());
+        if (collection == FormCollection::EveryControl)
+            EXPECT_EQ(names, (std::vector<std::string>{"fraMain", "txtName", "cmdOK"}));
+        else
+            EXPECT_EQ(names, (std::vector<std::string>{"fraMain", "cmdOK"}));
+        auto frame = controls->Item(1);
+        EXPECT_EQ(frame->ContainedVBControls()->Count(), 1);
+        EXPECT_EQ(frame->GetProperties()->Item("index")->Value(), PropertyValue(-1));
+        EXPECT_EQ(frame->GetProperties()->Item("Caption")->Value().AsText(), "Main");
+        EXPECT_THROW(frame->GetProperties()->Item("NoSuchProperty"), HostError);
+    }
+}
+
+TEST(MemoryHost, FaultPlanFailsTheChosenCallsOnly) {
+    auto host = MemoryHost::Create(SampleProject());
+    host->Faults().Fail("Components.Item", "Subscript out of range", 1, 1);
+    auto components = host->ActiveVBProject()->VBComponents();
+    EXPECT_NO_THROW(components->Item(1));
+    try {
+        components->Item(1);
+        FAIL() << "second call must fail";
+    } catch (const HostError& error) {
+        EXPECT_STREQ(error.what(), "Subscript out of range");
+    }
+    EXPECT_NO_THROW(components->Item(1));
+    EXPECT_EQ(host->Faults().Calls("Components.Item"), 3);
+    EXPECT_EQ(host->Faults().Calls("Components.Count"), 0);
+}
+
+TEST(MemoryHost, NoActiveProjectFailsWhenUsed) {
+    auto host = MemoryHost::Create(SampleProject());
+    host->CloseProject();
+    EXPECT_THROW(host->ActiveVBProject(), HostError);
+}
+
+TEST(MemoryMenu, ItemsAreAddedCaptionedClickedAndDeleted) {
+    auto host = MemoryHost::Create(SampleProject());
+    EXPECT_EQ(host->CommandBars()->Item("No Such Bar"), nullptr);
+    auto item = host->CommandBars()->Item("Add-Ins")->Controls()->Add(1);
+    item->SetCaption("Quenlow");
+    EXPECT_EQ(host->Menu().Captions("Add-Ins"), (std::vector<std::string>{"Quenlow"}));
+
+    int clicks = 0;
+    auto source = host->Events()->CommandBarEvents(item);
+    source->SetClickHandler([&](const std::shared_ptr<CommandBarControl>& control, bool& handled, bool&) {
+        EXPECT_EQ(control->Caption(), "Quenlow");
+        handled = true;
+        ++clicks;
+    });
+    bool handled = false, cancel = true;
+    EXPECT_TRUE(host->Menu().Click("Add-Ins", "Quenlow", &handled, &cancel));
+    EXPECT_EQ(clicks, 1);
+    EXPECT_TRUE(handled);
+    EXPECT_FALSE(cancel);
+
+    // A released event source no longer fires; a disconnected handler neither.
+    source.reset();
+    EXPECT_TRUE(host->Menu().Click("Add-Ins", "Quenlow"));
+    EXPECT_EQ(clicks, 1);
+
+    item->Delete();
+    EXPECT_TRUE(host->Menu().Captions("Add-Ins").empty());
+    EXPECT_FALSE(host->Menu().Click("Add-Ins", "Quenlow"));
+    EXPECT_THROW(item->Delete(), HostError);
+}
+
+TEST(MemoryMenu, EventSourceForNoItemOrAForeignItemFails) {
+    auto host = MemoryHost::Create(SampleProject());
+    auto other = MemoryHost::Create(SampleProject());
+    auto foreign = other->CommandBars()->Item("Add-Ins")->Controls()->Add(1);
+    EXPECT_THROW(host->Events()->CommandBarEvents(nullptr), HostError);
+    EXPECT_THROW(host->Events()->CommandBarEvents(foreign), HostError);
+}
+
+TEST(MemoryMenu, ItemOutlivingItsHostFailsCleanly) {
+    std::shared_ptr<CommandBarControl> item;
+    {
+        auto host = MemoryHost::Create(SampleProject());
+        item = host->CommandBars()->Item("Add-Ins")->Controls()->Add(1);
+    }
+    EXPECT_THROW(item->Delete(), HostError);
+}
+
+TEST(PropertyValue, CoercesAsVisualBasicWould) {
+    EXPECT_EQ(PropertyValue(12).AsText(), "12");
+    EXPECT_EQ(PropertyValue(-1).AsNumber(), -1);
+    EXPECT_EQ(PropertyValue(std::string(" 42 ")).AsNumber(), 42);
+    EXPECT_EQ(PropertyValue().AsNumber(), 0);
+    EXPECT_EQ(PropertyValue().AsText(), "");
+    EXPECT_THROW(PropertyValue(std::string("abc")).AsNumber(), HostError);
+    EXPECT_THROW(PropertyValue(std::string("99999999999")).AsNumber(), HostError);
+}
+
+}  // namespace
+}  // namespace tolvane::host
