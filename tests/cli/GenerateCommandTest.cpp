@@ -91,6 +91,10 @@ struct UsageCase {
     std::string named;  // the bad argument the message must name
 };
 
+void PrintTo(const UsageCase& c, std::ostream* os) {
+    for (const auto& arg : c.args) *os << "[" << arg << "] ";
+}
+
 class QuenlowUsageError : public ::testing::TestWithParam<UsageCase> {};
 
 TEST_P(QuenlowUsageError, ExitsTwoWithOneLineNamingTheArgumentAndNoOutput) {
@@ -119,7 +123,8 @@ INSTANTIATE_TEST_SUITE_P(
                       UsageCase{{"generate", "--form", "F", "--block", "all"}, "all"},
                       UsageCase{{"generate", "--pick", "Command1"}, "--form"},
                       UsageCase{{"generate", "--form", "F", "--verbose"}, "--verbose"},
-                      UsageCase{{"frobnicate"}, "frobnicate"}));
+                      UsageCase{{"frobnicate"}, "frobnicate"}),
+    [](const ::testing::TestParamInfo<UsageCase>& info) { return "Case" + std::to_string(info.index); });
 
 TEST(QuenlowGenerate, HelpAndVersion) {
     const auto help = Quenlow({"--help"});
