@@ -70,6 +70,7 @@ private:
     std::shared_ptr<host::CommandBarControl> menuItem_;
     std::unique_ptr<AddInWindowApi> window_;
     bool formDisplayed_ = false;
+    bool releasingWindow_ = false;
 };
 
 inline constexpr const char* kApplicationTitle = "Tolvane";

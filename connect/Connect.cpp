@@ -1,0 +1,208 @@
+// The connection object. Its handlers are entered from the IDE, so none of them lets an
+// exception out: the connection reports its first failure in a message box, Show, Hide and
+// the disconnection run every step under its own guard, and AddToAddInCommandBar answers
+// failures with an empty result.
+#include "connect/Connect.h"
+
+#include <exception>
+#include <new>
+#include <stdexcept>
+#include <utility>
+
+namespace tolvane {
+
+namespace {
+
+constexpr const char* kSettingsSection = "Settings";
+constexpr const char* kDisplayOnConnect = "DisplayOnConnect";
+constexpr const char* kMenuCaption = "Quenlow";
+constexpr const char* kAddInsBar = "Add-Ins";
+constexpr std::int32_t kConnectModeAfterStartup = 0;
+constexpr std::int32_t kConnectModeExternal = 2;
+constexpr std::int16_t kButtonControl = 1;
+
+// Visual Basic's texts for the failures that are not host errors.
+constexpr const char* kObjectNotSet = "Object variable or With block variable not set";
+constexpr const char* kOutOfMemory = "Out of memory";
+
+// Runs one step; a failure of the step is dropped so that the next one runs.
+template <class Step>
+void Guarded(Step&& step) noexcept {
+    try {
+        step();
+    } catch (...) {
+    }
+}
+
+// The description the user sees for the exception being handled.
+std::string CurrentDescription() noexcept {
+    try {
+        throw;
+    } catch (const std::bad_alloc&) {
+        return kOutOfMemory;
+    } catch (const std::exception& e) {
+        try {
+            return e.what();
+        } catch (...) {
+            return {};
+        }
+    } catch (...) {
+        return "Unexpected error";
+    }
+}
+
+}  // namespace
+
+Connect::Connect(ConnectServices services) : services_(std::move(services)) {}
+
+Connect::~Connect() {
+    // The event source may outlive this object; it must not call into it afterwards.
+    if (menuHandler_) Guarded([&] { menuHandler_->SetClickHandler({}); });
+    // Release the window while this object is still whole: it may call back as it goes.
+    ReleaseWindow();
+}
+
+bool Connect::FormDisplayed() const { return formDisplayed_; }
+
+void Connect::SetFormDisplayed(bool value) { formDisplayed_ = value; }
+
+std::shared_ptr<host::Root> Connect::VBInstance() const { return vbInstance_; }
+
+void Connect::SetVBInstance(std::shared_ptr<host::Root> root) { vbInstance_ = std::move(root); }
+
+std::shared_ptr<host::CommandBarEventSource> Connect::MenuHandler() const { return menuHandler_; }
+
+void Connect::SetMenuHandler(std::shared_ptr<host::CommandBarEventSource> source) {
+    if (source == menuHandler_) return;
+    if (source) {
+        source->SetClickHandler([this](const std::shared_ptr<host::CommandBarControl>& control, bool& handled,
+                                       bool& cancelDefault) { MenuHandler_Click(control, handled, cancelDefault); });
+    }
+    // The old source stops delivering to us; if it cannot be told, its clicks still only show the window.
+    if (menuHandler_) Guarded([&] { menuHandler_->SetClickHandler({}); });
+    menuHandler_ = std::move(source);
+}
+
+std::shared_ptr<host::CommandBarControl> Connect::MenuItem() const { return menuItem_; }
+
+bool Connect::HasWindow() const { return window_ != nullptr; }
+
+AddInWindowApi& Connect::Window() {
+    if (!window_) {
+        // While the old instance is being destroyed nothing may put a new one in its place.
+        if (releasingWindow_) throw std::logic_error(kObjectNotSet);
+        if (!services_.makeWindow) throw std::logic_error(kObjectNotSet);
+        window_ = services_.makeWindow();
+        if (!window_) throw std::logic_error(kObjectNotSet);
+    }
+    return *window_;
+}
+
+void Connect::ReleaseWindow() noexcept {
+    if (releasingWindow_) return;
+    releasingWindow_ = true;
+    std::unique_ptr<AddInWindowApi> old = std::move(window_);
+    old.reset();
+    releasingWindow_ = false;
+}
+
+void Connect::Report(const std::string& text) noexcept {
+    if (!services_.messageBox) return;
+    Guarded([&] { services_.messageBox(text, kApplicationTitle); });
+}
+
+void Connect::Show() {
+    Guarded([&] { Window(); });
+    Guarded([&] { Window().SetVBInstance(vbInstance_); });
+    Guarded([&] { Window().SetConnect(this); });
+    formDisplayed_ = true;
+    Guarded([&] { Window().Show(); });
+}
+
+void Connect::Hide() {
+    formDisplayed_ = false;
+    Guarded([&] { Window().Hide(); });
+}
+
+void Connect::WindowClosed() {
+    // The window has unloaded itself and stays in the slot; the next Show loads it afresh.
+    // Not displayed any more, so the next IDE start does not bring it back.
+    formDisplayed_ = false;
+}
+
+std::shared_ptr<host::CommandBarControl> Connect::AddToAddInCommandBar(const std::string& sCaption) {
+    try {
+        if (!vbInstance_) return nullptr;
+        auto bars = vbInstance_->CommandBars();
+        if (!bars) return nullptr;
+        auto bar = bars->Item(kAddInsBar);
+        if (!bar) return nullptr;
+        auto controls = bar->Controls();
+        if (!controls) return nullptr;
+        auto item = controls->Add(kButtonControl);
+        if (!item) return nullptr;
+        try {
+            item->SetCaption(sCaption);
+        } catch (...) {
+            // An item we cannot name and do not keep would stay on the menu for good.
+            Guarded([&] { item->Delete(); });
+            return nullptr;
+        }
+        return item;
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+void Connect::AddinInstance_OnConnection(const std::function<std::shared_ptr<host::Root>()>& applicationAsRoot,
+                                         std::int32_t connectMode) {
+    try {
+        if (!applicationAsRoot) throw std::logic_error(kObjectNotSet);
+        vbInstance_ = applicationAsRoot();
+
+        if (connectMode == kConnectModeExternal) {
+            Show();
+        } else {
+            menuItem_ = AddToAddInCommandBar(kMenuCaption);
+            if (!vbInstance_) throw std::logic_error(kObjectNotSet);
+            auto events = vbInstance_->Events();
+            if (!events) throw std::logic_error(kObjectNotSet);
+            SetMenuHandler(events->CommandBarEvents(menuItem_));
+        }
+
+        if (connectMode == kConnectModeAfterStartup) {
+            if (!services_.settings) throw std::logic_error(kObjectNotSet);
+            const std::string value =
+                services_.settings->GetSetting(kApplicationTitle, kSettingsSection, kDisplayOnConnect, "0");
+            if (value == "1") Show();
+        }
+    } catch (...) {
+        Report(CurrentDescription());
+    }
+}
+
+void Connect::AddinInstance_OnDisconnection(std::int32_t /*removeMode*/) {
+    Guarded([&] {
+        if (menuItem_) menuItem_->Delete();
+    });
+    auto save = [&](const char* value) {
+        if (!services_.settings) throw std::logic_error(kObjectNotSet);
+        services_.settings->SaveSetting(kApplicationTitle, kSettingsSection, kDisplayOnConnect, value);
+    };
+    if (formDisplayed_) {
+        Guarded([&] { save("1"); });
+        formDisplayed_ = false;
+    } else {
+        Guarded([&] { save("0"); });
+    }
+    Guarded([&] { Window().Unload(); });
+    ReleaseWindow();
+}
+
+void Connect::MenuHandler_Click(const std::shared_ptr<host::CommandBarControl>& control, bool& /*handled*/,
+                                bool& /*cancelDefault*/) {
+    const auto held = control;  // kept for the duration of the click, as the host expects
+    Show();
+}
+
+}  // namespace tolvane
