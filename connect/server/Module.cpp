@@ -1,0 +1,111 @@
+// The module's entry points: DllMain, the class factory of Connect, and the four exports.
+//
+// The factory serves exactly one class. Factories are counted like objects, so the module
+// stays loaded while a client holds one, locked or not.
+#include "connect/server/Module.h"
+
+#include <ole2.h>
+
+#include <string>
+
+#include "Quenlow.h"
+#include "connect/server/ComSupport.h"
+#include "connect/server/ConnectObject.h"
+#include "connect/server/Registration.h"
+
+namespace tolvane::server {
+
+namespace {
+
+HMODULE g_module = nullptr;
+LONG g_moduleRefs = 0;  // live objects (Connect and factories) plus server locks
+
+class ClassFactory final : public IClassFactory {
+public:
+    ClassFactory() noexcept { ModuleAddRef(); }
+
+    // IUnknown
+    IFACEMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        if (!ppv) return E_POINTER;
+        if (riid == IID_IUnknown || riid == IID_IClassFactory) {
+            *ppv = static_cast<IClassFactory*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    IFACEMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
+    IFACEMETHODIMP_(ULONG) Release() override {
+        const LONG refs = InterlockedDecrement(&refs_);
+        if (refs == 0) delete this;
+        return static_cast<ULONG>(refs);
+    }
+
+    // IClassFactory
+    IFACEMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
+        if (!ppv) return E_POINTER;
+        *ppv = nullptr;
+        if (outer) return CLASS_E_NOAGGREGATION;
+        return ConnectObject::Create(riid, ppv);
+    }
+    IFACEMETHODIMP LockServer(BOOL lock) override {
+        if (lock)
+            ModuleAddRef();
+        else
+            ModuleRelease();
+        return S_OK;
+    }
+
+private:
+    ~ClassFactory() { ModuleRelease(); }
+
+    LONG refs_ = 1;
+};
+
+}  // namespace
+
+HMODULE ModuleHandle() noexcept { return g_module; }
+
+std::wstring ModulePath() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(g_module, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) throw ComError(HRESULT_FROM_WIN32(GetLastError()), "finding the module's file name");
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2);  // truncated: try a larger buffer
+    }
+}
+
+void ModuleAddRef() noexcept { InterlockedIncrement(&g_moduleRefs); }
+void ModuleRelease() noexcept { InterlockedDecrement(&g_moduleRefs); }
+bool ModuleInUse() noexcept { return InterlockedCompareExchange(&g_moduleRefs, 0, 0) != 0; }
+
+}  // namespace tolvane::server
+
+using namespace tolvane::server;
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) g_module = instance;
+    return TRUE;
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() { return ModuleInUse() ? S_FALSE : S_OK; }
+
+extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID* ppv) {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    if (rclsid != CLSID_Connect) return CLASS_E_CLASSNOTAVAILABLE;
+    auto* factory = new (std::nothrow) ClassFactory();
+    if (!factory) return E_OUTOFMEMORY;
+    const HRESULT hr = factory->QueryInterface(riid, ppv);
+    factory->Release();
+    return hr;
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() { return RegisterServer(); }
+
+extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() { return UnregisterServer(); }
