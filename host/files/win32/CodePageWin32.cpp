@@ -1,0 +1,70 @@
+// CodePage over MultiByteToWideChar / WideCharToMultiByte (Windows).
+#ifdef _WIN32
+
+#include <windows.h>
+
+#include "host/files/CodePage.h"
+#include "host/files/CodePageCommon.h"
+
+namespace tolvane::host::files {
+
+struct CodePage::Converter {
+    UINT codePage = 0;
+    DWORD flags = MB_ERR_INVALID_CHARS;
+};
+
+namespace {
+
+std::optional<std::string> Convert(const CodePage::Converter& converter, std::string_view bytes);
+
+}  // namespace
+
+CodePage::CodePage(int number) : number_(number), converter_(std::make_unique<Converter>()) {
+    if (number <= 0 || number > 65535) throw CodePageError("code page " + std::to_string(number) + " does not exist");
+    converter_->codePage = static_cast<UINT>(number);
+    if (!IsValidCodePage(converter_->codePage))
+        throw CodePageError("code page " + std::to_string(number) + " is not available");
+    // Some code pages (the ISO-2022 family, UTF-7) refuse MB_ERR_INVALID_CHARS.
+    const char probeByte = 'A';
+    if (MultiByteToWideChar(converter_->codePage, MB_ERR_INVALID_CHARS, &probeByte, 1, nullptr, 0) == 0 &&
+        GetLastError() == ERROR_INVALID_FLAGS)
+        converter_->flags = 0;
+    const std::string probe = detail::PrintableAscii();
+    if (Convert(*converter_, probe) != probe)
+        throw CodePageError("code page " + std::to_string(number) +
+                            " does not keep ASCII as ASCII; Visual Basic files are never written in it");
+}
+
+CodePage::~CodePage() = default;
+CodePage::CodePage(CodePage&&) noexcept = default;
+CodePage& CodePage::operator=(CodePage&&) noexcept = default;
+
+namespace {
+
+std::optional<std::string> Convert(const CodePage::Converter& converter, std::string_view bytes) {
+    if (bytes.empty()) return std::string();
+    if (bytes.size() > 0x3FFFFFFF) return std::nullopt;
+    const int inLength = static_cast<int>(bytes.size());
+    const int wideLength = MultiByteToWideChar(converter.codePage, converter.flags, bytes.data(), inLength, nullptr, 0);
+    if (wideLength <= 0) return std::nullopt;
+    std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
+    if (MultiByteToWideChar(converter.codePage, converter.flags, bytes.data(), inLength, wide.data(), wideLength) != wideLength)
+        return std::nullopt;
+    const int outLength = WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
+    if (outLength <= 0) return std::nullopt;
+    std::string out(static_cast<std::size_t>(outLength), '\0');
+    if (WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, out.data(), outLength, nullptr, nullptr) != outLength)
+        return std::nullopt;
+    return out;
+}
+
+}  // namespace
+
+std::optional<std::string> CodePage::ToUtf8(std::string_view bytes) const {
+    if (detail::IsAscii(bytes)) return std::string(bytes);
+    return Convert(*converter_, bytes);
+}
+
+}  // namespace tolvane::host::files
+
+#endif  // _WIN32
