@@ -1,0 +1,201 @@
+#include "forms/UserInput.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "forms/Text.h"
+
+namespace tolvane::forms {
+
+void UserInput::Focus(Control& control) {
+    if (control.CanHoldFocus() && control.IsReachable()) control.Parent().MoveFocus(&control);
+}
+
+void UserInput::Toggle(Control& checkBox) {
+    checkBox.value_ = checkBox.value_ == 0 ? 1 : 0;
+    checkBox.Parent().Touch();
+    checkBox.RaiseClick();
+}
+
+void UserInput::Click(Control& control) {
+    switch (control.GetKind()) {
+    case Kind::Line:
+        return;
+    case Kind::CheckBox:
+        Focus(control);
+        Toggle(control);
+        return;
+    case Kind::VScrollBar:
+        Focus(control);
+        return;
+    default:
+        Focus(control);
+        control.RaiseClick();
+        return;
+    }
+}
+
+void UserInput::DoubleClick(Control& control) {
+    switch (control.GetKind()) {
+    case Kind::Line:
+        return;
+    case Kind::CheckBox:
+    case Kind::CommandButton:
+        Click(control);
+        Click(control);
+        return;
+    default:
+        Click(control);
+        control.RaiseDblClick();
+        return;
+    }
+}
+
+void UserInput::Type(Control& control, std::string_view typed) {
+    Focus(control);
+    control.ReplaceSelectionFromUser(typed);
+    if (control.GetKind() == Kind::ComboBox) control.listIndex_ = -1;
+    control.RaiseChange();
+}
+
+void UserInput::Select(Control& control, int start, int length) {
+    Focus(control);
+    const int size = Utf16Length(control.text_);
+    control.selStart_ = std::clamp(start, 0, size);
+    control.selLength_ = std::clamp(length, 0, size - control.selStart_);
+    control.Parent().Touch();
+}
+
+void UserInput::ChooseListEntry(Control& combo, int index) {
+    if (index < 0 || index >= combo.ListCount()) return;
+    Focus(combo);
+    combo.listIndex_ = index;
+    combo.text_ = combo.list_[static_cast<std::size_t>(index)];
+    combo.selStart_ = 0;
+    combo.selLength_ = Utf16Length(combo.text_);
+    combo.Parent().Touch();
+    combo.RaiseClick();
+}
+
+void UserInput::ScrollBy(Control& bar, int step, bool towardsMax) {
+    // With Max below Min the bar runs downwards: "towards Max" lowers the value.
+    const int direction = (bar.max_ >= bar.min_) == towardsMax ? 1 : -1;
+    const int low = std::min(bar.min_, bar.max_);
+    const int high = std::max(bar.min_, bar.max_);
+    const int value = std::clamp(bar.value_ + direction * step, low, high);
+    if (value == bar.value_) return;
+    bar.value_ = value;
+    bar.Parent().Touch();
+    bar.RaiseChange();
+}
+
+void UserInput::ScrollArrow(Control& bar, bool towardsMax) {
+    Focus(bar);
+    ScrollBy(bar, bar.smallChange_, towardsMax);
+}
+
+void UserInput::ScrollPage(Control& bar, bool towardsMax) {
+    Focus(bar);
+    ScrollBy(bar, bar.largeChange_, towardsMax);
+}
+
+void UserInput::DragThumb(Control& bar, int value) {
+    Focus(bar);
+    const int start = bar.value_;
+    const int target = std::clamp(value, std::min(bar.min_, bar.max_), std::max(bar.min_, bar.max_));
+    if (target != start) {
+        bar.value_ = target;
+        bar.Parent().Touch();
+        bar.RaiseScroll();
+    }
+    // The handler of Scroll may have moved the bar itself; Change reports the final value.
+    if (bar.value_ != start) bar.RaiseChange();
+}
+
+void UserInput::PressKey(Form& form, Key key) {
+    Control* active = form.ActiveControl();
+    if (active != nullptr && !active->IsReachable()) active = nullptr;
+    switch (key) {
+    case Key::Enter:
+        if (active != nullptr && active->GetKind() == Kind::TextBox && active->MultiLine()) {
+            active->ReplaceSelectionFromUser("\r\n");
+            active->RaiseChange();
+        } else if (active != nullptr && active->GetKind() == Kind::CommandButton) {
+            active->RaiseClick();
+        } else if (Control* button = form.DefaultButton(); button != nullptr && button->IsReachable()) {
+            button->RaiseClick();
+        }
+        return;
+    case Key::Escape:
+        if (Control* button = form.CancelButton(); button != nullptr && button->IsReachable()) button->RaiseClick();
+        return;
+    case Key::Space:
+        if (active == nullptr) return;
+        if (active->GetKind() == Kind::CheckBox) Toggle(*active);
+        else if (active->GetKind() == Kind::CommandButton) active->RaiseClick();
+        return;
+    case Key::Tab:
+    case Key::ShiftTab: {
+        const auto order = form.TabOrder();
+        if (order.empty()) return;
+        if (active == nullptr) {
+            form.MoveFocus(key == Key::Tab ? order.front() : order.back());
+            return;
+        }
+        auto at = std::find(order.begin(), order.end(), active);
+        if (at == order.end()) {
+            // The focused control left the order (TabStop off): continue from its TabIndex.
+            at = std::find_if(order.begin(), order.end(),
+                              [&](const Control* c) { return c->TabIndex() > active->TabIndex(); });
+            if (key == Key::Tab) {
+                form.MoveFocus(at == order.end() ? order.front() : *at);
+                return;
+            }
+        }
+        if (key == Key::Tab) form.MoveFocus(++at == order.end() ? order.front() : *at);
+        else form.MoveFocus(at == order.begin() ? order.back() : *--at);
+        return;
+    }
+    }
+}
+
+bool UserInput::PressAccessKey(Form& form, char letter) {
+    const char wanted = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+    if (wanted == 0) return false;
+    Control* target = nullptr;
+    for (const auto& control : form.Controls()) {
+        if (control->AccessKey() != wanted || !control->IsReachable()) continue;
+        if (target == nullptr || control->TabIndex() < target->TabIndex()) target = control.get();
+    }
+    if (target == nullptr) return false;
+    switch (target->GetKind()) {
+    case Kind::CommandButton:
+        Focus(*target);
+        target->RaiseClick();
+        return true;
+    case Kind::CheckBox:
+        Focus(*target);
+        Toggle(*target);
+        return true;
+    case Kind::Label:
+    case Kind::Frame: {
+        // A label's access key moves the focus to the next control in the tab order.
+        for (Control* next : form.TabOrder())
+            if (next->TabIndex() > target->TabIndex()) {
+                form.MoveFocus(next);
+                return true;
+            }
+        return true;
+    }
+    default:
+        Focus(*target);
+        return true;
+    }
+}
+
+void UserInput::PressCloseBox(Form& form) {
+    if (!form.HasCloseBox()) return;
+    form.Unload(UnloadMode::CloseBox);
+}
+
+}  // namespace tolvane::forms

@@ -1,0 +1,201 @@
+#include <string>
+#include <vector>
+
+#include "WindowFixture.h"
+#include "forms/Text.h"
+
+namespace tolvane::testing {
+namespace {
+
+const std::string DeclarationsHeader =
+    "Dim iFormWidth as integer\r\nDim iFormHeight as integer\r\nDim iFormScaleWidth as integer\r\n"
+    "Dim iFormScaleHeight as integer\r\n\r\n";
+
+TEST_F(WindowTest, TheTypicalRequestEndToEnd) {
+    ASSERT_TRUE(Pick("Form1"));
+    const int row = RowOf("Command1");
+    ASSERT_GE(row, 0);
+    ASSERT_TRUE(driver.Tick(*window->Check1[static_cast<std::size_t>(row)]));
+    ASSERT_TRUE(driver.Tick(*window->chkMoveH[static_cast<std::size_t>(row)]));
+    ASSERT_TRUE(driver.Click(*window->cmdGenCode));
+
+    EXPECT_EQ(window->txtDeclaration->Text(), DeclarationsHeader + "Dim iCommand1_Left as integer\r\n");
+    EXPECT_EQ(window->txtOnLoad->Text(),
+              "iFormWidth = Form1.Width\r\niFormHeight = Form1.Height\r\niFormScaleWidth = Form1.ScaleWidth\r\n"
+              "iFormScaleHeight = Form1.ScaleHeight\r\n\r\niCommand1_Left = Command1.Left\r\n");
+    EXPECT_EQ(window->txtOnResize->Text(), "Command1.Left = Form1.Width - (iFormWidth - iCommand1_Left)\r\n");
+    EXPECT_TRUE(forms::RecordedErrors().empty());
+}
+
+TEST_F(WindowTest, GenerateReadsTheGridAndTheSelectorsTextAtThatMoment) {
+    ASSERT_TRUE(Pick("Form1"));
+    const auto option = static_cast<std::size_t>(RowOf("Option1(1)"));
+    const auto label = static_cast<std::size_t>(RowOf("Label1"));
+    ASSERT_TRUE(driver.Tick(*window->Check1[option]));
+    ASSERT_TRUE(driver.Tick(*window->chkSizeV[option]));
+    ASSERT_TRUE(driver.Tick(*window->chkScaleV[option]));
+    ASSERT_TRUE(driver.Tick(*window->Check1[label]));
+    ASSERT_TRUE(driver.Tick(*window->chkMoveV[label]));
+    ASSERT_TRUE(driver.PressAccessKey(*window, 'g'));
+    const std::string resize = window->txtOnResize->Text();
+    EXPECT_EQ(resize,
+              "Label1.Top = Form1.Height - (iFormHeight - iLabel1_Top)\r\n"
+              "Option1(1).Height = Form1.Height * (iOption1_1__Height / iFormHeight)\r\n");
+
+    // Twice without change gives the same text, replaced rather than appended.
+    ASSERT_TRUE(driver.Click(*window->cmdGenCode));
+    EXPECT_EQ(window->txtOnResize->Text(), resize);
+
+    // Typed into the selector after the pick: the code names the typed form.
+    ASSERT_TRUE(driver.Select(*window->cboForms, 0, 5));
+    ASSERT_TRUE(driver.Type(*window->cboForms, "frmMain"));
+    ASSERT_TRUE(driver.Click(*window->cmdGenCode));
+    EXPECT_EQ(window->txtOnLoad->Text().substr(0, 29), "iFormWidth = frmMain.Width\r\ni");
+    EXPECT_EQ(Captions().size(), 8u) << "typing does not pick";
+    EXPECT_TRUE(forms::RecordedErrors().empty());
+}
+
+TEST_F(WindowTest, GenerateWithNothingPicked) {
+    ASSERT_TRUE(driver.Click(*window->cmdGenCode));
+    EXPECT_EQ(window->txtDeclaration->Text(), DeclarationsHeader);
+    EXPECT_EQ(window->txtOnLoad->Text().substr(0, 22), "iFormWidth = .Width\r\ni");
+    EXPECT_EQ(window->txtOnResize->Text(), "");
+}
+
+TEST_F(WindowTest, DoubleClickSelectsTheWholeTextOfThatBox) {
+    ASSERT_TRUE(Pick("Form3"));
+    ASSERT_TRUE(driver.Click(*window->cmdGenCode));
+    // Edited since generation, with text beyond ASCII: the length counts characters.
+    ASSERT_TRUE(driver.Select(*window->txtOnLoad, 0, 0));
+    ASSERT_TRUE(driver.Type(*window->txtOnLoad, "' \xC3\xA9t\xC3\xA9\r\n"));
+    ASSERT_TRUE(driver.DoubleClick(*window->txtOnLoad));
+    EXPECT_EQ(window->txtOnLoad->SelStart(), 0);
+    EXPECT_EQ(window->txtOnLoad->SelLength(), forms::Utf16Length(window->txtOnLoad->Text()));
+    EXPECT_EQ(window->txtOnLoad->SelText(), window->txtOnLoad->Text());
+    EXPECT_EQ(window->txtDeclaration->SelLength(), 0) << "the other boxes are untouched";
+
+    // An empty box: nothing to select, nothing reported.
+    ASSERT_TRUE(driver.DoubleClick(*window->txtOnResize));
+    EXPECT_EQ(window->txtOnResize->SelStart(), 0);
+    EXPECT_EQ(window->txtOnResize->SelLength(), 0);
+    ASSERT_TRUE(driver.DoubleClick(*window->txtDeclaration));
+    EXPECT_EQ(window->txtDeclaration->SelText(), DeclarationsHeader);
+    EXPECT_TRUE(forms::RecordedErrors().empty());
+}
+
+TEST_F(WindowTest, ExitClearsHidesAndTheWindowComesBackAsLeft) {
+    ASSERT_TRUE(Pick("Form1"));
+    ASSERT_TRUE(driver.Tick(*window->Check1[0]));
+    ASSERT_TRUE(driver.DragThumb(*window->VScroll1, -100));
+    ASSERT_TRUE(driver.Click(*window->cmdGenCode));
+    ASSERT_TRUE(driver.Click(*window->CancelButton));
+    EXPECT_EQ(owner.hides, 1);
+    EXPECT_FALSE(window->IsShown());
+    EXPECT_TRUE(window->IsLoaded());
+    EXPECT_FALSE(driver.Click(*window->cmdGenCode)) << "a hidden window takes no clicks";
+
+    ShowWindow();
+    EXPECT_EQ(window->TopMostRequests(), 1) << "no second load";
+    EXPECT_TRUE(Captions().empty());
+    EXPECT_EQ(window->txtDeclaration->Text(), "");
+    EXPECT_EQ(window->cboForms->Text(), "Form1");
+    EXPECT_EQ(ListOf(*window->cboForms).size(), 6u);
+    EXPECT_EQ(window->VScroll1->Value(), -100);
+
+    // Alt+X does the same.
+    ASSERT_TRUE(driver.PressAccessKey(*window, 'x'));
+    EXPECT_EQ(owner.hides, 2);
+    EXPECT_TRUE(forms::RecordedErrors().empty());
+}
+
+TEST_F(WindowTest, ExitWithoutAnOwnerClearsAndReports) {
+    window->SetConnect(nullptr);
+    ASSERT_TRUE(Pick("Form3"));
+    ASSERT_TRUE(driver.Click(*window->CancelButton));
+    EXPECT_TRUE(Captions().empty());
+    EXPECT_TRUE(window->IsShown());
+    ASSERT_EQ(forms::RecordedErrors().size(), 1u);
+    EXPECT_EQ(forms::RecordedErrors()[0].source, "CancelButton_Click");
+}
+
+TEST_F(WindowTest, TheCloseBoxUnloadsTellsTheOwnerAndTheNextShowLoadsAfresh) {
+    ASSERT_TRUE(Pick("Form1"));
+    ASSERT_TRUE(driver.Click(*window->cmdGenCode));
+    ASSERT_TRUE(driver.PressCloseBox(*window));
+    EXPECT_FALSE(window->IsLoaded());
+    EXPECT_EQ(owner.closed, 1);
+    EXPECT_EQ(owner.hides, 0);
+
+    ShowWindow();
+    EXPECT_EQ(window->TopMostRequests(), 2) << "the load ran again";
+    EXPECT_EQ(ListOf(*window->cboForms), (std::vector<std::string>{"Form1", "Form2", "Form3", "Big", "Nested", "Empty"}));
+    EXPECT_EQ(window->cboForms->Text(), "");
+    EXPECT_TRUE(Captions().empty());
+    EXPECT_EQ(window->txtDeclaration->Text(), "");
+
+    // Unloading by code (the owner's disconnection) does not call back.
+    window->Unload();
+    EXPECT_EQ(owner.closed, 1);
+    // Without an owner the close box still unloads quietly.
+    ShowWindow();
+    window->SetConnect(nullptr);
+    ASSERT_TRUE(driver.PressCloseBox(*window));
+    EXPECT_FALSE(window->IsLoaded());
+    EXPECT_TRUE(forms::RecordedErrors().empty());
+}
+
+TEST_F(WindowTest, AboutShowsOneBoxAtATime) {
+    ASSERT_TRUE(driver.Click(*window->cmdAbout));
+    frmAbout* first = window->AboutBox();
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(first->IsShown());
+    ASSERT_TRUE(driver.PressAccessKey(*window, 'a'));
+    EXPECT_EQ(window->AboutBox(), first) << "the open box is shown again";
+    EXPECT_TRUE(window->IsShown()) << "modeless: the add-in window stays usable";
+    ASSERT_TRUE(driver.Click(*window->cmdGenCode));
+
+    // Exit leaves it open.
+    ASSERT_TRUE(driver.Click(*window->CancelButton));
+    EXPECT_TRUE(first->IsShown());
+
+    ASSERT_TRUE(driver.Click(*first->cmdOK));
+    EXPECT_FALSE(window->AboutBox()->IsLoaded());
+    ShowWindow();
+    ASSERT_TRUE(driver.Click(*window->cmdAbout));
+    ASSERT_TRUE(window->AboutBox()->IsShown());
+    EXPECT_EQ(window->AboutBox()->lblDescription->Caption(), frmAbout::Description);
+    EXPECT_EQ(window->AboutBox()->ActiveControl(), window->AboutBox()->cmdOK);
+    EXPECT_TRUE(forms::RecordedErrors().empty());
+}
+
+TEST(WindowFactory, WindowsOfOneFactoryShareTheAboutBoxAndEveryWindowIsRealised) {
+    std::vector<std::string> realised;
+    AddInWindowFactory factory = MakeAddInWindowFactory([&](forms::Form& form) { realised.push_back(form.Name()); });
+    auto host = MemoryHost::Create(SampleProject());
+    forms::Driver driver;
+
+    auto first = factory();
+    auto* window = dynamic_cast<frmAddIn*>(first.get());
+    ASSERT_NE(window, nullptr);
+    EXPECT_FALSE(window->IsLoaded()) << "created, not loaded";
+    first->SetVBInstance(host);
+    first->Show();
+    ASSERT_TRUE(driver.Click(*window->cmdAbout));
+    frmAbout* box = window->AboutBox();
+    // The first window goes (disconnection); an About box already open stays open.
+    first->Unload();
+    first.reset();
+    EXPECT_TRUE(box->IsShown());
+
+    auto second = factory();
+    auto* other = dynamic_cast<frmAddIn*>(second.get());
+    second->SetVBInstance(host);
+    second->Show();
+    ASSERT_TRUE(driver.Click(*other->cmdAbout));
+    EXPECT_EQ(other->AboutBox(), box);
+    EXPECT_EQ(realised, (std::vector<std::string>{"frmAddIn", "frmAbout", "frmAddIn"}));
+    second->Unload();
+}
+
+}  // namespace
+}  // namespace tolvane::testing
