@@ -5,11 +5,11 @@
 namespace tolvane::testing {
 
 ControlSpec Ctl(std::string name, int index, std::vector<ControlSpec> children) {
-    ControlSpec spec;
-    spec.name = std::move(name);
-    spec.index = index;
-    spec.children = std::move(children);
-    return spec;
+    ControlSpec control;
+    control.name = std::move(name);
+    control.index = index;
+    control.children = std::move(children);
+    return control;
 }
 
 ComponentSpec FlatForm(std::string name, int count, const std::string& prefix) {
