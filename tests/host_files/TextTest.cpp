@@ -1,0 +1,71 @@
+#include <gtest/gtest.h>
+
+#include "host/files/Text.h"
+
+namespace tolvane::host::files {
+namespace {
+
+struct IdentifierCase {
+    const char* text;
+    bool valid;
+};
+
+TEST(VbIdentifier, LettersOfEveryScriptButNoPunctuation) {
+    const IdentifierCase cases[] = {
+        {"Command1", true},
+        {"a", true},
+        {"txt_Name_2", true},
+        {"CmdA\xC3\xB1" "adir", true},                   // CmdAñadir
+        {"lbl\xE6\xAC\x8A\xE9\x99\x90", true},           // lbl權限
+        {"\xD0\xBA\xD0\xBD\xD0\xBE\xD0\xBF\xD0\xBA\xD0\xB0" "1", true},  // кнопка1
+        {"\xC2\xAA" "b", true},                          // ª is a letter
+        {"", false},
+        {"1abc", false},
+        {"_abc", false},
+        {"cmd OK", false},
+        {"cmd-OK", false},
+        {"a.b", false},
+        {"a\"b", false},
+        {"a'b", false},
+        {"a(1)", false},
+        {"\xC2\xBF" "Que", false},                       // ¿Que
+        {"a\xC3\x97" "b", false},                        // a×b
+        {"a\xC2\xA0" "b", false},                        // no-break space
+        {"a\xE2\x80\x9C" "b", false},                    // left double quotation mark
+        {"a\xE3\x80\x80" "b", false},                    // ideographic space
+        {"a\xEF\xBC\x88" "b", false},                    // full-width left parenthesis
+        {"a\xEF\xBF\xBD", false},                        // replacement character
+        {"a\xC2\x85" "b", false},                        // C1 next-line control
+        {"a\xFF" "b", false},                            // not UTF-8 at all
+        {"a\xC3", false},                                // truncated sequence
+        {"a\xED\xA0\x80", false},                        // encoded surrogate
+        {"a\xC0\xAF", false},                            // overlong '/'
+    };
+    for (const auto& c : cases) EXPECT_EQ(IsVbIdentifier(c.text), c.valid) << Printable(c.text);
+}
+
+TEST(FoldCase, ComparesNamesAsWindowsDoes) {
+    EXPECT_TRUE(SameNameIgnoringCase("Command1", "COMMAND1"));
+    EXPECT_TRUE(SameNameIgnoringCase("CmdA\xC3\xB1" "adir", "CMDA\xC3\x91" "ADIR"));  // ñ / Ñ
+    EXPECT_TRUE(SameNameIgnoringCase("\xD0\xBA\xD0\xBD", "\xD0\x9A\xD0\x9D"));     // кн / КН
+    EXPECT_TRUE(SameNameIgnoringCase("\xC5\x82", "\xC5\x81"));                      // ł / Ł
+    EXPECT_FALSE(SameNameIgnoringCase("Command1", "Command2"));
+    EXPECT_FALSE(SameNameIgnoringCase("\xC3\x97", "\xC3\xB7"));                     // × is not ÷
+    // DBCS-looking bytes are never folded as ASCII: "~" and "^" stay apart.
+    EXPECT_FALSE(SameNameIgnoringCase("a~", "a^"));
+}
+
+TEST(Printable, EscapesWhatCannotBeShownOnOneLine) {
+    EXPECT_EQ(Printable("Caf\xC3\xA9"), "Caf\xC3\xA9");
+    EXPECT_EQ(Printable("a\x95\x5C" "b"), "a\\x95\\b");
+    EXPECT_EQ(Printable(std::string("a\0b\r\n", 5)), "a\\x00b\\x0D\\x0A");
+    EXPECT_EQ(Printable("\xC2\x85"), "\\xC2\\x85");
+}
+
+TEST(PathText, Utf8RoundTripsThroughPaths) {
+    const std::string name = "Documents/\xE8\xA1\xA8.frm";  // 表.frm
+    EXPECT_EQ(Utf8FromPath(PathFromUtf8(name)), name);
+}
+
+}  // namespace
+}  // namespace tolvane::host::files
