@@ -2,6 +2,7 @@
 // property blocks skipped whole, Name from the Begin line, Index from the control's own
 // level. Every property value but Index is skipped unread: a line's meaning never depends
 // on its value, since values never span lines.
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -158,6 +159,7 @@ private:
 
     // Class ids are informative only; text the code page cannot read is kept escaped.
     std::string DecodeClass(std::string_view bytes) const {
+        if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return c > 0x20 && c < 0x7F; })) return std::string(bytes);
         auto text = codePage_.ToUtf8(bytes);
         return text ? Printable(*text) : Printable(bytes);
     }

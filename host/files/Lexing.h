@@ -1,6 +1,8 @@
 // Byte-level helpers shared by the designer-file and project-file readers.
 #pragma once
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -17,18 +19,32 @@ public:
     bool Next(std::string_view& line) {
         if (pos_ >= data_.size()) return false;
         ++number_;
-        std::size_t end = data_.find_first_of("\r\n", pos_);
-        if (end == std::string_view::npos) end = data_.size();
+        const std::size_t lf = NextOf('\n', lf_);
+        const std::size_t cr = NextOf('\r', cr_);
+        std::size_t end = std::min(lf, cr);
         line = data_.substr(pos_, end - pos_);
-        if (end < data_.size()) end += (data_[end] == '\r' && end + 1 < data_.size() && data_[end + 1] == '\n') ? 2 : 1;
+        if (end < data_.size()) end += (end == cr && cr + 1 == lf) ? 2 : 1;
         pos_ = end;
         return true;
     }
     int Number() const { return number_; }
 
 private:
+    // The position of the next `c` at or after pos_ (the end when there is none). Each
+    // position is searched for once, so a file with only one kind of line end stays linear.
+    std::size_t NextOf(char c, std::size_t& cached) const {
+        if (cached == kUnknown || cached < pos_) {
+            const void* found = std::memchr(data_.data() + pos_, c, data_.size() - pos_);
+            cached = found ? static_cast<std::size_t>(static_cast<const char*>(found) - data_.data()) : data_.size();
+        }
+        return cached;
+    }
+    static constexpr std::size_t kUnknown = static_cast<std::size_t>(-1);
+
     std::string_view data_;
     std::size_t pos_ = 0;
+    std::size_t lf_ = kUnknown;
+    std::size_t cr_ = kUnknown;
     int number_ = 0;
 };
 
