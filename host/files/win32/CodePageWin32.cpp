@@ -15,7 +15,7 @@ struct CodePage::Converter {
 
 namespace {
 
-std::optional<std::string> Convert(const CodePage::Converter& converter, std::string_view bytes);
+std::optional<std::string> Convert(UINT codePage, DWORD flags, std::string_view bytes);
 
 }  // namespace
 
@@ -30,7 +30,7 @@ CodePage::CodePage(int number) : number_(number), converter_(std::make_unique<Co
         GetLastError() == ERROR_INVALID_FLAGS)
         converter_->flags = 0;
     const std::string probe = detail::PrintableAscii();
-    if (Convert(*converter_, probe) != probe)
+    if (Convert(converter_->codePage, converter_->flags, probe) != probe)
         throw CodePageError("code page " + std::to_string(number) +
                             " does not keep ASCII as ASCII; Visual Basic files are never written in it");
 }
@@ -41,14 +41,14 @@ CodePage& CodePage::operator=(CodePage&&) noexcept = default;
 
 namespace {
 
-std::optional<std::string> Convert(const CodePage::Converter& converter, std::string_view bytes) {
+std::optional<std::string> Convert(UINT codePage, DWORD flags, std::string_view bytes) {
     if (bytes.empty()) return std::string();
     if (bytes.size() > 0x3FFFFFFF) return std::nullopt;
     const int inLength = static_cast<int>(bytes.size());
-    const int wideLength = MultiByteToWideChar(converter.codePage, converter.flags, bytes.data(), inLength, nullptr, 0);
+    const int wideLength = MultiByteToWideChar(codePage, flags, bytes.data(), inLength, nullptr, 0);
     if (wideLength <= 0) return std::nullopt;
     std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
-    if (MultiByteToWideChar(converter.codePage, converter.flags, bytes.data(), inLength, wide.data(), wideLength) != wideLength)
+    if (MultiByteToWideChar(codePage, flags, bytes.data(), inLength, wide.data(), wideLength) != wideLength)
         return std::nullopt;
     const int outLength = WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
     if (outLength <= 0) return std::nullopt;
@@ -62,7 +62,7 @@ std::optional<std::string> Convert(const CodePage::Converter& converter, std::st
 
 std::optional<std::string> CodePage::ToUtf8(std::string_view bytes) const {
     if (detail::IsAscii(bytes)) return std::string(bytes);
-    return Convert(*converter_, bytes);
+    return Convert(converter_->codePage, converter_->flags, bytes);
 }
 
 }  // namespace tolvane::host::files
