@@ -280,3 +280,47 @@ TEST(Designer, RefusesNestingBeyondTheLimitWithoutExhaustingTheStack) {
 
 }  // namespace
 }  // namespace tolvane::host::files
+
+namespace tolvane::host::files {
+namespace {
+
+// Every prefix of a real-looking file, and the file with each byte replaced by a NUL, a
+// line end or a quote: each is read whole or refused with a FileError, nothing else.
+TEST(Designer, DamagedFilesAreReadWholeOrRefusedNeverHalfRead) {
+    const std::string good = testing::ReadBytes(testing::Fixture("Tolerant.frm"));
+    ASSERT_FALSE(good.empty());
+    const CodePage codePage(1252);
+    int refused = 0, read = 0;
+    auto attempt = [&](const std::string& bytes) {
+        try {
+            const DesignerFile file = ParseDesigner(bytes, "Damaged.frm", codePage);
+            // Whatever is read is names only.
+            std::vector<const memory::ControlSpec*> stack;
+            for (const auto& control : file.controls) stack.push_back(&control);
+            while (!stack.empty()) {
+                const auto* control = stack.back();
+                stack.pop_back();
+                EXPECT_TRUE(IsVbIdentifier(control->name)) << Printable(control->name);
+                EXPECT_LE(control->index, 32767);
+                for (const auto& child : control->children) stack.push_back(&child);
+            }
+            ++read;
+        } catch (const FileError& error) {
+            EXPECT_EQ(error.File(), "Damaged.frm");
+            ++refused;
+        }
+    };
+    for (std::size_t length = 0; length < good.size(); ++length) attempt(good.substr(0, length));
+    for (std::size_t at = 0; at < good.size(); ++at)
+        for (const char replacement : {'\0', '\n', '"', '\xFF'}) {
+            std::string damaged = good;
+            damaged[at] = replacement;
+            attempt(damaged);
+        }
+    // A prefix that stops before the root's End cannot be read.
+    EXPECT_GT(refused, static_cast<int>(good.find("\nEnd\r\nAttribute")));
+    EXPECT_GT(read, 0);
+}
+
+}  // namespace
+}  // namespace tolvane::host::files
