@@ -9,7 +9,10 @@ namespace tolvane::forms {
 
 Form::Form(std::string name) : name_(std::move(name)) {}
 
-Form::~Form() = default;
+Form::~Form() {
+    // A native window must not outlive the state it shows.
+    if (observer_ != nullptr) observer_->Destroyed(*this);
+}
 
 void Form::SetCaption(std::string caption) {
     caption_ = std::move(caption);

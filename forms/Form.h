@@ -32,6 +32,8 @@ public:
     virtual void MadeTopMost(Form&) {}
     // After the outermost event has run: apply what the dirty bits say.
     virtual void EventDone(Form&) {}
+    // The form is being destroyed (loaded or not): let go of everything that refers to it.
+    virtual void Destroyed(Form&) {}
 };
 
 class Form {
