@@ -1,0 +1,108 @@
+// Owning wrappers for the Win32 handles the realisation creates, so that every window, GDI
+// object, icon and hook goes away exactly once, on every path.
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+namespace tolvane::forms::win32 {
+
+template <class T, class Close>
+class UniqueHandle {
+public:
+    UniqueHandle() noexcept = default;
+    explicit UniqueHandle(T handle) noexcept : handle_(handle) {}
+    ~UniqueHandle() { reset(); }
+    UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.release()) {}
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+        if (this != &other) reset(other.release());
+        return *this;
+    }
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+
+    T get() const noexcept { return handle_; }
+    explicit operator bool() const noexcept { return handle_ != nullptr; }
+    T release() noexcept { return std::exchange(handle_, nullptr); }
+    void reset(T handle = nullptr) noexcept {
+        if (T old = std::exchange(handle_, handle); old != nullptr) Close{}(old);
+    }
+
+private:
+    T handle_ = nullptr;
+};
+
+struct DestroyWindowClose {
+    void operator()(HWND window) const noexcept { ::DestroyWindow(window); }
+};
+struct DeleteObjectClose {
+    void operator()(HGDIOBJ object) const noexcept { ::DeleteObject(object); }
+};
+struct DestroyIconClose {
+    void operator()(HICON icon) const noexcept { ::DestroyIcon(icon); }
+};
+struct UnhookClose {
+    void operator()(HHOOK hook) const noexcept { ::UnhookWindowsHookEx(hook); }
+};
+struct DeleteDcClose {
+    void operator()(HDC dc) const noexcept { ::DeleteDC(dc); }
+};
+
+using UniqueWindow = UniqueHandle<HWND, DestroyWindowClose>;
+using UniqueFont = UniqueHandle<HFONT, DeleteObjectClose>;
+using UniquePen = UniqueHandle<HPEN, DeleteObjectClose>;
+using UniqueBrush = UniqueHandle<HBRUSH, DeleteObjectClose>;
+using UniqueBitmap = UniqueHandle<HBITMAP, DeleteObjectClose>;
+using UniqueIcon = UniqueHandle<HICON, DestroyIconClose>;
+using UniqueHook = UniqueHandle<HHOOK, UnhookClose>;
+using UniqueMemoryDc = UniqueHandle<HDC, DeleteDcClose>;
+
+// A DC from GetDC / GetWindowDC, released to its window.
+class WindowDc {
+public:
+    explicit WindowDc(HWND window, bool wholeWindow = false) noexcept
+        : window_(window), dc_(wholeWindow ? ::GetWindowDC(window) : ::GetDC(window)) {}
+    ~WindowDc() {
+        if (dc_ != nullptr) ::ReleaseDC(window_, dc_);
+    }
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    HDC get() const noexcept { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+// Selects an object into a DC and puts the previous one back.
+class SelectScope {
+public:
+    SelectScope(HDC dc, HGDIOBJ object) noexcept : dc_(dc), previous_(::SelectObject(dc, object)) {}
+    ~SelectScope() {
+        if (previous_ != nullptr && previous_ != HGDI_ERROR) ::SelectObject(dc_, previous_);
+    }
+    SelectScope(const SelectScope&) = delete;
+    SelectScope& operator=(const SelectScope&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
+
+// BeginPaint / EndPaint.
+class PaintScope {
+public:
+    explicit PaintScope(HWND window) noexcept : window_(window) { dc_ = ::BeginPaint(window, &paint_); }
+    ~PaintScope() { ::EndPaint(window_, &paint_); }
+    PaintScope(const PaintScope&) = delete;
+    PaintScope& operator=(const PaintScope&) = delete;
+    HDC dc() const noexcept { return dc_; }
+
+private:
+    HWND window_;
+    PAINTSTRUCT paint_{};
+    HDC dc_ = nullptr;
+};
+
+}  // namespace tolvane::forms::win32

@@ -1,0 +1,72 @@
+// Realises forms of the forms package as native Win32 windows: one top-level window per form
+// and one native control per forms::Control, created in creation order when the form loads
+// and destroyed when it unloads. User input on a native control goes through UserInput (the
+// state is written first, then the handler runs); after each event what changed is applied,
+// and only that. The realiser also installs the default error report of Windows: a message
+// box with one OK button, captioned with the form's caption or "Tolvane".
+//
+// Everything runs on the one user-interface thread that creates the forms. The windows are
+// modeless inside a message loop we do not own (the IDE's), so keyboard navigation (Tab,
+// access keys, Enter and Esc) comes from a thread message hook; see NativeForm.cpp.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "forms/Control.h"
+#include "forms/Form.h"
+
+namespace tolvane::forms::win32 {
+
+class NativeForm;
+
+// Shows one error report; the default calls MessageBoxW(owner, text, caption, MB_OK).
+using MessageBoxFunction = std::function<void(HWND owner, const std::wstring& text, const std::wstring& caption)>;
+
+class Realiser : public std::enable_shared_from_this<Realiser> {
+public:
+    struct Options {
+        // The module whose resources hold picture boxes' icons; null: the module that
+        // contains this code (Quenlow_AddIn.dll in the product).
+        HMODULE resources = nullptr;
+    };
+
+    static std::shared_ptr<Realiser> Create();
+    static std::shared_ptr<Realiser> Create(Options options);
+    ~Realiser();
+    Realiser(const Realiser&) = delete;
+    Realiser& operator=(const Realiser&) = delete;
+
+    // What window/frmAddIn.h calls a FormRealiser. It keeps this realiser alive.
+    std::function<void(Form&)> AsFormRealiser();
+
+    // Attaches a native window to the form (created at once if the form is loaded). A form
+    // already attached stays as it is.
+    void Attach(Form& form);
+    bool IsAttached(const Form& form) const;
+
+    // The native windows; null when the form is not attached or not loaded, and for lines.
+    HWND WindowOf(const Form& form) const;
+    HWND WindowOf(const Control& control) const;
+
+    void SetMessageBox(MessageBoxFunction show);
+    HMODULE ResourceModule() const { return resources_; }
+
+private:
+    friend class NativeForm;
+    explicit Realiser(Options options);
+    NativeForm* Find(const Form& form) const;
+    // Called by a NativeForm whose form is being destroyed.
+    void Forget(NativeForm* native) noexcept;
+    void Report(const std::string& formName, const std::string& description) const;
+
+    HMODULE resources_ = nullptr;
+    MessageBoxFunction messageBox_;
+    std::vector<std::unique_ptr<NativeForm>> forms_;
+};
+
+}  // namespace tolvane::forms::win32
