@@ -62,10 +62,5 @@ TEST(Printable, EscapesWhatCannotBeShownOnOneLine) {
     EXPECT_EQ(Printable("\xC2\x85"), "\\xC2\\x85");
 }
 
-TEST(PathText, Utf8RoundTripsThroughPaths) {
-    const std::string name = "Documents/\xE8\xA1\xA8.frm";  // 表.frm
-    EXPECT_EQ(Utf8FromPath(PathFromUtf8(name)), name);
-}
-
 }  // namespace
 }  // namespace tolvane::host::files
