@@ -414,18 +414,23 @@ void NativeForm::CreateNative(std::size_t index) {
         ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&NativeForm::EditProc));
     }
     ApplyAppearance(native);  // the font first: a combo box sizes its field from it
+    ApplyGeometry(native);
     if (control.GetKind() == Kind::ComboBox) {
         // The layout's Height is the closed box; fit the edit field so the box has that height.
-        RECT now{};
-        ::GetWindowRect(hwnd, &now);
-        const LRESULT field = ::SendMessageW(hwnd, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+        // Measured, not computed: what CB_GETITEMHEIGHT reports for the field is not always
+        // what CB_SETITEMHEIGHT takes (Wine adds its padding), and the font sets a minimum.
         const int wanted = r.bottom - r.top;
-        if (field > 0 && now.bottom - now.top != wanted) {
-            const int adjusted = static_cast<int>(field) + wanted - (now.bottom - now.top);
-            if (adjusted > 0) ::SendMessageW(hwnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), adjusted);
+        auto field = static_cast<int>(::SendMessageW(hwnd, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+        for (int attempt = 0; attempt < 3 && field > 0; ++attempt) {
+            RECT now{};
+            ::GetWindowRect(hwnd, &now);
+            if (now.bottom - now.top == wanted) break;
+            field += wanted - (now.bottom - now.top);
+            if (field <= 0) break;
+            ::SendMessageW(hwnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
+            ApplyGeometry(native);
         }
     }
-    ApplyGeometry(native);
     ApplyText(native, DirtyText | DirtyList | DirtyListIndex | DirtySelection);
     ApplyValue(native);
     ::EnableWindow(hwnd, control.Enabled() ? TRUE : FALSE);

@@ -1,0 +1,98 @@
+// frmAbout realised with native controls: opened from the add-in window, closed by OK, Enter,
+// Esc and the close box.
+#include <gtest/gtest.h>
+
+#include "NativeTestSupport.h"
+#include "forms/win32/Mapping.h"
+
+namespace tolvane::testing {
+namespace {
+
+using forms::win32::TwipsToPixels;
+
+class NativeAboutTest : public NativeAddInTest {
+protected:
+    // Opens the box through the native "&About" button.
+    HWND Open() {
+        Click(window->cmdAbout);
+        frmAbout* about = window->AboutBox();
+        if (about == nullptr || !about->IsShown()) return nullptr;
+        return realiser->WindowOf(*about);
+    }
+};
+
+TEST_F(NativeAboutTest, ShowsNoCaptionItsTextAndTheFocusOnOk) {
+    HWND box = Open();
+    ASSERT_NE(box, nullptr);
+    frmAbout& about = *window->AboutBox();
+    EXPECT_EQ(::GetWindowTextLengthW(box), 0);
+    EXPECT_TRUE(::IsWindowVisible(box));
+    RECT client{};
+    ::GetClientRect(box, &client);
+    EXPECT_EQ(client.right, TwipsToPixels(4995, ScreenDpiX()));
+    EXPECT_EQ(client.bottom, TwipsToPixels(3225, ScreenDpiY()));
+    EXPECT_EQ(TextOf(realiser->WindowOf(*about.lblTitle)), L"Tolvane 1.0");
+    EXPECT_EQ(TextOf(realiser->WindowOf(*about.lblDescription)), forms::win32::Widen(frmAbout::Description));
+    EXPECT_EQ(::GetFocus(), realiser->WindowOf(*about.cmdOK));
+    EXPECT_EQ(::GetWindowLongPtrW(realiser->WindowOf(*about.cmdOK), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
+    // The title has a font of its own, bold.
+    auto font = reinterpret_cast<HFONT>(::SendMessageW(realiser->WindowOf(*about.lblTitle), WM_GETFONT, 0, 0));
+    LOGFONTW title{};
+    ASSERT_TRUE(::GetObjectW(font, sizeof title, &title));
+    EXPECT_EQ(title.lfWeight, FW_BOLD);
+    EXPECT_EQ(title.lfHeight, -::MulDiv(12, ScreenDpiY(), 72));
+    // The add-in window stays as it was.
+    EXPECT_TRUE(::IsWindowVisible(FormWindow()));
+}
+
+TEST_F(NativeAboutTest, EscEnterOkAndTheCloseBoxEachCloseIt) {
+    struct Case {
+        const char* what;
+        std::function<void(HWND box)> close;
+    } cases[] = {
+        {"Esc", [](HWND) { PressKey(VK_ESCAPE); }},
+        {"Enter", [](HWND) { PressKey(VK_RETURN); }},
+        {"OK", [this](HWND) { Click(window->AboutBox()->cmdOK); }},
+        {"close box", [](HWND box) {
+             ::PostMessageW(box, WM_CLOSE, 0, 0);
+             Pump();
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        HWND box = Open();
+        ASSERT_NE(box, nullptr);
+        ASSERT_EQ(::GetFocus(), realiser->WindowOf(*window->AboutBox()->cmdOK));
+        c.close(box);
+        EXPECT_FALSE(::IsWindow(box));
+        EXPECT_FALSE(window->AboutBox()->IsLoaded());
+    }
+    // A fresh box with the same content.
+    HWND again = Open();
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(TextOf(realiser->WindowOf(*window->AboutBox()->lblTitle)), L"Tolvane 1.0");
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(NativeAboutTest, ScreenshotShowsTheIconAndTheEtchedRule) {
+    HWND box = Open();
+    ASSERT_NE(box, nullptr);
+    ::RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Pump();
+    const forms::win32::Image shot = forms::win32::CaptureWindow(box);
+    ASSERT_TRUE(forms::win32::WriteBmp(shot, L"frmAbout.bmp"));
+    EXPECT_GT(DistinctColours(shot), 4u);
+
+    // The icon from this module's resources, drawn in picIcon.
+    const RECT icon = RectIn(realiser->WindowOf(*window->AboutBox()->picIcon), box);
+    EXPECT_GT(DistinctColours(forms::win32::Crop(shot, icon)), 3u);
+
+    // Line3 (grey) and Line1 (white) on the same ends make one etched rule: grey, white below.
+    const int x = TwipsToPixels(2400, ScreenDpiX());
+    const int y = TwipsToPixels(1560, ScreenDpiY());
+    EXPECT_EQ(shot.Pixel(x, y), RGB(128, 128, 128));
+    EXPECT_EQ(shot.Pixel(x, y + 1), RGB(255, 255, 255));
+}
+
+}  // namespace
+}  // namespace tolvane::testing

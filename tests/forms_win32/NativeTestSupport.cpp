@@ -1,0 +1,153 @@
+#include "NativeTestSupport.h"
+
+#include <algorithm>
+#include <cwctype>
+#include <set>
+
+#include "forms/ErrorReport.h"
+#include "forms/win32/Handles.h"
+#include "forms/win32/Mapping.h"
+
+namespace tolvane::testing {
+
+using host::memory::ComponentSpec;
+using host::memory::ControlSpec;
+
+namespace {
+
+ControlSpec Ctl(std::string name, int index = -1, std::vector<ControlSpec> children = {}) {
+    ControlSpec control;
+    control.name = std::move(name);
+    control.index = index;
+    control.children = std::move(children);
+    return control;
+}
+
+host::memory::ProjectSpec Project() {
+    host::memory::ProjectSpec project;
+    project.components.push_back({"Module1", host::ComponentType::StdModule, {}, false});
+    ComponentSpec form1{"Form1", host::ComponentType::VBForm, {}, true};
+    form1.controls = {Ctl("Command1"), Ctl("Frame1", -1, {Ctl("Option1", 0), Ctl("Option1", 1)}), Ctl("Text1")};
+    project.components.push_back(form1);
+    ComponentSpec big{"Big", host::ComponentType::VBForm, {}, true};
+    for (int i = 1; i <= 60; ++i) big.controls.push_back(Ctl("Ctl" + std::to_string(i)));
+    project.components.push_back(big);
+    project.components.push_back({"Empty", host::ComponentType::VBForm, {}, true});
+    return project;
+}
+
+}  // namespace
+
+void Pump() {
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+}
+
+std::wstring TextOf(HWND hwnd) {
+    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(hwnd)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(::GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+std::wstring ClassOf(HWND hwnd) {
+    wchar_t name[64] = {};
+    ::GetClassNameW(hwnd, name, 64);
+    std::wstring lower(name);
+    for (wchar_t& c : lower) c = static_cast<wchar_t>(::towlower(c));
+    return lower;
+}
+
+RECT RectIn(HWND hwnd, HWND ancestor) {
+    RECT r{};
+    ::GetWindowRect(hwnd, &r);
+    ::MapWindowPoints(HWND_DESKTOP, ancestor, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+RECT RectInParent(HWND hwnd) { return RectIn(hwnd, ::GetParent(hwnd)); }
+
+int ScreenDpiX() {
+    forms::win32::WindowDc screen(nullptr);
+    return ::GetDeviceCaps(screen.get(), LOGPIXELSX);
+}
+
+int ScreenDpiY() {
+    forms::win32::WindowDc screen(nullptr);
+    return ::GetDeviceCaps(screen.get(), LOGPIXELSY);
+}
+
+void PressKey(UINT key, bool alt, bool shift) {
+    BYTE keys[256] = {};
+    ::GetKeyboardState(keys);
+    BYTE pressed[256];
+    std::copy(std::begin(keys), std::end(keys), std::begin(pressed));
+    if (shift) pressed[VK_SHIFT] = 0x80;
+    if (alt) pressed[VK_MENU] = 0x80;
+    ::SetKeyboardState(pressed);
+    const LPARAM lParam = 1 | (alt ? (1 << 29) : 0);
+    ::PostMessageW(::GetFocus(), alt ? WM_SYSKEYDOWN : WM_KEYDOWN, key, lParam);
+    Pump();
+    ::SetKeyboardState(keys);
+}
+
+void Notify(HWND control, UINT code) {
+    ::SendMessageW(::GetParent(control), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(control), code),
+                   reinterpret_cast<LPARAM>(control));
+}
+
+std::size_t DistinctColours(const forms::win32::Image& image) {
+    std::set<COLORREF> colours;
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x) colours.insert(image.Pixel(x, y));
+    return colours.size();
+}
+
+void NativeAddInTest::SetUp() {
+    forms::ClearRecordedErrors();
+    realiser = forms::win32::Realiser::Create();
+    realiser->SetMessageBox([this](HWND owner, const std::wstring& text, const std::wstring& caption) {
+        boxes.push_back({owner, text, caption});
+    });
+    host = host::memory::MemoryHost::Create(Project());
+    api = MakeAddInWindowFactory(realiser->AsFormRealiser())();
+    window = dynamic_cast<frmAddIn*>(api.get());
+    ASSERT_NE(window, nullptr);
+    owner.window = window;
+    Show();
+    ASSERT_NE(FormWindow(), nullptr) << "no window: is DISPLAY set (Xvfb)?";
+}
+
+void NativeAddInTest::TearDown() {
+    if (api) api->Unload();
+    Pump();
+    api.reset();
+    realiser.reset();
+}
+
+void NativeAddInTest::Show() {
+    api->SetVBInstance(host);
+    api->SetConnect(&owner);
+    api->Show();
+    Pump();
+}
+
+void NativeAddInTest::Pick(const std::string& form) {
+    HWND combo = Hwnd(window->cboForms);
+    const LRESULT index =
+        ::SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(forms::win32::Widen(form).c_str()));
+    ASSERT_GE(index, 0) << form;
+    ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    ::PostMessageW(::GetParent(combo), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(combo), CBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(combo));
+    Pump();
+}
+
+void NativeAddInTest::Click(const forms::Control* control) {
+    ::SendMessageW(Hwnd(control), BM_CLICK, 0, 0);
+    Pump();
+}
+
+}  // namespace tolvane::testing

@@ -1,0 +1,74 @@
+// Shared helpers of the Win32 realisation tests: a message pump (the tests play the host's
+// message loop), window geometry in a parent's client coordinates, keys posted as the
+// keyboard would post them, and a recording message box.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "forms/win32/Realiser.h"
+#include "forms/win32/Screenshot.h"
+#include "host/memory/MemoryHost.h"
+#include "window/frmAddIn.h"
+
+namespace tolvane::testing {
+
+// Dispatches everything queued, translating keys as a host's loop does.
+void Pump();
+std::wstring TextOf(HWND hwnd);
+std::wstring ClassOf(HWND hwnd);
+// The window's rectangle in its parent's client coordinates.
+RECT RectInParent(HWND hwnd);
+// The window's rectangle in the client coordinates of `ancestor`.
+RECT RectIn(HWND hwnd, HWND ancestor);
+int ScreenDpiX();
+int ScreenDpiY();
+// Posts a key to the window with the focus (WM_KEYDOWN, or WM_SYSKEYDOWN with Alt), then pumps.
+void PressKey(UINT key, bool alt = false, bool shift = false);
+// Sends a notification to the parent, as the control itself does.
+void Notify(HWND control, UINT code);
+std::size_t DistinctColours(const forms::win32::Image& image);
+
+struct ShownBox {
+    HWND owner;
+    std::wstring text;
+    std::wstring caption;
+};
+
+class NativeAddInTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    HWND Hwnd(const forms::Control* control) const { return realiser->WindowOf(*control); }
+    HWND FormWindow() const { return realiser->WindowOf(*window); }
+    void Show();
+    // Picks a form in the selector through the native combo box.
+    void Pick(const std::string& form);
+    void Click(const forms::Control* control);
+
+    std::shared_ptr<forms::win32::Realiser> realiser;
+    std::vector<ShownBox> boxes;
+    std::shared_ptr<host::memory::MemoryHost> host;
+    std::unique_ptr<AddInWindowApi> api;
+    frmAddIn* window = nullptr;
+
+    class Owner : public AddInOwner {
+    public:
+        frmAddIn* window = nullptr;
+        int hides = 0;
+        int closed = 0;
+        void Hide() override {
+            ++hides;
+            if (window) window->Hide();
+        }
+        void WindowClosed() override { ++closed; }
+    } owner;
+};
+
+}  // namespace tolvane::testing
