@@ -15,5 +15,5 @@ run() { printf '\n$ quenlow %s\n' "$*"; "$quenlow" "$@"; }
 
 run forms "$project"
 run controls "$project" Form1
-run generate "$project" --form Form1 --pick Command1=LM --pick "fraOptions=LR,UR" --pick "Option1(0)=LM,LS"
+run generate "$project" --form Form1 --pick Command1=LM --pick "txtNotes=LR,UR" --pick "optColour(0)=LM,LS"
 printf '\nThe tool is at %s (quenlow --help tells the rest).\n' "$quenlow"
