@@ -7,6 +7,7 @@
 #include "connect/server/ComSupport.h"
 #include "connect/server/ConnectObject.h"
 #include "connect/win32/RegistrySettingsStore.h"
+#include "forms/win32/Realiser.h"
 #include "window/frmAddIn.h"
 
 namespace tolvane::server {
@@ -23,10 +24,9 @@ void ShowMessageBox(const std::string& text, const std::string& caption) {
 
 ConnectServices ModuleServices() {
     ConnectServices services;
-    // NOTE: no native realisation is attached yet, so the window runs on the headless forms
-    // package: it loads, lists and generates, but nothing appears on screen. The Win32
-    // realisation (forms/win32) is to be passed here as MakeAddInWindowFactory's realiser.
-    services.makeWindow = MakeAddInWindowFactory();
+    // Each Connect gets its own realiser: native windows for frmAddIn and frmAbout, icons
+    // from this module's resources, and window errors reported in a message box.
+    services.makeWindow = MakeAddInWindowFactory(forms::win32::Realiser::Create()->AsFormRealiser());
     services.settings = std::make_shared<RegistrySettingsStore>();
     services.messageBox = ShowMessageBox;
     return services;
