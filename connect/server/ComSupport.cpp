@@ -13,36 +13,8 @@ constexpr const wchar_t* kErrorSource = L"Quenlow.Connect";
 
 }  // namespace
 
-std::wstring Utf8ToWide(std::string_view text) {
-    if (text.empty()) return {};
-    if (text.size() > static_cast<std::size_t>(INT_MAX)) throw std::length_error("text too long");
-    const int length = static_cast<int>(text.size());
-    const int needed = MultiByteToWideChar(CP_UTF8, 0, text.data(), length, nullptr, 0);
-    if (needed <= 0) throw ComError(HRESULT_FROM_WIN32(GetLastError()), "UTF-8 conversion failed");
-    std::wstring wide(static_cast<std::size_t>(needed), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), length, wide.data(), needed);
-    return wide;
-}
-
-std::string WideToUtf8(std::wstring_view text) {
-    if (text.empty()) return {};
-    if (text.size() > static_cast<std::size_t>(INT_MAX)) throw std::length_error("text too long");
-    const int length = static_cast<int>(text.size());
-    const int needed = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-    if (needed <= 0) throw ComError(HRESULT_FROM_WIN32(GetLastError()), "UTF-16 conversion failed");
-    std::string narrow(static_cast<std::size_t>(needed), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), length, narrow.data(), needed, nullptr, nullptr);
-    return narrow;
-}
-
 void ThrowIfFailed(HRESULT hr, const char* what) {
     if (FAILED(hr)) throw ComError(hr, what);
-}
-
-Bstr::Bstr(std::wstring_view text) {
-    if (text.size() > static_cast<std::size_t>(UINT_MAX / sizeof(wchar_t))) throw std::length_error("text too long");
-    value_ = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-    if (!value_) throw std::bad_alloc();
 }
 
 void SetComErrorInfo(REFIID iid, std::wstring_view description) noexcept {
@@ -81,8 +53,8 @@ HRESULT HResultFromCurrentException(REFIID iid) noexcept {
             // keeps E_UNEXPECTED and its text
         }
     } catch (...) {
-        // Converting the text failed (out of memory); the HRESULT still goes out.
-        SetComErrorInfo(iid, L"Out of memory");
+        // The text could not be converted; the HRESULT still goes out.
+        SetComErrorInfo(iid, L"Unexpected failure");
         return hr;
     }
     SetComErrorInfo(iid, description);

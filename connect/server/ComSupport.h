@@ -1,4 +1,4 @@
-// Small RAII holders and the error boundary shared by the module's COM code.
+// The registry-key owner and the error boundary shared by the module's COM code.
 //
 // Every method that COM, the loader or the registry code calls runs its body through
 // ComBoundary: nothing thrown inside (std::bad_alloc, HostError, anything) may unwind into
@@ -15,12 +15,16 @@
 #include <string_view>
 #include <utility>
 
+#include "host/com/ComSupport.h"
+
 namespace tolvane::server {
 
-// ---- text at the COM edge: the portable code holds UTF-8 ----
-
-std::wstring Utf8ToWide(std::string_view text);
-std::string WideToUtf8(std::wstring_view text);
+// Text at the COM edge (UTF-8 inside, UTF-16 outside) and the BSTR and VARIANT owners are
+// those of the IDE adapter, which the module links anyway.
+using host::com::Bstr;
+using host::com::Utf8ToWide;
+using host::com::Variant;
+using host::com::WideToUtf8;
 
 // ---- exceptions that carry an HRESULT out of helper code ----
 
@@ -35,59 +39,6 @@ private:
 
 // Throws ComError when hr is a failure; `what` names the step for the error description.
 void ThrowIfFailed(HRESULT hr, const char* what);
-
-// ---- BSTR ----
-
-class Bstr {
-public:
-    Bstr() noexcept = default;
-    explicit Bstr(std::wstring_view text);
-    ~Bstr() { Reset(); }
-    Bstr(const Bstr&) = delete;
-    Bstr& operator=(const Bstr&) = delete;
-    Bstr(Bstr&& other) noexcept : value_(std::exchange(other.value_, nullptr)) {}
-    Bstr& operator=(Bstr&& other) noexcept {
-        if (this != &other) {
-            Reset();
-            value_ = std::exchange(other.value_, nullptr);
-        }
-        return *this;
-    }
-
-    BSTR Get() const noexcept { return value_; }
-    BSTR* Put() noexcept {  // for [out] parameters: frees what was held first
-        Reset();
-        return &value_;
-    }
-    BSTR Detach() noexcept { return std::exchange(value_, nullptr); }
-    void Reset() noexcept {
-        if (value_) SysFreeString(std::exchange(value_, nullptr));
-    }
-    std::wstring_view View() const noexcept { return value_ ? std::wstring_view(value_, SysStringLen(value_)) : L""; }
-
-private:
-    BSTR value_ = nullptr;
-};
-
-// ---- VARIANT ----
-
-class Variant {
-public:
-    Variant() noexcept { VariantInit(&value_); }
-    ~Variant() { VariantClear(&value_); }
-    Variant(const Variant&) = delete;
-    Variant& operator=(const Variant&) = delete;
-
-    VARIANT* Get() noexcept { return &value_; }
-    const VARIANT* Get() const noexcept { return &value_; }
-    VARIANT* Put() noexcept {  // for [out] parameters
-        VariantClear(&value_);
-        return &value_;
-    }
-
-private:
-    VARIANT value_;
-};
 
 // ---- registry key ----
 
