@@ -1,0 +1,357 @@
+#include "tools/ide-sim/Session.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+
+#include "forms/win32/Screenshot.h"
+
+namespace tolvane::idesim {
+
+namespace {
+
+// An empty custom() array, as the IDE passes one.
+class CustomArray {
+public:
+    CustomArray() : array_(SafeArrayCreateVector(VT_VARIANT, 0, 0)) {}
+    ~CustomArray() {
+        if (array_) SafeArrayDestroy(array_);
+    }
+    CustomArray(const CustomArray&) = delete;
+    CustomArray& operator=(const CustomArray&) = delete;
+    SAFEARRAY** Get() { return &array_; }
+
+private:
+    SAFEARRAY* array_;
+};
+
+struct RegKey {
+    HKEY key = nullptr;
+    ~RegKey() {
+        if (key) RegCloseKey(key);
+    }
+};
+
+std::wstring ClassName(HWND window) {
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    return name;
+}
+
+bool SameText(const std::wstring& a, const wchar_t* b) {
+    return CompareStringOrdinal(a.c_str(), -1, b, -1, TRUE) == CSTR_EQUAL;
+}
+
+bool IsCheckBox(HWND window) {
+    if (!SameText(ClassName(window), L"Button")) return false;
+    const LONG type = GetWindowLongW(window, GWL_STYLE) & BS_TYPEMASK;
+    return type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_3STATE || type == BS_AUTO3STATE;
+}
+
+bool IsPushButton(HWND window) {
+    if (!SameText(ClassName(window), L"Button")) return false;
+    const LONG type = GetWindowLongW(window, GWL_STYLE) & BS_TYPEMASK;
+    return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON;
+}
+
+std::vector<HWND> Descendants(HWND parent) {
+    std::vector<HWND> found;
+    EnumChildWindows(
+        parent,
+        [](HWND child, LPARAM list) -> BOOL {
+            reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+RECT ScreenRect(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    return r;
+}
+
+struct FindRequest {
+    const wchar_t* caption;
+    const wchar_t* className;
+    HWND found = nullptr;
+};
+
+}  // namespace
+
+// ---- the add-in ----
+
+HRESULT AddInClient::Create(const wchar_t* progId) {
+    extensibility_.Reset();
+    CLSID clsid{};
+    HRESULT hr = CLSIDFromProgID(progId, &clsid);
+    if (FAILED(hr)) return hr;
+    ComPtr<IUnknown> object;
+    hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                          reinterpret_cast<void**>(object.GetAddressOf()));
+    if (FAILED(hr)) return hr;
+    return object->QueryInterface(kIidExtensibility2, reinterpret_cast<void**>(extensibility_.GetAddressOf()));
+}
+
+HRESULT AddInClient::Connect(IDispatch* application, LONG mode) {
+    if (!extensibility_) return E_UNEXPECTED;
+    CustomArray custom;
+    return extensibility_->OnConnection(application, mode, nullptr, custom.Get());
+}
+
+HRESULT AddInClient::Disconnect(LONG mode) {
+    if (!extensibility_) return E_UNEXPECTED;
+    CustomArray custom;
+    return extensibility_->OnDisconnection(mode, custom.Get());
+}
+
+// ---- message loop and windows ----
+
+void Pump() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+void PumpFor(DWORD ms) {
+    const ULONGLONG until = GetTickCount64() + ms;
+    do {
+        Pump();
+        Sleep(10);
+    } while (GetTickCount64() < until);
+    Pump();
+}
+
+HWND FindOwnWindow(const wchar_t* caption, const wchar_t* className) {
+    FindRequest request{caption, className};
+    EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+            auto& request = *reinterpret_cast<FindRequest*>(param);
+            DWORD process = 0;
+            GetWindowThreadProcessId(window, &process);
+            if (process != GetCurrentProcessId()) return TRUE;
+            if (request.className && !SameText(ClassName(window), request.className)) return TRUE;
+            if (request.caption && WindowText(window) != request.caption) return TRUE;
+            request.found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&request));
+    return request.found;
+}
+
+std::wstring WindowText(HWND window) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+// ---- message boxes ----
+
+MessageBoxWatcher::MessageBoxWatcher() : thread_([this] { Watch(); }) {}
+
+MessageBoxWatcher::~MessageBoxWatcher() {
+    stop_ = true;
+    thread_.join();
+}
+
+std::vector<SeenBox> MessageBoxWatcher::Seen() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return seen_;
+}
+
+void MessageBoxWatcher::Watch() {
+    while (!stop_) {
+        HWND box = FindOwnWindow(nullptr, L"#32770");
+        if (box && IsWindowVisible(box)) {
+            wchar_t text[1024] = {};
+            GetDlgItemTextW(box, 0xFFFF, text, 1024);  // the message box's static text
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                seen_.push_back({WindowText(box), text});
+            }
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+            // Count each box once: wait for it to go, closing it harder if OK is not its button.
+            for (int i = 0; i < 250 && IsWindow(box); ++i) {
+                if (i == 100) PostMessageW(box, WM_CLOSE, 0, 0);
+                Sleep(20);
+            }
+        }
+        Sleep(20);
+    }
+}
+
+// ---- the add-in window ----
+
+std::optional<AddInWindow> AddInWindow::Find() {
+    // The add-in's window, not a message box that carries the same caption.
+    HWND found = nullptr;
+    struct Search {
+        HWND* found;
+    } search{&found};
+    EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+            DWORD process = 0;
+            GetWindowThreadProcessId(window, &process);
+            if (process != GetCurrentProcessId()) return TRUE;
+            if (WindowText(window) != kCaption || SameText(ClassName(window), L"#32770")) return TRUE;
+            *reinterpret_cast<Search*>(param)->found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    if (!found) return std::nullopt;
+    return AddInWindow(found);
+}
+
+HWND AddInWindow::FormList() const {
+    for (HWND child : Descendants(window_))
+        if (SameText(ClassName(child), L"ComboBox")) return child;
+    return nullptr;
+}
+
+std::vector<std::wstring> AddInWindow::Forms() const {
+    std::vector<std::wstring> forms;
+    HWND combo = FormList();
+    if (!combo) return forms;
+    const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
+        if (length < 0) continue;
+        std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+        SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
+        text.resize(static_cast<std::size_t>(length));
+        forms.push_back(std::move(text));
+    }
+    return forms;
+}
+
+std::wstring AddInWindow::SelectedForm() const {
+    HWND combo = FormList();
+    return combo ? WindowText(combo) : std::wstring();
+}
+
+bool AddInWindow::Pick(const std::wstring& form) {
+    HWND combo = FormList();
+    if (!combo) return false;
+    const LRESULT index =
+        SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(form.c_str()));
+    if (index < 0) return false;
+    SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    // CB_SETCURSEL does not notify; the combo box would, on a user's pick.
+    PostMessageW(GetParent(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(combo));
+    Pump();
+    return true;
+}
+
+std::vector<std::vector<HWND>> AddInWindow::RowBoxes() const {
+    std::vector<HWND> boxes;
+    for (HWND child : Descendants(window_))
+        if (IsCheckBox(child) && IsWindowVisible(child)) boxes.push_back(child);
+    // A row is a line of boxes sharing their vertical middle (the control's box is taller
+    // than its options and indented by nesting depth, so neither height nor left will do).
+    auto middle = [](HWND box) {
+        const RECT r = ScreenRect(box);
+        return (r.top + r.bottom) / 2;
+    };
+    std::sort(boxes.begin(), boxes.end(), [&](HWND a, HWND b) { return middle(a) < middle(b); });
+    std::vector<std::vector<HWND>> rows;
+    for (HWND box : boxes) {
+        if (rows.empty() || middle(box) - middle(rows.back().front()) > 3) rows.push_back({});
+        rows.back().push_back(box);
+    }
+    for (auto& row : rows)
+        std::sort(row.begin(), row.end(), [](HWND a, HWND b) { return ScreenRect(a).left < ScreenRect(b).left; });
+    return rows;
+}
+
+std::vector<std::wstring> AddInWindow::Rows() const {
+    std::vector<std::wstring> captions;
+    for (const auto& row : RowBoxes()) captions.push_back(WindowText(row.front()));
+    return captions;
+}
+
+HWND AddInWindow::Box(const std::wstring& row, Column column) const {
+    for (const auto& boxes : RowBoxes()) {
+        if (WindowText(boxes.front()) != row) continue;
+        // Options in screen order left to right, the row box first.
+        const auto at = static_cast<std::size_t>(column);
+        return at < boxes.size() ? boxes[at] : nullptr;
+    }
+    return nullptr;
+}
+
+bool AddInWindow::Checked(HWND box) const { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+bool AddInWindow::Click(HWND control) {
+    if (!control || !IsWindow(control)) return false;
+    SendMessageW(control, BM_CLICK, 0, 0);
+    Pump();
+    return true;
+}
+
+bool AddInWindow::Press(const std::wstring& caption) {
+    for (HWND child : Descendants(window_))
+        if (IsPushButton(child) && WindowText(child) == caption) return Click(child);
+    return false;
+}
+
+std::wstring AddInWindow::Output(int which) const {
+    std::vector<HWND> edits;
+    for (HWND child : Descendants(window_))
+        if (SameText(ClassName(child), L"Edit") && (GetWindowLongW(child, GWL_STYLE) & ES_MULTILINE)) edits.push_back(child);
+    std::sort(edits.begin(), edits.end(), [](HWND a, HWND b) { return ScreenRect(a).top < ScreenRect(b).top; });
+    const auto at = static_cast<std::size_t>(which);
+    return at < edits.size() ? WindowText(edits[at]) : std::wstring();
+}
+
+bool AddInWindow::Screenshot(const std::wstring& path) const {
+    RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Pump();
+    return forms::win32::WriteBmp(forms::win32::CaptureWindow(window_), path);
+}
+
+// ---- settings and registration ----
+
+std::optional<std::wstring> ReadSetting(const wchar_t* app, const wchar_t* section, const wchar_t* key) {
+    const std::wstring path = std::wstring(L"Software\\VB and VBA Program Settings\\") + app + L"\\" + section;
+    RegKey opened;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, &opened.key) != ERROR_SUCCESS) return std::nullopt;
+    DWORD type = 0, size = 0;
+    if (RegQueryValueExW(opened.key, key, nullptr, &type, nullptr, &size) != ERROR_SUCCESS || type != REG_SZ)
+        return std::nullopt;
+    std::wstring value(size / sizeof(wchar_t) + 1, L'\0');
+    size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
+    if (RegQueryValueExW(opened.key, key, nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    value.resize(size / sizeof(wchar_t));
+    while (!value.empty() && value.back() == L'\0') value.pop_back();
+    return value;
+}
+
+void DeleteSettings(const wchar_t* app) {
+    const std::wstring path = std::wstring(L"Software\\VB and VBA Program Settings\\") + app;
+    RegDeleteTreeW(HKEY_CURRENT_USER, path.c_str());
+    RegDeleteKeyW(HKEY_CURRENT_USER, path.c_str());
+}
+
+ServerModule::ServerModule(const wchar_t* path) : module_(LoadLibraryW(path)) {}
+
+ServerModule::~ServerModule() {
+    if (module_) FreeLibrary(module_);
+}
+
+HRESULT ServerModule::CallExport(const char* name) const {
+    if (!module_) return HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
+    using Entry = HRESULT(STDAPICALLTYPE*)();
+    auto entry = reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(module_, name)));
+    return entry ? entry() : HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
+}
+
+HRESULT ServerModule::Register() const { return CallExport("DllRegisterServer"); }
+
+HRESULT ServerModule::Unregister() const { return CallExport("DllUnregisterServer"); }
+
+}  // namespace tolvane::idesim

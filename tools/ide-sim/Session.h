@@ -1,0 +1,148 @@
+// The IDE's side of a session with an add-in: creating it by ProgID and connecting it, the
+// message loop, message boxes, the add-in's window driven through its native controls, and
+// the setting the add-in keeps in the registry. Used by ide-sim.exe and by the tests.
+#pragma once
+
+#include <atomic>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <windows.h>
+#include <oaidl.h>
+#include <wrl/client.h>
+
+namespace tolvane::idesim {
+
+using Microsoft::WRL::ComPtr;
+
+// _IDTExtensibility2 {B65AD801-ABAF-11D0-BB8B-00A0C90F2744} as the IDE calls it (dual; the
+// events follow IDispatch's seven slots). Declared here from the add-in designer's library.
+struct IDTExtensibility2 : public IDispatch {
+    virtual HRESULT STDMETHODCALLTYPE OnConnection(IDispatch* Application, LONG ConnectMode, IDispatch* AddInInst,
+                                                   SAFEARRAY** custom) = 0;
+    virtual HRESULT STDMETHODCALLTYPE OnDisconnection(LONG RemoveMode, SAFEARRAY** custom) = 0;
+    virtual HRESULT STDMETHODCALLTYPE OnAddInsUpdate(SAFEARRAY** custom) = 0;
+    virtual HRESULT STDMETHODCALLTYPE OnStartupComplete(SAFEARRAY** custom) = 0;
+    virtual HRESULT STDMETHODCALLTYPE OnBeginShutdown(SAFEARRAY** custom) = 0;
+};
+inline constexpr IID kIidExtensibility2 = {0xB65AD801, 0xABAF, 0x11D0, {0xBB, 0x8B, 0x00, 0xA0, 0xC9, 0x0F, 0x27, 0x44}};
+
+// ext_ConnectMode and ext_DisconnectMode.
+enum ConnectMode : LONG { AfterStartup = 0, Startup = 1, External = 2, CommandLine = 3 };
+enum DisconnectMode : LONG { HostShutdown = 0, UserClosed = 1 };
+
+// One add-in instance, created as the IDE creates it: CoCreateInstance by ProgID, then
+// QueryInterface for _IDTExtensibility2. The events get an empty custom() array.
+class AddInClient {
+public:
+    // S_OK, or the failing HRESULT of CLSIDFromProgID, CoCreateInstance or QueryInterface.
+    HRESULT Create(const wchar_t* progId);
+    HRESULT Connect(IDispatch* application, LONG mode);
+    HRESULT Disconnect(LONG mode);
+    void Release() { extensibility_.Reset(); }
+    bool Created() const { return extensibility_ != nullptr; }
+
+private:
+    ComPtr<IDTExtensibility2> extensibility_;
+};
+
+// Dispatches everything queued for this thread, as the IDE's message loop does.
+void Pump();
+// Pumps for about `ms` milliseconds.
+void PumpFor(DWORD ms);
+
+// A top-level window of this process with that caption (and class, when given), or null.
+HWND FindOwnWindow(const wchar_t* caption, const wchar_t* className = nullptr);
+
+struct SeenBox {
+    std::wstring caption;
+    std::wstring text;
+};
+
+// Watches this process for message boxes (dialog class "#32770"), records each one and
+// answers it with OK, so that a session never blocks on one.
+class MessageBoxWatcher {
+public:
+    MessageBoxWatcher();
+    ~MessageBoxWatcher();
+    MessageBoxWatcher(const MessageBoxWatcher&) = delete;
+    MessageBoxWatcher& operator=(const MessageBoxWatcher&) = delete;
+    std::vector<SeenBox> Seen() const;
+
+private:
+    void Watch();
+    std::atomic<bool> stop_{false};
+    mutable std::mutex mutex_;
+    std::vector<SeenBox> seen_;
+    std::thread thread_;
+};
+
+// The add-in window (caption "Tolvane") driven through its native controls, as a user
+// drives it: the form combo box, the grid's check boxes, the command buttons and the three
+// output boxes. Rows are found by position: each row is a line of check boxes, the control's
+// box first, then its six options (Left/Right M, S, R, Up/Down M, S, R).
+class AddInWindow {
+public:
+    static constexpr const wchar_t* kCaption = L"Tolvane";
+    enum Column { Row = 0, LeftRightMove, LeftRightSize, LeftRightScale, UpDownMove, UpDownSize, UpDownScale };
+
+    // The window if this process has one (shown or hidden).
+    static std::optional<AddInWindow> Find();
+    explicit AddInWindow(HWND window) : window_(window) {}
+    HWND Handle() const { return window_; }
+    bool Exists() const { return IsWindow(window_) != FALSE; }
+    bool Visible() const { return IsWindowVisible(window_) != FALSE; }
+
+    HWND FormList() const;                       // the combo box
+    std::vector<std::wstring> Forms() const;     // its entries, in order
+    std::wstring SelectedForm() const;
+    // Selects the entry and notifies the window as the combo box does; false if no such entry.
+    bool Pick(const std::wstring& form);
+    // Captions of the shown rows, top to bottom.
+    std::vector<std::wstring> Rows() const;
+    // The check box of a row's column; null when there is no such row.
+    HWND Box(const std::wstring& row, Column column) const;
+    bool Checked(HWND box) const;
+    // Clicks the button or check box (BM_CLICK) and pumps; false when there is no such control.
+    bool Click(HWND control);
+    bool Press(const std::wstring& caption);  // a command button by caption ("&Generate Code")
+    // The three output boxes, top to bottom: declarations, Load, Resize.
+    std::wstring Declarations() const { return Output(0); }
+    std::wstring OnLoad() const { return Output(1); }
+    std::wstring OnResize() const { return Output(2); }
+    // Writes what the client area shows as a 24-bit BMP; false when it cannot be read.
+    bool Screenshot(const std::wstring& path) const;
+
+private:
+    std::vector<std::vector<HWND>> RowBoxes() const;
+    std::wstring Output(int which) const;
+    HWND window_;
+};
+
+std::wstring WindowText(HWND window);
+
+// HKCU\Software\VB and VBA Program Settings\<app>\<section>, value <key> (REG_SZ), as VB's
+// GetSetting reads it; nullopt when absent.
+std::optional<std::wstring> ReadSetting(const wchar_t* app, const wchar_t* section, const wchar_t* key);
+void DeleteSettings(const wchar_t* app);
+
+// The module's own registration entry points, called directly (as regsvr32 would).
+class ServerModule {
+public:
+    explicit ServerModule(const wchar_t* path);
+    ~ServerModule();
+    ServerModule(const ServerModule&) = delete;
+    ServerModule& operator=(const ServerModule&) = delete;
+    bool Loaded() const { return module_ != nullptr; }
+    HRESULT Register() const;
+    HRESULT Unregister() const;
+
+private:
+    HRESULT CallExport(const char* name) const;
+    HMODULE module_ = nullptr;
+};
+
+}  // namespace tolvane::idesim

@@ -1,0 +1,224 @@
+// ide-sim: runs one session of the VB6 IDE with an add-in, on a project read from disk.
+//
+//   ide-sim PROJECT [--register DLL] [--progid ID] [--mode N] [--click] [--pick FORM]
+//           [--tick CONTROL]... [--generate] [--shot FILE.bmp] [--exit]
+//
+// Connects the add-in (default "Quenlow.Connect") in connect mode N (default 0), optionally
+// clicks its "Quenlow" item on the Add-Ins menu, picks a form, ticks controls with their
+// Left/Right move option, generates, saves a screenshot and presses Exit, then disconnects,
+// and prints what the add-in did. --register calls the module's DllRegisterServer first and
+// DllUnregisterServer at the end. Message boxes are answered and listed.
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "host/com/ComSupport.h"
+#include "host/files/ProjectFiles.h"
+#include "tools/ide-sim/IdeObjects.h"
+#include "tools/ide-sim/Session.h"
+
+using namespace tolvane;
+using namespace tolvane::idesim;
+
+namespace {
+
+struct Options {
+    std::wstring project;
+    std::wstring dll;
+    std::wstring progId = L"Quenlow.Connect";
+    LONG mode = AfterStartup;
+    bool click = false;
+    std::wstring pick;
+    std::vector<std::wstring> ticks;
+    bool generate = false;
+    std::wstring shot;
+    bool exit = false;
+};
+
+std::string Out(const std::wstring& text) { return host::com::WideToUtf8(text); }
+
+void PrintLines(const char* label, const std::wstring& text) {
+    std::printf("%s\n", label);
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find(L"\r\n", start);
+        if (end == std::wstring::npos) end = text.size();
+        std::printf("    %s\n", Out(text.substr(start, end - start)).c_str());
+        start = end + 2;
+    }
+}
+
+void PrintMenu(host::memory::MemoryHost& host) {
+    std::printf("Add-Ins menu:");
+    const auto captions = host.Menu().Captions("Add-Ins");
+    if (captions.empty()) std::printf(" (empty)");
+    for (const auto& caption : captions) std::printf(" [%s]", caption.c_str());
+    std::printf("\n");
+}
+
+int Usage() {
+    std::fprintf(stderr,
+                 "usage: ide-sim PROJECT [--register DLL] [--progid ID] [--mode N] [--click] [--pick FORM]\n"
+                 "               [--tick CONTROL]... [--generate] [--shot FILE.bmp] [--exit]\n");
+    return 1;
+}
+
+bool Parse(int argc, wchar_t** argv, Options& options) {
+    for (int i = 1; i < argc; ++i) {
+        const std::wstring arg = argv[i];
+        auto value = [&](std::wstring& into) {
+            if (i + 1 >= argc) return false;
+            into = argv[++i];
+            return true;
+        };
+        std::wstring text;
+        if (arg == L"--register") {
+            if (!value(options.dll)) return false;
+        } else if (arg == L"--progid") {
+            if (!value(options.progId)) return false;
+        } else if (arg == L"--mode") {
+            if (!value(text)) return false;
+            try {
+                options.mode = std::stol(text);
+            } catch (...) {
+                return false;
+            }
+        } else if (arg == L"--click") {
+            options.click = true;
+        } else if (arg == L"--pick") {
+            if (!value(options.pick)) return false;
+        } else if (arg == L"--tick") {
+            if (!value(text)) return false;
+            options.ticks.push_back(text);
+        } else if (arg == L"--generate") {
+            options.generate = true;
+        } else if (arg == L"--shot") {
+            if (!value(options.shot)) return false;
+        } else if (arg == L"--exit") {
+            options.exit = true;
+        } else if (!arg.empty() && arg[0] == L'-') {
+            return false;
+        } else if (options.project.empty()) {
+            options.project = arg;
+        } else {
+            return false;
+        }
+    }
+    return !options.project.empty();
+}
+
+int Run(const Options& options) {
+    int failures = 0;
+    auto check = [&](bool ok, const char* what) {
+        if (!ok) {
+            std::printf("FAILED: %s\n", what);
+            ++failures;
+        }
+        return ok;
+    };
+
+    auto host = host::files::OpenProject(std::filesystem::path(options.project), host::files::CodePage());
+    std::printf("project: %s\n", Out(options.project).c_str());
+
+    std::unique_ptr<ServerModule> module;
+    if (!options.dll.empty()) {
+        module = std::make_unique<ServerModule>(options.dll.c_str());
+        const HRESULT hr = module->Register();
+        std::printf("register %s: 0x%08lX\n", Out(options.dll).c_str(), static_cast<unsigned long>(hr));
+        if (!check(SUCCEEDED(hr), "registration")) return 2;
+    }
+
+    MessageBoxWatcher boxes;
+    {
+        Simulator ide(host);
+        AddInClient addIn;
+        HRESULT hr = addIn.Create(options.progId.c_str());
+        std::printf("create %s: 0x%08lX\n", Out(options.progId).c_str(), static_cast<unsigned long>(hr));
+        if (!check(SUCCEEDED(hr), "creation")) return 2;
+
+        hr = addIn.Connect(ide.Vbe().Get(), options.mode);
+        Pump();
+        std::printf("OnConnection(mode %ld): 0x%08lX\n", static_cast<long>(options.mode), static_cast<unsigned long>(hr));
+        PrintMenu(*host);
+        std::printf("window shown at connection: %s\n",
+                    AddInWindow::Find() && AddInWindow::Find()->Visible() ? "yes" : "no");
+
+        if (options.click) {
+            bool handled = false, cancelDefault = false;
+            const bool clicked = host->Menu().Click("Add-Ins", "Quenlow", &handled, &cancelDefault);
+            Pump();
+            check(clicked, "no \"Quenlow\" item to click");
+            std::printf("click \"Quenlow\": handled=%d CancelDefault=%d\n", handled, cancelDefault);
+        }
+
+        auto window = AddInWindow::Find();
+        if (window && window->Visible()) {
+            std::printf("window \"Tolvane\": shown\n");
+            std::printf("forms:");
+            for (const auto& form : window->Forms()) std::printf(" %s", Out(form).c_str());
+            std::printf("\n");
+            if (!options.pick.empty() && check(window->Pick(options.pick), "pick")) {
+                std::printf("rows of %s:", Out(options.pick).c_str());
+                for (const auto& row : window->Rows()) std::printf(" %s", Out(row).c_str());
+                std::printf("\n");
+            }
+            for (const auto& tick : options.ticks) {
+                check(window->Click(window->Box(tick, AddInWindow::Row)), "tick row");
+                check(window->Click(window->Box(tick, AddInWindow::LeftRightMove)), "tick Left/Right M");
+            }
+            if (options.generate && check(window->Press(L"&Generate Code"), "generate")) {
+                PrintLines("declarations:", window->Declarations());
+                PrintLines("Load:", window->OnLoad());
+                PrintLines("Resize:", window->OnResize());
+            }
+            if (!options.shot.empty())
+                std::printf("screenshot %s: %s\n", Out(options.shot).c_str(),
+                            check(window->Screenshot(options.shot), "screenshot") ? "written" : "not written");
+            if (options.exit) {
+                check(window->Press(L"E&xit"), "exit");
+                std::printf("after Exit the window is %s\n", window->Visible() ? "shown" : "hidden");
+            }
+        } else if (options.click) {
+            check(false, "no window after the click");
+        }
+
+        hr = addIn.Disconnect(UserClosed);
+        Pump();
+        std::printf("OnDisconnection: 0x%08lX\n", static_cast<unsigned long>(hr));
+        addIn.Release();
+        Pump();
+        PrintMenu(*host);
+        const auto display = ReadSetting(L"Tolvane", L"Settings", L"DisplayOnConnect");
+        std::printf("DisplayOnConnect: %s\n", display ? Out(*display).c_str() : "(not set)");
+        std::printf("IDE calls made by the add-in: %zu; objects still held: %d\n", ide.Journal().size(),
+                    ide.LiveObjects() - 1);
+    }
+
+    const auto seen = boxes.Seen();
+    std::printf("message boxes: %zu\n", seen.size());
+    for (const auto& box : seen) std::printf("    [%s] %s\n", Out(box.caption).c_str(), Out(box.text).c_str());
+
+    if (module) std::printf("unregister: 0x%08lX\n", static_cast<unsigned long>(module->Unregister()));
+    return failures ? 2 : 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    Options options;
+    if (!Parse(argc, argv, options)) return Usage();
+    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
+        std::fprintf(stderr, "ide-sim: COM cannot start\n");
+        return 1;
+    }
+    int code = 1;
+    try {
+        code = Run(options);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "ide-sim: %s\n", e.what());
+    }
+    CoUninitialize();
+    return code;
+}
