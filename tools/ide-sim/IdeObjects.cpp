@@ -131,14 +131,17 @@ void ReturnObject(VARIANT* result, const ComPtr<IDispatch>& object) {
     if (object) object->AddRef();
 }
 
-enum class Access { Get, Put, Method };
+// How a member is called. Visual Basic sends DISPATCH_METHOD | DISPATCH_PROPERTYGET for a
+// late-bound call whose result it uses, so that either a method or a property get answers.
+enum class Access { Get, Put, Method, GetOrMethod };
 
-Access AccessOf(WORD flags, DISPID member) {
+Access AccessOf(WORD flags) {
     if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) return Access::Put;
-    // Visual Basic sends both bits for a read it cannot classify; a get is what it means.
-    if (flags & DISPATCH_PROPERTYGET) return Access::Get;
-    if (flags & DISPATCH_METHOD) return Access::Method;
-    throw Refusal{member == DISPID_UNKNOWN ? DISP_E_MEMBERNOTFOUND : E_INVALIDARG};
+    const bool get = (flags & DISPATCH_PROPERTYGET) != 0, method = (flags & DISPATCH_METHOD) != 0;
+    if (get && method) return Access::GetOrMethod;
+    if (get) return Access::Get;
+    if (method) return Access::Method;
+    throw Refusal{E_INVALIDARG};
 }
 
 // ---- the served objects ----
@@ -221,7 +224,7 @@ public:
         // Keep the object alive through the call: a member may make the caller drop it.
         ComPtr<IDispatch> self(this);
         try {
-            const Access access = AccessOf(flags, member);
+            const Access access = AccessOf(flags);
             // Named arguments other than a put's value are not supported.
             const UINT named = params ? params->cNamedArgs : 0;
             if (named > (access == Access::Put ? 1u : 0u)) return DISP_E_NONAMEDARGS;
@@ -257,8 +260,12 @@ protected:
         return E_NOINTERFACE;
     }
 
+    // A property get may also be called as a method (VB allows both); a method may not be read
+    // as a property alone, nor a property be put unless it says so.
     static void Only(Access access, Access wanted) {
-        if (access != wanted && !(wanted == Access::Get && access == Access::Method)) throw Refusal{DISP_E_MEMBERNOTFOUND};
+        const bool fits = access == wanted || access == Access::GetOrMethod ||
+                          (wanted == Access::Get && access == Access::Method);
+        if (!fits || (wanted == Access::Put) != (access == Access::Put)) throw Refusal{DISP_E_MEMBERNOTFOUND};
     }
     void Note(std::string entry) { state_->journal.push_back(std::move(entry)); }
 
@@ -464,6 +471,7 @@ private:
             return ReturnLong(result, components_->Count());
         }
         // Item is a method in the type library; VB calls it either way.
+        Only(access, Access::Get);
         args.AtMost(1);
         Variant index = args.Get(0);
         std::shared_ptr<host::Component> component =

@@ -1,0 +1,272 @@
+// End to end: the real Quenlow_AddIn.dll, registered and created by ProgID, connected to the
+// simulator serving examples/Example.vbp, driven through its native window as a user would.
+// Needs a display (Xvfb); message boxes are answered and counted, never waited on.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "host/Listing.h"
+#include "host/com/ComSupport.h"
+#include "host/files/ProjectFiles.h"
+#include "tools/ide-sim/IdeObjects.h"
+#include "tools/ide-sim/Session.h"
+
+namespace {
+
+using tolvane::host::memory::MemoryHost;
+using namespace tolvane::idesim;
+
+constexpr const wchar_t* kProgId = L"Quenlow.Connect";
+
+std::wstring Widen(const std::string& text) { return tolvane::host::com::Utf8ToWide(text); }
+
+std::shared_ptr<MemoryHost> Example(bool withAddInsBar = true) {
+    const std::filesystem::path project(TOLVANE_EXAMPLE_PROJECT);
+    tolvane::host::files::CodePage codePage;
+    if (withAddInsBar) return tolvane::host::files::OpenProject(project, codePage);
+    return MemoryHost::Create(tolvane::host::files::ReadProject(project, codePage),
+                              tolvane::host::memory::FormCollection::EveryControl, /*withAddInsBar=*/false);
+}
+
+std::optional<std::wstring> DisplayOnConnect() { return ReadSetting(L"Tolvane", L"Settings", L"DisplayOnConnect"); }
+
+std::string Describe(const std::vector<SeenBox>& boxes) {
+    std::string text;
+    for (const auto& box : boxes)
+        text += "[" + tolvane::host::com::WideToUtf8(box.caption) + "] " + tolvane::host::com::WideToUtf8(box.text) + "\n";
+    return text;
+}
+
+bool HasDisplay() { return GetEnvironmentVariableW(L"DISPLAY", nullptr, 0) != 0; }
+
+class SessionTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        module_ = new ServerModule(TOLVANE_SERVER_DLL);
+        registered_ = module_->Loaded() && module_->Register() == S_OK;
+    }
+    static void TearDownTestSuite() {
+        if (registered_) {
+            EXPECT_EQ(module_->Unregister(), S_OK);
+            CLSID clsid{};
+            EXPECT_NE(CLSIDFromProgID(kProgId, &clsid), S_OK) << "the ProgID is gone after unregistration";
+        }
+        delete module_;
+        module_ = nullptr;
+        CoUninitialize();
+    }
+
+    void SetUp() override {
+        if (!HasDisplay()) GTEST_SKIP() << "needs DISPLAY (Xvfb): the add-in shows a native window";
+        ASSERT_TRUE(registered_) << "Quenlow_AddIn.dll could not be loaded and registered";
+        DeleteSettings(L"Tolvane");
+    }
+    void TearDown() override {
+        Pump();
+        DeleteSettings(L"Tolvane");
+    }
+
+    // A connected add-in, created as the IDE creates it.
+    void Connect(AddInClient& addIn, Simulator& ide, LONG mode) {
+        ASSERT_EQ(addIn.Create(kProgId), S_OK);
+        ASSERT_EQ(addIn.Connect(ide.Vbe().Get(), mode), S_OK);
+        Pump();
+    }
+    static bool WindowShown() {
+        auto window = AddInWindow::Find();
+        return window && window->Visible();
+    }
+
+    static ServerModule* module_;
+    static bool registered_;
+};
+
+ServerModule* SessionTest::module_ = nullptr;
+bool SessionTest::registered_ = false;
+
+TEST_F(SessionTest, ConnectClickPickGenerateExitDisconnect) {
+    MessageBoxWatcher boxes;
+    auto host = Example();
+    Simulator ide(host);
+    AddInClient addIn;
+    Connect(addIn, ide, AfterStartup);
+
+    EXPECT_EQ(host->Menu().Captions("Add-Ins"), std::vector<std::string>{"Quenlow"});
+    EXPECT_EQ(ide.AdvisedSinks(), 1) << "the add-in listens to its item's clicks";
+    EXPECT_FALSE(WindowShown()) << "DisplayOnConnect was not set: no window yet";
+
+    bool handled = true, cancelDefault = true;
+    ASSERT_TRUE(host->Menu().Click("Add-Ins", "Quenlow", &handled, &cancelDefault));
+    Pump();
+    EXPECT_TRUE(ide.FailedClicks().empty());
+    EXPECT_FALSE(handled || cancelDefault) << "the add-in leaves both flags as the IDE set them";
+    auto window = AddInWindow::Find();
+    ASSERT_TRUE(window.has_value()) << "no top-level window captioned Tolvane after the click";
+    EXPECT_TRUE(window->Visible());
+    EXPECT_EQ(window->Forms(), (std::vector<std::wstring>{L"Form1", L"frmOptions", L"frmDocument"}));
+
+    ASSERT_TRUE(window->Pick(L"Form1"));
+    EXPECT_EQ(window->SelectedForm(), L"Form1");
+    std::vector<std::wstring> expected;
+    tolvane::host::ListFormControls(*Example(), "Form1", [&](const tolvane::host::ListedControl& control) {
+        expected.push_back(Widen(control.controlRef));
+        return true;
+    });
+    ASSERT_FALSE(expected.empty());
+    EXPECT_EQ(window->Rows(), expected);
+
+    HWND row = window->Box(L"Command1", AddInWindow::Row);
+    HWND move = window->Box(L"Command1", AddInWindow::LeftRightMove);
+    ASSERT_TRUE(row && move);
+    EXPECT_FALSE(IsWindowEnabled(move)) << "options are greyed until the row is ticked";
+    ASSERT_TRUE(window->Click(row));
+    EXPECT_TRUE(window->Checked(row));
+    EXPECT_TRUE(IsWindowEnabled(move));
+    ASSERT_TRUE(window->Click(move));
+    EXPECT_TRUE(window->Checked(move));
+
+    ASSERT_TRUE(window->Press(L"&Generate Code"));
+    EXPECT_NE(window->Declarations().find(L"Dim iCommand1_Left as integer"), std::wstring::npos)
+        << tolvane::host::com::WideToUtf8(window->Declarations());
+    EXPECT_EQ(window->OnResize(), L"Command1.Left = Form1.Width - (iFormWidth - iCommand1_Left)\r\n");
+    EXPECT_NE(window->OnLoad().find(L"iCommand1_Left = Command1.Left"), std::wstring::npos);
+
+    // The screenshot, for a person to look at; checked here for size and content.
+    ASSERT_TRUE(window->Screenshot(L"ide_sim_generate.bmp"));
+    {
+        std::ifstream file("ide_sim_generate.bmp", std::ios::binary);
+        BITMAPFILEHEADER header{};
+        BITMAPINFOHEADER info{};
+        file.read(reinterpret_cast<char*>(&header), sizeof header);
+        file.read(reinterpret_cast<char*>(&info), sizeof info);
+        ASSERT_TRUE(file.good());
+        RECT client{};
+        GetClientRect(window->Handle(), &client);
+        EXPECT_EQ(header.bfType, 0x4D42);
+        EXPECT_EQ(info.biWidth, client.right);
+        EXPECT_EQ(info.biHeight, client.bottom);
+        EXPECT_EQ(info.biBitCount, 24);
+    }
+
+    ASSERT_TRUE(window->Press(L"E&xit"));
+    EXPECT_FALSE(window->Visible()) << "Exit hides the window";
+
+    EXPECT_EQ(addIn.Disconnect(UserClosed), S_OK);
+    Pump();
+    EXPECT_TRUE(host->Menu().Captions("Add-Ins").empty()) << "the item is removed at disconnection";
+    EXPECT_EQ(DisplayOnConnect(), std::optional<std::wstring>(L"0"));
+    EXPECT_FALSE(WindowShown());
+    // The event source and the IDE root go with the add-in object, not with the disconnection.
+    addIn.Release();
+    Pump();
+    EXPECT_EQ(ide.AdvisedSinks(), 0) << "the add-in stopped listening";
+    EXPECT_EQ(ide.LiveObjects(), 1) << "the add-in gave back every IDE object it took";
+    EXPECT_TRUE(boxes.Seen().empty()) << Describe(boxes.Seen());
+}
+
+TEST_F(SessionTest, AWindowLeftOpenAtDisconnectionComesBackAtTheNextConnection) {
+    MessageBoxWatcher boxes;
+    auto host = Example();
+    Simulator ide(host);
+    {
+        AddInClient addIn;
+        Connect(addIn, ide, AfterStartup);
+        ASSERT_TRUE(host->Menu().Click("Add-Ins", "Quenlow"));
+        Pump();
+        ASSERT_TRUE(WindowShown());
+        EXPECT_EQ(addIn.Disconnect(HostShutdown), S_OK);
+        Pump();
+        EXPECT_EQ(DisplayOnConnect(), std::optional<std::wstring>(L"1"));
+        EXPECT_FALSE(WindowShown()) << "the window goes with the disconnection";
+        addIn.Release();
+    }
+    {
+        AddInClient addIn;
+        Connect(addIn, ide, AfterStartup);
+        EXPECT_TRUE(WindowShown()) << "shown at once, no click";
+        EXPECT_EQ(host->Menu().Captions("Add-Ins"), std::vector<std::string>{"Quenlow"}) << "one item, not two";
+        auto window = AddInWindow::Find();
+        ASSERT_TRUE(window.has_value());
+        EXPECT_EQ(window->Forms().size(), 3u);
+        ASSERT_TRUE(window->Press(L"E&xit"));
+        EXPECT_EQ(addIn.Disconnect(UserClosed), S_OK);
+        Pump();
+        EXPECT_EQ(DisplayOnConnect(), std::optional<std::wstring>(L"0"));
+        addIn.Release();
+    }
+    Pump();
+    EXPECT_EQ(ide.LiveObjects(), 1);
+    EXPECT_TRUE(boxes.Seen().empty()) << Describe(boxes.Seen());
+}
+
+TEST_F(SessionTest, ExternalConnectionShowsTheWindowWithoutAMenuItem) {
+    MessageBoxWatcher boxes;
+    auto host = Example();
+    Simulator ide(host);
+    AddInClient addIn;
+    Connect(addIn, ide, External);
+    EXPECT_TRUE(WindowShown());
+    EXPECT_TRUE(host->Menu().Captions("Add-Ins").empty());
+    EXPECT_EQ(ide.AdvisedSinks(), 0);
+    EXPECT_EQ(addIn.Disconnect(UserClosed), S_OK);
+    Pump();
+    EXPECT_EQ(DisplayOnConnect(), std::optional<std::wstring>(L"1"));
+    addIn.Release();
+    Pump();
+    EXPECT_EQ(ide.LiveObjects(), 1);
+    EXPECT_TRUE(boxes.Seen().empty()) << Describe(boxes.Seen());
+}
+
+// Failures the user sees: each one message box with the description, and the session goes on.
+TEST_F(SessionTest, FailuresAreReportedInOneMessageBoxEachAndNothingHangs) {
+    {
+        SCOPED_TRACE("an IDE without an Add-Ins bar");
+        MessageBoxWatcher boxes;
+        auto host = Example(/*withAddInsBar=*/false);
+        Simulator ide(host);
+        AddInClient addIn;
+        Connect(addIn, ide, AfterStartup);
+        PumpFor(300);
+        const auto seen = boxes.Seen();
+        ASSERT_EQ(seen.size(), 1u) << Describe(seen);
+        EXPECT_EQ(seen[0].caption, L"Tolvane");
+        EXPECT_FALSE(seen[0].text.empty());
+        EXPECT_EQ(addIn.Disconnect(UserClosed), S_OK);
+        addIn.Release();
+        Pump();
+        EXPECT_EQ(ide.LiveObjects(), 1);
+    }
+    {
+        SCOPED_TRACE("a project that cannot be read while picking a form");
+        MessageBoxWatcher boxes;
+        auto host = Example();
+        Simulator ide(host);
+        AddInClient addIn;
+        Connect(addIn, ide, AfterStartup);
+        ASSERT_TRUE(host->Menu().Click("Add-Ins", "Quenlow"));
+        Pump();
+        auto window = AddInWindow::Find();
+        ASSERT_TRUE(window.has_value());
+        host->Faults().Fail("Controls.Item", "Disk read error on Form1.frm", /*skip=*/3);
+        ASSERT_TRUE(window->Pick(L"Form1"));
+        PumpFor(300);
+        const auto seen = boxes.Seen();
+        ASSERT_EQ(seen.size(), 1u) << Describe(seen);
+        EXPECT_NE(seen[0].text.find(L"Disk read error on Form1.frm"), std::wstring::npos) << Describe(seen);
+        EXPECT_TRUE(window->Visible()) << "the window stays usable";
+        host->Faults().Clear();
+        ASSERT_TRUE(window->Pick(L"frmOptions"));
+        EXPECT_FALSE(window->Rows().empty());
+        EXPECT_EQ(boxes.Seen().size(), 1u);
+        EXPECT_EQ(addIn.Disconnect(UserClosed), S_OK);
+        addIn.Release();
+        Pump();
+    }
+}
+
+}  // namespace
