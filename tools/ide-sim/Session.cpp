@@ -54,16 +54,27 @@ bool IsPushButton(HWND window) {
     return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON;
 }
 
+BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    return TRUE;
+}
+
 std::vector<HWND> Descendants(HWND parent) {
     std::vector<HWND> found;
-    EnumChildWindows(
-        parent,
-        [](HWND child, LPARAM list) -> BOOL {
-            reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    EnumChildWindows(parent, CollectWindow, reinterpret_cast<LPARAM>(&found));
     return found;
+}
+
+// The top-level windows of this process: other programs on the same display are not ours to drive.
+std::vector<HWND> OwnTopLevelWindows() {
+    std::vector<HWND> all, own;
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&all));
+    for (HWND window : all) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        if (process == GetCurrentProcessId()) own.push_back(window);
+    }
+    return own;
 }
 
 RECT ScreenRect(HWND window) {
@@ -71,12 +82,6 @@ RECT ScreenRect(HWND window) {
     GetWindowRect(window, &r);
     return r;
 }
-
-struct FindRequest {
-    const wchar_t* caption;
-    const wchar_t* className;
-    HWND found = nullptr;
-};
 
 }  // namespace
 
@@ -126,20 +131,12 @@ void PumpFor(DWORD ms) {
 }
 
 HWND FindOwnWindow(const wchar_t* caption, const wchar_t* className) {
-    FindRequest request{caption, className};
-    EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
-            auto& request = *reinterpret_cast<FindRequest*>(param);
-            DWORD process = 0;
-            GetWindowThreadProcessId(window, &process);
-            if (process != GetCurrentProcessId()) return TRUE;
-            if (request.className && !SameText(ClassName(window), request.className)) return TRUE;
-            if (request.caption && WindowText(window) != request.caption) return TRUE;
-            request.found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&request));
-    return request.found;
+    for (HWND window : OwnTopLevelWindows()) {
+        if (className && !SameText(ClassName(window), className)) continue;
+        if (caption && WindowText(window) != caption) continue;
+        return window;
+    }
+    return nullptr;
 }
 
 std::wstring WindowText(HWND window) {
@@ -187,22 +184,9 @@ void MessageBoxWatcher::Watch() {
 
 std::optional<AddInWindow> AddInWindow::Find() {
     // The add-in's window, not a message box that carries the same caption.
-    HWND found = nullptr;
-    struct Search {
-        HWND* found;
-    } search{&found};
-    EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
-            DWORD process = 0;
-            GetWindowThreadProcessId(window, &process);
-            if (process != GetCurrentProcessId()) return TRUE;
-            if (WindowText(window) != kCaption || SameText(ClassName(window), L"#32770")) return TRUE;
-            *reinterpret_cast<Search*>(param)->found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    if (!found) return std::nullopt;
-    return AddInWindow(found);
+    for (HWND window : OwnTopLevelWindows())
+        if (WindowText(window) == kCaption && !SameText(ClassName(window), L"#32770")) return AddInWindow(window);
+    return std::nullopt;
 }
 
 HWND AddInWindow::FormList() const {
