@@ -12,6 +12,7 @@
 #include "host/files/ProjectFiles.h"
 #include "host/files/Text.h"
 #include "model/ResizeCode.h"
+#include "vb/Names.h"
 
 namespace tolvane::cli {
 namespace {
@@ -323,7 +324,7 @@ std::string FindForm(host::Root& root, const std::string& wanted, const std::str
         const std::int32_t type = component->Type();
         const std::string name = component->Name();
         if (type == host::VBForm) forms.push_back(name);
-        if (!host::files::SameNameIgnoringCase(name, wanted)) continue;
+        if (!vb::SameNameIgnoringCase(name, wanted)) continue;
         if (type == host::VBForm || (!formsOnly && HasControls(type))) return name;
         throw host::files::FileError(project, 0,
                                      Quoted(name) + " is " + Article(type) +
@@ -332,7 +333,7 @@ std::string FindForm(host::Root& root, const std::string& wanted, const std::str
     std::string known;
     for (const auto& name : forms) known += (known.empty() ? "" : ", ") + name;
     throw host::files::FileError(project, 0,
-                                 "no form named " + Quoted(host::files::Printable(wanted)) +
+                                 "no form named " + Quoted(vb::Printable(wanted)) +
                                      (known.empty() ? " (the project has no forms)" : " (its forms: " + known + ")"));
 }
 
@@ -385,7 +386,7 @@ ResizeModel ModelFromProject(const GenerateRequest& request) {
 
     for (const ControlRow& pick : request.picks) {
         auto same = [&](const host::ListedControl& row) {
-            return host::files::SameNameIgnoringCase(row.controlRef, pick.controlRef);
+            return vb::SameNameIgnoringCase(row.controlRef, pick.controlRef);
         };
         const auto found = std::find_if(listed.begin(), listed.end(), same);
         const auto position = static_cast<std::size_t>(found - listed.begin());

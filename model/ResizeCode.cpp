@@ -1,7 +1,12 @@
 #include "model/ResizeCode.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <unordered_set>
+#include <utility>
+
+#include "vb/Names.h"
 
 namespace tolvane {
 namespace {
@@ -78,32 +83,35 @@ struct Blocks {
     Out declarations, onLoad, onResize;
 };
 
-// "i" + stem, then the rest of a variable name, without building the stem as a string.
+// "i" + stem, then the rest of a variable name, without building the stem as a string:
+// the text is a control reference whose parentheses become "_" as it is written (a stem
+// chosen to settle a clash has none left, so it is written as it is).
 struct Stem {
-    std::string_view controlRef;
+    std::string_view text;
 };
 
 template <class Out>
 void AppendStem(Out& out, Stem stem) {
     if constexpr (std::is_same_v<Out, Measure>) {
-        out.size += stem.controlRef.size();
+        out.size += stem.text.size();
     } else {
         char* start = out.cursor;
-        out.Put(stem.controlRef);
+        out.Put(stem.text);
         std::replace_if(start, out.cursor, [](char c) { return c == '(' || c == ')'; }, '_');
     }
 }
 
 template <class Out>
-void AppendResizeLine(Out& out, const ControlRow& row, std::string_view form, const Option& option, bool scaled) {
+void AppendResizeLine(Out& out, const ControlRow& row, Stem stem, std::string_view form, const Option& option,
+                      bool scaled) {
     // R.Left = F.Width - (iFormWidth - iS_Left)   or, scaled,   R.Left = F.Width * (iS_Left / iFormWidth)
     out.Append(row.controlRef, option.resizeStart, form, scaled ? option.scaledMiddle : option.offsetMiddle);
-    AppendStem(out, {row.controlRef});
+    AppendStem(out, stem);
     out.Append(scaled ? option.scaledEnd : option.offsetEnd);
 }
 
 template <class Out>
-void AppendRow(Blocks<Out>& blocks, const ControlRow& row, std::string_view form) {
+void AppendRow(Blocks<Out>& blocks, const ControlRow& row, Stem stem, std::string_view form) {
     // Declarations and Load lines come in the order Left, Top, Width, Height.
     const struct {
         CheckState state;
@@ -112,22 +120,79 @@ void AppendRow(Blocks<Out>& blocks, const ControlRow& row, std::string_view form
     for (const auto& item : recorded) {
         if (!IsSet(item.state)) continue;
         blocks.declarations.Append("Dim i"sv);
-        AppendStem(blocks.declarations, {row.controlRef});
+        AppendStem(blocks.declarations, stem);
         blocks.declarations.Append(item.option.declaration);
         blocks.onLoad.Append("i"sv);
-        AppendStem(blocks.onLoad, {row.controlRef});
+        AppendStem(blocks.onLoad, stem);
         blocks.onLoad.Append(item.option.loadMiddle, row.controlRef, item.option.loadEnd);
     }
     // Resize lines come in the order Left, Width, Top, Height; scale picks the form of both lines of its axis.
-    if (IsSet(row.moveH)) AppendResizeLine(blocks.onResize, row, form, kLeft, IsSet(row.scaleH));
-    if (IsSet(row.sizeH)) AppendResizeLine(blocks.onResize, row, form, kWidth, IsSet(row.scaleH));
-    if (IsSet(row.moveV)) AppendResizeLine(blocks.onResize, row, form, kTop, IsSet(row.scaleV));
-    if (IsSet(row.sizeV)) AppendResizeLine(blocks.onResize, row, form, kHeight, IsSet(row.scaleV));
+    if (IsSet(row.moveH)) AppendResizeLine(blocks.onResize, row, stem, form, kLeft, IsSet(row.scaleH));
+    if (IsSet(row.sizeH)) AppendResizeLine(blocks.onResize, row, stem, form, kWidth, IsSet(row.scaleH));
+    if (IsSet(row.moveV)) AppendResizeLine(blocks.onResize, row, stem, form, kTop, IsSet(row.scaleV));
+    if (IsSet(row.sizeV)) AppendResizeLine(blocks.onResize, row, stem, form, kHeight, IsSet(row.scaleV));
+}
+
+// A hash of the stem as VB compares names (letter case ignored), computed without building
+// the stem: equal stems give equal hashes, so distinct hashes prove there is no clash.
+std::uint64_t FoldedStemHash(std::string_view controlRef) {
+    std::uint64_t hash = 14695981039346656037ull;
+    std::size_t pos = 0;
+    while (pos < controlRef.size()) {
+        char32_t c = static_cast<unsigned char>(controlRef[pos]);
+        if (c < 0x80) {
+            ++pos;
+            if (c >= 'A' && c <= 'Z') c += 'a' - 'A';
+            if (c == '(' || c == ')') c = '_';
+        } else if (vb::NextCodePoint(controlRef, pos, c)) {
+            c = vb::FoldCodePoint(c);
+        } else {
+            ++pos;  // a stray byte hashes as itself
+        }
+        hash = (hash ^ c) * 1099511628211ull;
+    }
+    return hash;
+}
+
+// The stems that settle clashes, by row: empty when no two included rows clash (the usual
+// case, which then costs one hash per row and a sort), else a stem for each later row of a
+// clash and "" for every other row.
+std::vector<std::string> ClashSettlingStems(std::span<const ControlRow> rows) {
+    std::vector<std::pair<std::uint64_t, std::size_t>> hashes;
+    hashes.reserve(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (IsSet(rows[i].included)) hashes.emplace_back(FoldedStemHash(rows[i].controlRef), i);
+    std::sort(hashes.begin(), hashes.end());
+    const auto sameHash = [](const auto& a, const auto& b) { return a.first == b.first; };
+    if (std::adjacent_find(hashes.begin(), hashes.end(), sameHash) == hashes.end()) return {};
+
+    // Rare: compare the folded stems themselves, in row order.
+    std::unordered_set<std::string> taken;
+    std::vector<std::string> folded(rows.size());
+    for (const auto& [hash, row] : hashes) folded[row] = vb::FoldCase(VariableStem(rows[row].controlRef));
+    std::vector<std::string> settled(rows.size());
+    bool anyClash = false;
+    for (const auto& [hash, row] : hashes) taken.insert(folded[row]);
+    std::unordered_set<std::string> seen;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (!IsSet(rows[i].included) || seen.insert(folded[i]).second) continue;
+        const std::string stem = VariableStem(rows[i].controlRef);
+        for (int n = 2;; ++n) {
+            std::string candidate = stem + "_" + std::to_string(n);
+            if (taken.insert(vb::FoldCase(candidate)).second) {
+                settled[i] = std::move(candidate);
+                break;
+            }
+        }
+        anyClash = true;
+    }
+    if (!anyClash) settled.clear();
+    return settled;
 }
 
 template <class Out>
-void AppendAll(Blocks<Out>& blocks, const ResizeModel& model) {
-    const std::string_view form = model.formName;
+void AppendAll(Blocks<Out>& blocks, std::string_view form, std::span<const ControlRow> rows,
+               const std::vector<std::string>& settled) {
     blocks.declarations.Append(
         "Dim iFormWidth as integer\r\n"
         "Dim iFormHeight as integer\r\n"
@@ -137,8 +202,12 @@ void AppendAll(Blocks<Out>& blocks, const ResizeModel& model) {
     blocks.onLoad.Append("iFormWidth = "sv, form, ".Width\r\n"sv, "iFormHeight = "sv, form, ".Height\r\n"sv,
                          "iFormScaleWidth = "sv, form, ".ScaleWidth\r\n"sv, "iFormScaleHeight = "sv, form,
                          ".ScaleHeight\r\n"sv, kCrLf);
-    for (const ControlRow& row : model.rows)
-        if (IsSet(row.included)) AppendRow(blocks, row, form);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (!IsSet(rows[i].included)) continue;
+        const bool clash = !settled.empty() && !settled[i].empty();
+        AppendRow(blocks, rows[i], Stem{clash ? std::string_view(settled[i]) : std::string_view(rows[i].controlRef)},
+                  form);
+    }
 }
 
 }  // namespace
@@ -149,16 +218,27 @@ std::string VariableStem(std::string_view controlRef) {
     return stem;
 }
 
-GeneratedCode GenerateResizeCode(const ResizeModel& model) {
+std::vector<std::string> RowStems(std::span<const ControlRow> rows) {
+    std::vector<std::string> stems = ClashSettlingStems(rows);
+    stems.resize(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (IsSet(rows[i].included) && stems[i].empty()) stems[i] = VariableStem(rows[i].controlRef);
+    return stems;
+}
+
+GeneratedCode GenerateResizeCode(const ResizeModel& model) { return GenerateResizeCode(model.formName, model.rows); }
+
+GeneratedCode GenerateResizeCode(std::string_view formName, std::span<const ControlRow> rows) {
+    const std::vector<std::string> settled = ClashSettlingStems(rows);
     Blocks<Measure> sizes;
-    AppendAll(sizes, model);
+    AppendAll(sizes, formName, rows, settled);
 
     GeneratedCode code;
     code.declarations.resize(sizes.declarations.size);
     code.onLoad.resize(sizes.onLoad.size);
     code.onResize.resize(sizes.onResize.size);
     Blocks<Write> out{{code.declarations.data()}, {code.onLoad.data()}, {code.onResize.data()}};
-    AppendAll(out, model);
+    AppendAll(out, formName, rows, settled);
     return code;
 }
 

@@ -2,8 +2,10 @@
 // text the user pastes into a form (declarations, Load event, Resize event).
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "model/ResizeModel.h"
 
@@ -20,7 +22,16 @@ struct GeneratedCode {
 // The control reference with every "(" and ")" turned into "_": Option1(3) -> Option1_3_.
 std::string VariableStem(std::string_view controlRef);
 
+// The stem each row's variables use: its VariableStem, except where the stems of two
+// included rows are the same name to VB (letter case ignored). Then the later row takes the
+// first of "<stem>_2", "<stem>_3", ... that no other row uses, so no variable is declared
+// twice. Rows without such a clash keep their plain stem; a row not included gets "".
+std::vector<std::string> RowStems(std::span<const ControlRow> rows);
+
 // Pure function of the model; every line ends with "\r\n".
 GeneratedCode GenerateResizeCode(const ResizeModel& model);
+
+// The same for any number of rows, in order: the command line is not bound to the grid's 50.
+GeneratedCode GenerateResizeCode(std::string_view formName, std::span<const ControlRow> rows);
 
 }  // namespace tolvane

@@ -12,8 +12,13 @@
 #include "host/files/Lexing.h"
 #include "host/files/ProjectFiles.h"
 #include "host/files/Text.h"
+#include "vb/Names.h"
 
 namespace tolvane::host::files {
+
+using vb::FoldCase;
+using vb::IsVbIdentifier;
+using vb::Printable;
 
 FileError::FileError(std::string file, int line, std::string problem)
     : std::runtime_error(file + (line > 0 ? ":" + std::to_string(line) : std::string()) + ": " + problem),

@@ -10,8 +10,13 @@
 #include "host/files/Lexing.h"
 #include "host/files/ProjectFiles.h"
 #include "host/files/Text.h"
+#include "vb/Names.h"
 
 namespace tolvane::host::files {
+
+using vb::FoldCase;
+using vb::IsVbIdentifier;
+using vb::Printable;
 namespace {
 
 using detail::KeywordIs;

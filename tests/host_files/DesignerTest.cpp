@@ -300,7 +300,7 @@ TEST(Designer, DamagedFilesAreReadWholeOrRefusedNeverHalfRead) {
             while (!stack.empty()) {
                 const auto* control = stack.back();
                 stack.pop_back();
-                EXPECT_TRUE(IsVbIdentifier(control->name)) << Printable(control->name);
+                EXPECT_TRUE(vb::IsVbIdentifier(control->name)) << vb::Printable(control->name);
                 EXPECT_LE(control->index, 32767);
                 for (const auto& child : control->children) stack.push_back(&child);
             }

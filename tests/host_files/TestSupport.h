@@ -12,6 +12,7 @@
 #include "host/Listing.h"
 #include "host/files/ProjectFiles.h"
 #include "host/files/Text.h"
+#include "vb/Names.h"
 
 namespace tolvane::host::files::testing {
 

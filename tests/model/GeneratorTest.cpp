@@ -248,15 +248,56 @@ TEST(GenerateResizeCode, AnyNonZeroCheckStateCountsAsSet) {
     EXPECT_NE(GenerateResizeCode(twos).onResize, "");
 }
 
-TEST(GenerateResizeCode, CoincidingStemsAreNotMadeUnique) {
+std::vector<ControlRow> IncludedRows(const std::vector<std::string>& refs) {
+    std::vector<ControlRow> rows;
+    for (const auto& ref : refs) rows.push_back(Included(ref));
+    return rows;
+}
+
+TEST(RowStems, OnlyTheLaterRowOfAClashGetsAStemOfItsOwn) {
+    const struct {
+        std::vector<std::string> refs;
+        std::vector<std::string> stems;
+    } cases[] = {
+        {{"Command1", "Option1(3)", "Option1(13)"}, {"Command1", "Option1_3_", "Option1_13_"}},
+        {{"Option1(3)", "Option1_3_"}, {"Option1_3_", "Option1_3__2"}},
+        {{"a", "A", "A"}, {"a", "A_2", "A_3"}},
+        {{"A", "A_2", "a"}, {"A", "A_2", "a_3"}},                 // A_2 is taken by a row of its own
+        {{"\xC3\x91" "o", "\xC3\xB1" "O"}, {"\xC3\x91" "o", "\xC3\xB1" "O_2"}},  // Ño / ñO
+    };
+    for (const auto& c : cases) EXPECT_EQ(RowStems(IncludedRows(c.refs)), c.stems) << c.refs.front();
+
+    std::vector<ControlRow> rows = IncludedRows({"A", "a"});
+    rows[0].included = 0;  // a row left out declares nothing, so it clashes with nothing
+    EXPECT_EQ(RowStems(rows), (std::vector<std::string>{"", "a"}));
+}
+
+TEST(GenerateResizeCode, ClashingStemsDeclareEachVariableOnce) {
     ResizeModel model;
     model.formName = "F";
     model.rows[0] = Included("A(1)");
-    model.rows[0].moveH = 1;
     model.rows[1] = Included("A_1_");
-    model.rows[1].moveH = 1;
+    model.rows[0].moveH = model.rows[1].moveH = 1;
     const GeneratedCode code = GenerateResizeCode(model);
-    EXPECT_EQ(code.declarations, kDeclarationsHeader + Lines({"Dim iA_1__Left as integer", "Dim iA_1__Left as integer"}));
+    EXPECT_EQ(code.declarations, kDeclarationsHeader + Lines({"Dim iA_1__Left as integer", "Dim iA_1__2_Left as integer"}));
+    EXPECT_EQ(code.onLoad, LoadHeader("F") + Lines({"iA_1__Left = A(1).Left", "iA_1__2_Left = A_1_.Left"}));
+    EXPECT_EQ(code.onResize, Lines({"A(1).Left = F.Width - (iFormWidth - iA_1__Left)",
+                                    "A_1_.Left = F.Width - (iFormWidth - iA_1__2_Left)"}));
+}
+
+TEST(GenerateResizeCode, TakesAnyNumberOfRows) {
+    std::vector<ControlRow> rows(RowCapacity + 10);
+    ResizeModel model;
+    model.formName = "F";
+    for (int i = 0; i < RowCapacity + 10; ++i) {
+        rows[i] = Included("C" + std::to_string(i));
+        rows[i].sizeV = 1;
+        if (i < RowCapacity) model.rows[i] = rows[i];
+    }
+    const GeneratedCode all = GenerateResizeCode("F", rows);
+    const GeneratedCode grid = GenerateResizeCode(model);
+    EXPECT_EQ(all.onLoad.substr(0, grid.onLoad.size()), grid.onLoad);
+    EXPECT_TRUE(all.onResize.ends_with("C59.Height = F.Height - (iFormHeight - iC59_Height)\r\n"));
 }
 
 TEST(GenerateResizeCode, IsAPureFunctionOfItsModel) {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "host/files/Text.h"
+#include "vb/Names.h"
 
-namespace tolvane::host::files {
+namespace tolvane::vb {
 namespace {
 
 struct IdentifierCase {
@@ -63,4 +63,4 @@ TEST(Printable, EscapesWhatCannotBeShownOnOneLine) {
 }
 
 }  // namespace
-}  // namespace tolvane::host::files
+}  // namespace tolvane::vb

@@ -1,0 +1,33 @@
+// Names as Visual Basic sees them, for every part of the product: UTF-8 code points, the
+// identifier rule, case-insensitive comparison, and quoting a name in a one-line message.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tolvane::vb {
+
+// Reads the code point at `pos` and advances past it. Returns false (pos unchanged) at the
+// end or on an invalid, overlong or surrogate sequence.
+bool NextCodePoint(std::string_view utf8, std::size_t& pos, char32_t& codePoint);
+
+// True for a code point that may appear in a name where VB allows a letter: ASCII letters
+// and every code point from 0x80 up except controls, spaces, punctuation and symbols
+// (the Latin-1 ones, general punctuation, CJK and full-width punctuation, specials).
+// Letters of every script count, as the localized IDEs accept them.
+bool IsNameLetter(char32_t codePoint);
+
+// A Visual Basic identifier: a letter first, then letters, ASCII digits or underscores.
+bool IsVbIdentifier(std::string_view utf8);
+
+// Case-folded copy for comparing names and file names the way VB and Windows do
+// (ASCII, Latin-1, Latin Extended-A, Greek, Cyrillic and full-width Latin letters).
+char32_t FoldCodePoint(char32_t codePoint);
+std::string FoldCase(std::string_view utf8);
+bool SameNameIgnoringCase(std::string_view a, std::string_view b);
+
+// A name or byte string made safe to quote in a one-line message: valid UTF-8 stays as it
+// is, other bytes and control characters become \xNN.
+std::string Printable(std::string_view bytes);
+
+}  // namespace tolvane::vb
