@@ -79,8 +79,9 @@ bool IsVbIdentifier(std::string_view utf8) {
     std::size_t pos = 0;
     char32_t c = 0;
     if (!NextCodePoint(utf8, pos, c) || !IsNameLetter(c)) return false;
+    std::size_t length = 1;
     while (pos < utf8.size()) {
-        if (!NextCodePoint(utf8, pos, c)) return false;
+        if (!NextCodePoint(utf8, pos, c) || ++length > kMaxIdentifierLength) return false;
         if (!IsNameLetter(c) && !(c >= '0' && c <= '9') && c != '_') return false;
     }
     return true;
@@ -150,6 +151,18 @@ std::string Printable(std::string_view bytes) {
         }
     }
     return out;
+}
+
+std::string PrintablePrefix(std::string_view bytes, std::size_t maxBytes) {
+    if (bytes.size() <= maxBytes) return Printable(bytes);
+    std::size_t cut = 0;
+    for (std::size_t pos = 0; pos < maxBytes;) {  // whole characters only
+        char32_t c = 0;
+        if (!NextCodePoint(bytes, pos, c)) ++pos;
+        if (pos > maxBytes) break;
+        cut = pos;
+    }
+    return Printable(bytes.substr(0, cut)) + "...";
 }
 
 }  // namespace tolvane::vb

@@ -17,7 +17,13 @@ bool NextCodePoint(std::string_view utf8, std::size_t& pos, char32_t& codePoint)
 // Letters of every script count, as the localized IDEs accept them.
 bool IsNameLetter(char32_t codePoint);
 
-// A Visual Basic identifier: a letter first, then letters, ASCII digits or underscores.
+// VB refuses longer names.
+inline constexpr std::size_t kMaxIdentifierLength = 255;
+
+// A Visual Basic identifier: a letter first, then letters, ASCII digits or underscores, at
+// most kMaxIdentifierLength characters. A reader of an East Asian double-byte code page
+// (932, 936, 949, 950), where VB takes every double-byte character as a letter, checks the
+// name with each such character standing in as an ASCII letter.
 bool IsVbIdentifier(std::string_view utf8);
 
 // Case-folded copy for comparing names and file names the way VB and Windows do
@@ -29,5 +35,9 @@ bool SameNameIgnoringCase(std::string_view a, std::string_view b);
 // A name or byte string made safe to quote in a one-line message: valid UTF-8 stays as it
 // is, other bytes and control characters become \xNN.
 std::string Printable(std::string_view bytes);
+
+// The same for a value of any length quoted in a message: at most `maxBytes` of it (cut at a
+// character boundary), followed by "..." when cut.
+std::string PrintablePrefix(std::string_view bytes, std::size_t maxBytes = 80);
 
 }  // namespace tolvane::vb

@@ -1,59 +1,37 @@
 // The designer block of a .frm/.ctl/.pag/.dob/.dsr file: nesting by Begin/End only,
 // property blocks skipped whole, Name from the Begin line, Index from the control's own
-// level. Every property value but Index is skipped unread: a line's meaning never depends
-// on its value, since values never span lines.
+// level, the code page from the first font Charset that names one. Every other property
+// value is skipped unread: a line's meaning never depends on its value, since values never
+// span lines.
 #include <algorithm>
-#include <cstdio>
-#include <fstream>
 #include <map>
-#include <system_error>
 #include <vector>
 
+#include "host/files/Decoding.h"
+#include "host/files/DesignerStructure.h"
 #include "host/files/Lexing.h"
 #include "host/files/ProjectFiles.h"
-#include "host/files/Text.h"
 #include "vb/Names.h"
 
 namespace tolvane::host::files {
 
 using vb::FoldCase;
-using vb::IsVbIdentifier;
 using vb::Printable;
 
 FileError::FileError(std::string file, int line, std::string problem)
-    : std::runtime_error(file + (line > 0 ? ":" + std::to_string(line) : std::string()) + ": " + problem),
+    : std::runtime_error(Printable(file) + (line > 0 ? ":" + std::to_string(line) : std::string()) + ": " + problem),
       file_(std::move(file)),
       line_(line),
       problem_(std::move(problem)) {}
 
-namespace detail {
-
-std::string ReadFileBytes(const std::filesystem::path& file, const std::string& label) {
-    std::error_code error;
-    const auto status = std::filesystem::status(file, error);
-    if (error || !std::filesystem::exists(status)) throw FileError(label, 0, "file not found");
-    if (std::filesystem::is_directory(status)) throw FileError(label, 0, "is a folder, not a file");
-    std::ifstream in(file, std::ios::binary);
-    if (!in) throw FileError(label, 0, "cannot be opened");
-    std::string bytes;
-    char buffer[65536];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-        bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
-        if (bytes.size() > kMaxFileBytes)
-            throw FileError(label, 0, "larger than " + std::to_string(kMaxFileBytes / (1024 * 1024)) +
-                                          " MB: not a Visual Basic file");
-    }
-    if (in.bad()) throw FileError(label, 0, "read error");
-    return bytes;
+FileError& FileError::WithCodePages(int used, std::vector<int> readableIn) {
+    codePage_ = used;
+    readableIn_ = std::move(readableIn);
+    return *this;
 }
 
-}  // namespace detail
-
+namespace detail {
 namespace {
-
-using detail::KeywordIs;
-using detail::Quote;
-using detail::Trim;
 
 enum class LineKind { Blank, Property, Begin, BeginProperty, EndProperty, End, Other };
 
@@ -110,17 +88,24 @@ bool IsVersionLine(const Classified& line) {
     return true;
 }
 
-class DesignerParser {
-public:
-    DesignerParser(std::string_view bytes, const std::string& label, const CodePage& codePage)
-        : lines_(bytes), label_(label), codePage_(codePage) {}
+// The code page a "Charset = n" line names (0 when none): the leading number of the value.
+int CodePageOfCharsetValue(std::string_view value) {
+    int charset = 0;
+    std::size_t digits = 0;
+    for (; digits < value.size() && digits < 4 && value[digits] >= '0' && value[digits] <= '9'; ++digits)
+        charset = charset * 10 + (value[digits] - '0');
+    return digits == 0 ? 0 : CodePageOfCharset(charset);
+}
 
-    DesignerFile Parse() {
-        DesignerFile file;
-        ReadHeader(file);
-        ReadBlocks(file);
-        ReadAttributes(file);
-        return file;
+class StructureParser {
+public:
+    StructureParser(std::string_view bytes, const std::string& label, DesignerStructure& out)
+        : lines_(bytes), label_(label), out_(out) {}
+
+    void Parse() {
+        ReadHeader();
+        ReadBlocks();
+        ReadAttributes();
     }
 
 private:
@@ -132,11 +117,6 @@ private:
     struct OpenProperty {
         std::string_view name;
         int line = 0;
-    };
-    // Where each name of the form was defined, to refuse two controls with one reference.
-    struct NameUse {
-        int singleLine = 0;                 // line of the control without Index, or 0
-        std::map<std::int32_t, int> array;  // index -> line
     };
 
     [[noreturn]] void Fail(int line, const std::string& problem) const { throw FileError(label_, line, problem); }
@@ -152,24 +132,7 @@ private:
         return true;
     }
 
-    std::string DecodeName(std::string_view bytes, const char* what) const {
-        auto text = codePage_.ToUtf8(bytes);
-        if (!text)
-            Fail(std::string(what) + " " + Quote(Printable(bytes)) + " cannot be read in code page " +
-                 std::to_string(codePage_.Number()) + " (see --codepage)");
-        if (!IsVbIdentifier(*text))
-            Fail(std::string(what) + " " + Quote(Printable(*text)) + " is not a Visual Basic identifier");
-        return *text;
-    }
-
-    // Class ids are informative only; text the code page cannot read is kept escaped.
-    std::string DecodeClass(std::string_view bytes) const {
-        if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return c > 0x20 && c < 0x7F; })) return std::string(bytes);
-        auto text = codePage_.ToUtf8(bytes);
-        return text ? Printable(*text) : Printable(bytes);
-    }
-
-    void ReadHeader(DesignerFile& file) {
+    void ReadHeader() {
         Classified line;
         bool versionSeen = false;
         while (NextLine(line)) {
@@ -185,33 +148,36 @@ private:
                 Fail("expected the Begin line of the designer's block after the VERSION and Object lines");
             const auto words = Words(line.value);
             if (words.size() != 2) Fail("malformed Begin line (expected \"Begin Library.Class Name\")");
-            file.rootClass = DecodeClass(words[0]);
-            file.rootName = DecodeName(words[1], "form name");
-            file.rootLine = lines_.Number();
+            out_.rootClass = std::string(words[0]);
+            out_.rootName = std::string(words[1]);
+            out_.rootLine = lines_.Number();
             return;
         }
         if (!versionSeen) Fail(0, "empty file: not a Visual Basic designer file");
         Fail(0, "no Begin line: not a Visual Basic designer file");
     }
 
-    void ReadBlocks(DesignerFile& file) {
+    void ReadBlocks() {
         std::vector<OpenBlock> blocks;
-        blocks.push_back(OpenBlock{memory::ControlSpec{file.rootName, -1, file.rootClass, {}, {}}, file.rootLine, false});
+        blocks.push_back(OpenBlock{memory::ControlSpec{out_.rootName, -1, out_.rootClass, {}, {}}, out_.rootLine, false});
         std::vector<OpenProperty> properties;
         Classified line;
         while (NextLine(line)) {
             const int number = lines_.Number();
             if (!properties.empty()) {
                 switch (line.kind) {
-                    case LineKind::Blank:
-                    case LineKind::Property: continue;
+                    case LineKind::Blank: continue;
+                    case LineKind::Property:
+                        if (out_.declaredCodePage == 0 && KeywordIs(line.name, "Charset"))
+                            out_.declaredCodePage = CodePageOfCharsetValue(line.value);
+                        continue;
                     case LineKind::BeginProperty: properties.push_back(OpenProperty{line.value, number}); continue;
                     case LineKind::EndProperty: properties.pop_back(); continue;
                     case LineKind::Begin:
                     case LineKind::End:
                         Fail(std::string(line.kind == LineKind::Begin ? "Begin" : "End") + " inside \"BeginProperty " +
-                             Printable(properties.back().name) + "\" (line " + std::to_string(properties.back().line) +
-                             "), before its EndProperty");
+                             vb::PrintablePrefix(properties.back().name) + "\" (line " +
+                             std::to_string(properties.back().line) + "), before its EndProperty");
                     case LineKind::Other: FailMalformed();
                 }
             }
@@ -231,19 +197,19 @@ private:
                     if (static_cast<int>(blocks.size()) > kMaxNesting)
                         Fail("controls nested more than " + std::to_string(kMaxNesting) + " deep");
                     memory::ControlSpec control;
-                    control.className = DecodeClass(words[0]);
-                    control.name = DecodeName(words[1], "control name");
+                    control.className = std::string(words[0]);
+                    control.name = std::string(words[1]);
+                    out_.beginLines.push_back(number);
                     blocks.push_back(OpenBlock{std::move(control), number, false});
                     continue;
                 }
                 case LineKind::End: {
                     if (blocks.size() == 1) {
-                        file.controls = std::move(blocks.back().control.children);
+                        out_.controls = std::move(blocks.back().control.children);
                         return;  // the root's End: the designer block is complete
                     }
                     OpenBlock done = std::move(blocks.back());
                     blocks.pop_back();
-                    Register(done);
                     blocks.back().control.children.push_back(std::move(done.control));
                     continue;
                 }
@@ -251,11 +217,11 @@ private:
             }
         }
         if (!properties.empty())
-            Fail(properties.back().line,
-                 "\"BeginProperty " + Printable(properties.back().name) + "\" has no EndProperty (the file ends first)");
+            Fail(properties.back().line, "\"BeginProperty " + vb::PrintablePrefix(properties.back().name) +
+                                             "\" has no EndProperty (the file ends first)");
         const OpenBlock& open = blocks.back();
-        Fail(open.line, "\"Begin " + open.control.className + " " + open.control.name +
-                            "\" has no End (the file ends first)");
+        Fail(open.line, "\"Begin " + vb::PrintablePrefix(open.control.className) + " " +
+                            vb::PrintablePrefix(open.control.name) + "\" has no End (the file ends first)");
     }
 
     [[noreturn]] void FailMalformed() const {
@@ -263,11 +229,12 @@ private:
     }
 
     void ReadIndex(OpenBlock& block, std::string_view value) {
-        if (block.indexSeen) Fail("Index given twice for control " + Quote(block.control.name));
+        const std::string name = Quote(vb::PrintablePrefix(block.control.name));
+        if (block.indexSeen) Fail("Index given twice for control " + name);
         block.indexSeen = true;
         // The number, without an IDE comment that may follow it.
         std::size_t end = 0;
-        while (end < value.size() && !detail::IsBlank(value[end]) && value[end] != '\'') ++end;
+        while (end < value.size() && !IsBlank(value[end]) && value[end] != '\'') ++end;
         const std::string_view digits = value.substr(0, end);
         const std::string_view rest = Trim(value.substr(end));
         bool valid = !digits.empty() && (rest.empty() || rest.front() == '\'');
@@ -280,45 +247,20 @@ private:
             index = index * 10 + (c - '0');
         }
         if (!valid || index > 32767)
-            Fail("Index " + Quote(Printable(value)) + " of control " + Quote(block.control.name) +
+            Fail("Index " + Quote(vb::PrintablePrefix(value)) + " of control " + name +
                  " is not a number from 0 to 32767");
         block.control.index = index;
     }
 
-    std::string Reference(const memory::ControlSpec& control) const {
-        return control.index < 0 ? control.name : control.name + "(" + std::to_string(control.index) + ")";
-    }
-
-    void Register(const OpenBlock& block) {
-        NameUse& use = names_[FoldCase(block.control.name)];
-        const std::string ref = Quote(Reference(block.control));
-        if (block.control.index < 0) {
-            if (use.singleLine) Fail(block.line, "control " + ref + " is defined twice (first at line " +
-                                                     std::to_string(use.singleLine) + ")");
-            if (!use.array.empty())
-                Fail(block.line, "control " + ref + " is a single control and also a control array (element at line " +
-                                     std::to_string(use.array.begin()->second) + ")");
-            use.singleLine = block.line;
-            return;
-        }
-        if (use.singleLine)
-            Fail(block.line, "control " + ref + " is a control array element and also a single control (line " +
-                                 std::to_string(use.singleLine) + ")");
-        auto [found, added] = use.array.emplace(block.control.index, block.line);
-        if (!added)
-            Fail(block.line, "control " + ref + " is defined twice (first at line " + std::to_string(found->second) + ")");
-    }
-
     // The attribute lines right after the root block; the first other line starts the code.
-    void ReadAttributes(DesignerFile& file) {
-        file.name = file.rootName;
+    void ReadAttributes() {
         Classified line;
         while (NextLine(line)) {
             if (line.kind == LineKind::Blank) continue;
             if (line.kind != LineKind::Other || !KeywordIs(line.name, "Attribute")) return;
             const std::string_view attribute = line.value;
             std::size_t nameEnd = 0;
-            while (nameEnd < attribute.size() && !detail::IsBlank(attribute[nameEnd]) && attribute[nameEnd] != '=') ++nameEnd;
+            while (nameEnd < attribute.size() && !IsBlank(attribute[nameEnd]) && attribute[nameEnd] != '=') ++nameEnd;
             if (!KeywordIs(attribute.substr(0, nameEnd), "VB_Name")) continue;
             std::string_view value = Trim(attribute.substr(nameEnd));
             if (value.empty() || value.front() != '=') Fail("malformed Attribute VB_Name line");
@@ -326,20 +268,128 @@ private:
             if (value.size() < 2 || value.front() != '"' || value.back() != '"' ||
                 value.substr(1, value.size() - 2).find('"') != std::string_view::npos)
                 Fail("Attribute VB_Name must be a name in quotes");
-            file.name = DecodeName(value.substr(1, value.size() - 2), "VB_Name");
+            out_.vbName = std::string(value.substr(1, value.size() - 2));
+            out_.vbNameLine = lines_.Number();
         }
     }
 
-    detail::Lines lines_;
+    Lines lines_;
+    const std::string& label_;
+    DesignerStructure& out_;
+};
+
+// Turns a structure's bytes into names, checking each, in file order.
+class NameDecoder {
+public:
+    NameDecoder(const std::string& label, const CodePage& codePage, const CodePages& codePages,
+                const std::vector<int>& beginLines)
+        : label_(label), codePage_(codePage), codePages_(codePages), beginLines_(beginLines) {}
+
+    std::string Name(std::string_view bytes, std::string_view what, int line) const {
+        return DecodeIdentifier(bytes, what, codePage_, codePages_, label_, line);
+    }
+
+    // Class ids are informative only; text the code page cannot read is kept escaped.
+    std::string Class(std::string_view bytes) const {
+        if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return c > 0x20 && c < 0x7F; }))
+            return std::string(bytes);
+        auto text = codePage_.ToUtf8(bytes);
+        return text ? Printable(*text) : Printable(bytes);
+    }
+
+    // Each control's names in file order (the order of the Begin lines); each control is
+    // registered once its contents are, as the file closes its blocks.
+    void Controls(std::vector<memory::ControlSpec>& controls) {
+        for (auto& control : controls) {
+            const int line = beginLines_.at(next_++);
+            control.name = Name(control.name, "control name", line);
+            control.className = Class(control.className);
+            Controls(control.children);
+            Register(control, line);
+        }
+    }
+
+private:
+    // Where each name of the form was defined, to refuse two controls with one reference.
+    struct NameUse {
+        int singleLine = 0;                 // line of the control without Index, or 0
+        std::map<std::int32_t, int> array;  // index -> line
+    };
+
+    [[noreturn]] void Fail(int line, const std::string& problem) const { throw FileError(label_, line, problem); }
+
+    static std::string Reference(const memory::ControlSpec& control) {
+        return control.index < 0 ? control.name : control.name + "(" + std::to_string(control.index) + ")";
+    }
+
+    void Register(const memory::ControlSpec& control, int line) {
+        NameUse& use = names_[FoldCase(control.name)];
+        const std::string ref = Quote(Reference(control));
+        if (control.index < 0) {
+            if (use.singleLine)
+                Fail(line, "control " + ref + " is defined twice (first at line " + std::to_string(use.singleLine) + ")");
+            if (!use.array.empty())
+                Fail(line, "control " + ref + " is a single control and also a control array (element at line " +
+                               std::to_string(use.array.begin()->second) + ")");
+            use.singleLine = line;
+            return;
+        }
+        if (use.singleLine)
+            Fail(line, "control " + ref + " is a control array element and also a single control (line " +
+                           std::to_string(use.singleLine) + ")");
+        auto [found, added] = use.array.emplace(control.index, line);
+        if (!added) Fail(line, "control " + ref + " is defined twice (first at line " + std::to_string(found->second) + ")");
+    }
+
     const std::string& label_;
     const CodePage& codePage_;
+    const CodePages& codePages_;
+    const std::vector<int>& beginLines_;
+    std::size_t next_ = 0;
     std::map<std::string, NameUse> names_;
 };
 
 }  // namespace
 
-DesignerFile ParseDesigner(std::string_view bytes, const std::string& fileLabel, const CodePage& codePage) {
-    return DesignerParser(bytes, fileLabel, codePage).Parse();
+void ReadDesignerStructure(std::string_view bytes, const std::string& label, DesignerStructure& out) {
+    StructureParser(bytes, label, out).Parse();
+}
+
+int NameCodePage(const DesignerStructure& structure, const CodePages& codePages, int fallback) {
+    if (codePages.Forced()) return *codePages.Forced();
+    return structure.declaredCodePage != 0 ? structure.declaredCodePage : fallback;
+}
+
+DesignerFile DecodeDesigner(DesignerStructure&& structure, const std::string& label, int codePage,
+                            const CodePages& codePages) {
+    const CodePage* page = nullptr;
+    try {
+        page = &codePages.Get(codePage);
+    } catch (const CodePageError& error) {
+        throw FileError(label, 0, std::string("its names are in ") + error.what());
+    }
+    NameDecoder decoder(label, *page, codePages, structure.beginLines);
+    DesignerFile file;
+    file.codePage = codePage;
+    file.rootClass = decoder.Class(structure.rootClass);
+    file.rootName = decoder.Name(structure.rootName, "form name", structure.rootLine);
+    file.rootLine = structure.rootLine;
+    decoder.Controls(structure.controls);
+    file.controls = std::move(structure.controls);
+    file.name = structure.vbName.empty() && structure.vbNameLine == 0
+                    ? file.rootName
+                    : decoder.Name(structure.vbName, "VB_Name", structure.vbNameLine);
+    return file;
+}
+
+}  // namespace detail
+
+DesignerFile ParseDesigner(std::string_view bytes, const std::string& fileLabel, const CodePages& codePages,
+                           int fallback) {
+    detail::DesignerStructure structure;
+    detail::ReadDesignerStructure(bytes, fileLabel, structure);
+    const int codePage = detail::NameCodePage(structure, codePages, fallback);
+    return detail::DecodeDesigner(std::move(structure), fileLabel, codePage, codePages);
 }
 
 }  // namespace tolvane::host::files

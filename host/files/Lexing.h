@@ -71,7 +71,8 @@ inline bool KeywordIs(std::string_view text, std::string_view keyword) {
 
 inline std::string Quote(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
-// The whole file, or a FileError naming it (missing, unreadable, too large).
+// The whole file, or a FileError naming it (missing, unreadable, too large, or not a
+// regular file: a folder, FIFO, device or socket is refused without being opened).
 std::string ReadFileBytes(const std::filesystem::path& file, const std::string& label);
 
 }  // namespace tolvane::host::files::detail

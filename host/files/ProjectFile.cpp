@@ -1,22 +1,21 @@
 // The .vbp project file: component entries in file order, their files found relative to
 // the project's folder. Values are decoded from the project's code page before they are
-// split on '\', since a DBCS trail byte can be 0x5C; each path component is then looked up
-// ignoring case, as Windows would.
+// split on '\', since a DBCS trail byte can be 0x5C. A component that cannot be read is
+// left out and reported, as the IDE reports it and opens the project without it.
 #include <map>
 #include <optional>
-#include <system_error>
 #include <vector>
 
+#include "host/files/CodePageCommon.h"
+#include "host/files/Decoding.h"
+#include "host/files/DesignerStructure.h"
 #include "host/files/Lexing.h"
+#include "host/files/PathResolution.h"
 #include "host/files/ProjectFiles.h"
 #include "host/files/Text.h"
 #include "vb/Names.h"
 
 namespace tolvane::host::files {
-
-using vb::FoldCase;
-using vb::IsVbIdentifier;
-using vb::Printable;
 namespace {
 
 using detail::KeywordIs;
@@ -38,9 +37,11 @@ constexpr EntryKind kDesignerEntries[] = {
     {"UserDocument", ComponentType::DocObject, "VB.UserDocument"},
     {"Designer", ComponentType::ActiveXDesigner, ""},
 };
+constexpr EntryKind kModule{"Module", ComponentType::StdModule, ""};
+constexpr EntryKind kClass{"Class", ComponentType::ClassModule, ""};
 
 // The component type a designer root gives for an entry of `kind`, or 0 when they disagree.
-std::int32_t TypeFor(const EntryKind& kind, const std::string& rootClass) {
+std::int32_t TypeFor(const EntryKind& kind, std::string_view rootClass) {
     if (kind.type == 0) {
         if (KeywordIs(rootClass, "VB.Form")) return ComponentType::VBForm;
         if (KeywordIs(rootClass, "VB.MDIForm")) return ComponentType::VBMDIForm;
@@ -50,175 +51,268 @@ std::int32_t TypeFor(const EntryKind& kind, const std::string& rootClass) {
     return 0;
 }
 
-// Finds `relative` (components separated by '\' or '/') below `folder`, matching each
-// component exactly first and else ignoring case. Sets `problem` when it is not found.
-std::optional<fs::path> Resolve(const fs::path& folder, std::string_view relative, std::string& problem) {
-    fs::path current = folder;
-    std::size_t pos = 0;
-    bool first = true;
-    while (pos <= relative.size()) {
-        std::size_t end = relative.find_first_of("\\/", pos);
-        if (end == std::string_view::npos) end = relative.size();
-        const std::string_view part = relative.substr(pos, end - pos);
-        pos = end + 1;
-        if (part.empty()) {
-            if (first && end < relative.size()) {
-                problem = "a path from the root of a drive cannot be resolved";
-                return std::nullopt;
-            }
-            first = false;
-            continue;
-        }
-        // A drive letter ("C:") starts at that drive's root.
-        if (first && part.size() == 2 && part[1] == ':') {
-            current = PathFromUtf8(std::string(part) + "/");
-            first = false;
-            continue;
-        }
-        first = false;
-        if (part == ".") continue;
-        if (part == "..") {
-            current /= "..";
-            continue;
-        }
-        std::error_code error;
-        const fs::path exact = current / PathFromUtf8(part);
-        if (fs::exists(exact, error)) {
-            current = exact;
-            continue;
-        }
-        // Not there as written: look for the one entry that differs only in case.
-        const std::string wanted = FoldCase(part);
-        std::optional<fs::path> match;
-        fs::directory_iterator it(current.empty() ? fs::path(".") : current, error);
-        for (; !error && it != fs::directory_iterator(); it.increment(error)) {
-            const std::string name = Utf8FromPath(it->path().filename());
-            if (FoldCase(name) != wanted) continue;
-            if (match) {
-                problem = "more than one file matches " + Quote(Printable(part)) + " when letter case is ignored";
-                return std::nullopt;
-            }
-            match = current / it->path().filename();
-        }
-        if (!match) {
-            problem = "file not found";
-            return std::nullopt;
-        }
-        current = *match;
-    }
-    std::error_code error;
-    if (!fs::is_regular_file(current, error)) {
-        problem = "not a file";
-        return std::nullopt;
-    }
-    return current;
-}
+bool IsDesignerKind(const EntryKind& kind) { return kind.type != kModule.type && kind.type != kClass.type; }
 
 std::string Label(const fs::path& path) { return Utf8FromPath(path.lexically_normal()); }
 
+const std::string kTooLong = "longer than " + std::to_string(kMaxPathLength) + " characters";
+
+// One component entry of the .vbp and what became of it.
+struct Slot {
+    const EntryKind* kind = nullptr;
+    std::string_view value;  // bytes after "=" (the path, or "Name; path")
+    int line = 0;
+    fs::path file;
+    std::string label;  // of the file, once found
+    std::optional<detail::DesignerStructure> structure;
+    std::int32_t type = 0;
+    std::optional<memory::ComponentSpec> component;
+    std::optional<LeftOutComponent> leftOut;
+};
+
 class ProjectReader {
 public:
-    ProjectReader(const fs::path& file, const CodePage& codePage)
-        : file_(file), label_(Label(file)), codePage_(codePage), folder_(file.parent_path()) {}
+    ProjectReader(const fs::path& file, const CodePages& codePages)
+        : file_(file), label_(Label(file)), codePages_(codePages), folder_(file.parent_path()) {
+        if (codePages.Forced()) projectCodePage_ = *codePages.Forced();
+    }
 
-    memory::ProjectSpec Read() {
+    ProjectRead Read() {
         const std::string bytes = detail::ReadFileBytes(file_, label_);
+        ReadEntries(bytes);
+        // Files at ASCII paths first: what they declare is the code page of the other paths.
+        for (Slot& slot : slots_)
+            if (IsDesignerKind(*slot.kind) && detail::IsAscii(slot.value)) LoadDesigner(slot);
+        for (Slot& slot : slots_)
+            if (IsDesignerKind(*slot.kind) && !detail::IsAscii(slot.value)) LoadDesigner(slot);
+        for (Slot& slot : slots_) {
+            if (slot.structure) DecodeDesigner(slot);
+            else if (!IsDesignerKind(*slot.kind) && !slot.leftOut) AddCodeModule(slot);
+        }
+        return Assemble();
+    }
+
+private:
+    [[noreturn]] void Fail(int line, const std::string& problem) const { throw FileError(label_, line, problem); }
+
+    // The code page of the .vbp's paths and names, and of designer files that declare none.
+    // Always one that can be opened.
+    int ProjectCodePage() const { return projectCodePage_ != 0 ? projectCodePage_ : kDefaultCodePage; }
+
+    void AdoptCodePage(int number) {
+        try {
+            codePages_.Get(number);
+            projectCodePage_ = number;
+        } catch (const CodePageError&) {
+            // not available here: the files that declare it say so when they are decoded
+        }
+    }
+
+    void LeaveOut(Slot& slot, FileError reason, std::string name = {}) {
+        slot.leftOut = LeftOutComponent{std::move(name), std::move(reason)};
+    }
+
+    void ReadEntries(std::string_view bytes) {
         detail::Lines lines(bytes);
         std::string_view raw;
         bool typeSeen = false;
         while (lines.Next(raw)) {
-            line_ = lines.Number();
-            if (raw.find('\0') != std::string_view::npos) Fail("binary data (a NUL byte): not a Visual Basic project file");
+            const int number = lines.Number();
+            if (raw.find('\0') != std::string_view::npos)
+                Fail(number, "binary data (a NUL byte): not a Visual Basic project file");
             const std::string_view line = Trim(raw);
             if (line.empty()) continue;
             // Sections ("[MS Transaction Server]", add-ins' own) close the project's keys.
             if (line.front() == '[' && line.back() == ']') break;
             const std::size_t equals = line.find('=');
             if (equals == std::string_view::npos)
-                Fail("malformed line (expected Key=Value): not a Visual Basic project file");
+                Fail(number, "malformed line (expected Key=Value): not a Visual Basic project file");
             const std::string_view key = Trim(line.substr(0, equals));
             const std::string_view value = Trim(line.substr(equals + 1));
-            if (key.empty()) Fail("malformed line (no key before \"=\")");
+            if (key.empty()) Fail(number, "malformed line (no key before \"=\")");
             if (KeywordIs(key, "Type")) typeSeen = true;
-            if (KeywordIs(key, "Module")) AddCodeModule(value, ComponentType::StdModule);
-            else if (KeywordIs(key, "Class")) AddCodeModule(value, ComponentType::ClassModule);
-            else
-                for (const EntryKind& kind : kDesignerEntries)
-                    if (KeywordIs(key, kind.key)) AddDesigner(kind, value);
+            const EntryKind* kind = KeywordIs(key, kModule.key) ? &kModule : KeywordIs(key, kClass.key) ? &kClass : nullptr;
+            for (const EntryKind& designer : kDesignerEntries)
+                if (KeywordIs(key, designer.key)) kind = &designer;
+            if (!kind) continue;
+            Slot& slot = slots_.emplace_back();
+            slot.kind = kind;
+            slot.value = value;
+            slot.line = number;
         }
-        if (!typeSeen) throw FileError(label_, 0, "not a Visual Basic project file (no Type= line)");
-        return std::move(project_);
+        if (!typeSeen) Fail(0, "not a Visual Basic project file (no Type= line)");
     }
 
-private:
-    [[noreturn]] void Fail(const std::string& problem) const { throw FileError(label_, line_, problem); }
-
-    std::string Decode(std::string_view bytes, const char* what) const {
-        auto text = codePage_.ToUtf8(bytes);
-        if (!text)
-            Fail(std::string(what) + " " + Quote(Printable(bytes)) + " cannot be read in code page " +
-                 std::to_string(codePage_.Number()) + " (see --codepage)");
-        return *text;
+    // The file a path entry names, or the slot is left out. Two files matching one path
+    // ignoring case stop the read: the project cannot say which it means.
+    std::optional<fs::path> Locate(Slot& slot, std::string_view path) {
+        const std::string key(slot.kind->key);
+        if (path.empty()) {
+            LeaveOut(slot, FileError(label_, slot.line, key + "= entry without a path"));
+            return std::nullopt;
+        }
+        if (path.size() > 2 * kMaxPathLength) {  // no ANSI character takes more than two bytes
+            LeaveOut(slot, FileError(label_, slot.line, key + " " + Quote(vb::PrintablePrefix(path)) + ": " + kTooLong));
+            return std::nullopt;
+        }
+        std::optional<std::string> text;
+        detail::Resolution found;
+        if (detail::IsAscii(path) || projectCodePage_ != 0) {
+            const CodePage& codePage = codePages_.Get(ProjectCodePage());
+            text = codePage.ToUtf8(path);
+            if (!text) {
+                LeaveOut(slot, detail::UnreadableText(path, key + " path", codePage, codePages_, label_, slot.line));
+                return std::nullopt;
+            }
+            if (detail::CharacterCount(*text) <= kMaxPathLength) found = detail::Resolve(folder_, *text);
+        } else {
+            text = FindInCodePages(path, found);
+        }
+        const std::string where = key + " " + Quote(vb::PrintablePrefix(text ? *text : path));
+        if (text && detail::CharacterCount(*text) > kMaxPathLength) {
+            LeaveOut(slot, FileError(label_, slot.line, where + ": " + kTooLong));
+            return std::nullopt;
+        }
+        if (found.outcome == detail::Resolution::Outcome::Ambiguous) Fail(slot.line, where + ": " + found.problem);
+        if (found.outcome == detail::Resolution::Outcome::NotFound) {
+            LeaveOut(slot, FileError(label_, slot.line, where + ": " + found.problem));
+            return std::nullopt;
+        }
+        return found.file;
     }
 
-    fs::path Find(std::string_view key, std::string_view value) const {
-        const std::string relative = Decode(value, "path");
-        if (relative.empty()) Fail(std::string(key) + "= entry without a path");
-        std::string problem;
-        auto found = Resolve(folder_, relative, problem);
-        if (!found) Fail(std::string(key) + " " + Quote(Printable(relative)) + ": " + problem);
-        return *found;
+    // A path that is not ASCII before any file declared the project's code page: read in
+    // 1252, then in each charset's code page; the first reading that names a file sets the
+    // project's code page. Returns the 1252 reading when none does.
+    std::optional<std::string> FindInCodePages(std::string_view path, detail::Resolution& found) {
+        std::vector<int> candidates{kDefaultCodePage};
+        candidates.insert(candidates.end(), CharsetCodePages().begin(), CharsetCodePages().end());
+        std::optional<std::string> western;
+        for (const int number : candidates) {
+            std::optional<std::string> text;
+            try {
+                text = codePages_.Get(number).ToUtf8(path);
+            } catch (const CodePageError&) {
+                continue;  // not available here
+            }
+            if (!text || detail::CharacterCount(*text) > kMaxPathLength) continue;
+            if (number == kDefaultCodePage) western = text;
+            found = detail::Resolve(folder_, *text);
+            if (found.outcome == detail::Resolution::Outcome::NotFound) continue;
+            if (number != kDefaultCodePage) AdoptCodePage(number);
+            return text;
+        }
+        found = detail::Resolution{detail::Resolution::Outcome::NotFound, {}, "file not found"};
+        return western;
     }
 
-    void Add(memory::ComponentSpec component) {
-        const std::string folded = FoldCase(component.name);
-        auto [found, added] = names_.emplace(folded, line_);
-        if (!added)
-            Fail("component name " + Quote(component.name) + " is used twice (also at line " +
-                 std::to_string(found->second) + ")");
-        project_.components.push_back(std::move(component));
+    // The name a designer structure gives its component, when it reads as one.
+    std::string NameOf(const detail::DesignerStructure& structure) const {
+        const std::string& bytes = structure.vbName.empty() ? structure.rootName : structure.vbName;
+        try {
+            const CodePage& codePage = codePages_.Get(detail::NameCodePage(structure, codePages_, ProjectCodePage()));
+            return detail::IdentifierIn(bytes, codePage).value_or("");
+        } catch (const CodePageError&) {
+            return {};
+        }
     }
 
-    // "Module=Name; path" and "Class=Name; path".
-    void AddCodeModule(std::string_view value, std::int32_t type) {
-        const std::size_t semicolon = value.find(';');
-        const char* key = type == ComponentType::StdModule ? "Module" : "Class";
-        if (semicolon == std::string_view::npos) Fail(std::string(key) + "= entry must be \"Name; path\"");
-        const std::string name = Decode(Trim(value.substr(0, semicolon)), "module name");
-        if (!IsVbIdentifier(name)) Fail(std::string(key) + " name " + Quote(Printable(name)) + " is not a Visual Basic identifier");
-        Find(key, Trim(value.substr(semicolon + 1)));
-        memory::ComponentSpec component;
-        component.name = name;
-        component.type = type;
-        component.hasFormDesigner = false;
-        Add(std::move(component));
+    // Finds and reads the structure of a designer entry's file.
+    void LoadDesigner(Slot& slot) {
+        const auto path = Locate(slot, slot.value);
+        if (!path) return;
+        slot.file = *path;
+        slot.label = Label(*path);
+        detail::DesignerStructure structure;
+        try {
+            detail::ReadDesignerStructure(detail::ReadFileBytes(*path, slot.label), slot.label, structure);
+        } catch (const FileError& error) {
+            LeaveOut(slot, error, NameOf(structure));
+            return;
+        }
+        slot.type = TypeFor(*slot.kind, structure.rootClass);
+        if (slot.type == 0) {
+            LeaveOut(slot,
+                     FileError(slot.label, structure.rootLine,
+                               "the designer is " + vb::PrintablePrefix(structure.rootClass) +
+                                   ", but the project lists it as " + std::string(slot.kind->key) + "= (" +
+                                   std::string(slot.kind->rootClass) + ")"),
+                     NameOf(structure));
+            return;
+        }
+        if (projectCodePage_ == 0 && structure.declaredCodePage != 0) AdoptCodePage(structure.declaredCodePage);
+        slot.structure = std::move(structure);
     }
 
-    void AddDesigner(const EntryKind& kind, std::string_view value) {
-        const fs::path path = Find(kind.key, value);
-        const std::string label = Label(path);
-        DesignerFile designer = ParseDesigner(detail::ReadFileBytes(path, label), label, codePage_);
-        const std::int32_t type = TypeFor(kind, designer.rootClass);
-        if (type == 0)
-            throw FileError(label, designer.rootLine,
-                            "the designer is " + designer.rootClass + ", but the project lists it as " +
-                                std::string(kind.key) + "= (" + std::string(kind.rootClass) + ")");
-        Add(memory::ComponentSpec{designer.name, type, std::move(designer.controls),
-                                  type != ComponentType::ActiveXDesigner});
+    void DecodeDesigner(Slot& slot) {
+        const std::string name = NameOf(*slot.structure);
+        const int codePage = detail::NameCodePage(*slot.structure, codePages_, ProjectCodePage());
+        try {
+            DesignerFile designer = detail::DecodeDesigner(std::move(*slot.structure), slot.label, codePage, codePages_);
+            slot.component = memory::ComponentSpec{designer.name, slot.type, std::move(designer.controls),
+                                                   slot.type != ComponentType::ActiveXDesigner};
+        } catch (const FileError& error) {
+            LeaveOut(slot, error, name);
+        }
+        slot.structure.reset();
+    }
+
+    // "Module=Name; path" and "Class=Name; path". The file is found, not read.
+    void AddCodeModule(Slot& slot) {
+        const std::string key(slot.kind->key);
+        const std::size_t semicolon = slot.value.find(';');
+        if (semicolon == std::string_view::npos) {
+            LeaveOut(slot, FileError(label_, slot.line, key + "= entry must be \"Name; path\""));
+            return;
+        }
+        std::string name;
+        try {
+            name = detail::DecodeIdentifier(Trim(slot.value.substr(0, semicolon)), key + " name",
+                                            codePages_.Get(ProjectCodePage()), codePages_, label_, slot.line);
+        } catch (const FileError& error) {
+            LeaveOut(slot, error);
+            return;
+        }
+        if (!Locate(slot, Trim(slot.value.substr(semicolon + 1)))) {
+            slot.leftOut->name = name;
+            return;
+        }
+        slot.component = memory::ComponentSpec{name, slot.kind->type, {}, false};
+    }
+
+    // The components in project order; a name used twice keeps its first component.
+    ProjectRead Assemble() {
+        ProjectRead read;
+        std::map<std::string, int> names;  // folded component name -> .vbp line
+        for (Slot& slot : slots_) {
+            if (slot.component) {
+                auto [found, added] = names.emplace(vb::FoldCase(slot.component->name), slot.line);
+                if (added) {
+                    read.project.components.push_back(std::move(*slot.component));
+                    continue;
+                }
+                LeaveOut(slot,
+                         FileError(label_, slot.line,
+                                   "component name " + Quote(slot.component->name) + " is used twice (also at line " +
+                                       std::to_string(found->second) + ")"),
+                         slot.component->name);
+            }
+            if (slot.leftOut) read.leftOut.push_back(std::move(*slot.leftOut));
+        }
+        return read;
     }
 
     fs::path file_;
     std::string label_;
-    const CodePage& codePage_;
+    const CodePages& codePages_;
     fs::path folder_;
-    int line_ = 0;
-    memory::ProjectSpec project_;
-    std::map<std::string, int> names_;  // folded component name -> .vbp line
+    int projectCodePage_ = 0;  // 0 until forced, declared by a file, or found by a path
+    std::vector<Slot> slots_;
 };
 
-memory::ProjectSpec ReadLoneDesigner(const fs::path& file, const EntryKind& kind, const CodePage& codePage) {
+memory::ProjectSpec ReadLoneDesigner(const fs::path& file, const EntryKind& kind, const CodePages& codePages) {
     const std::string label = Label(file);
-    DesignerFile designer = ParseDesigner(detail::ReadFileBytes(file, label), label, codePage);
+    DesignerFile designer = ParseDesigner(detail::ReadFileBytes(file, label), label, codePages);
     const std::int32_t type = TypeFor(kind, designer.rootClass);
     if (type == 0)
         throw FileError(label, designer.rootLine,
@@ -231,19 +325,23 @@ memory::ProjectSpec ReadLoneDesigner(const fs::path& file, const EntryKind& kind
 
 }  // namespace
 
-memory::ProjectSpec ReadProject(const fs::path& file, const CodePage& codePage) {
+ProjectRead ReadProject(const fs::path& file, const CodePages& codePages) {
+    const std::string label = Label(file);
+    if (detail::CharacterCount(label) > kMaxPathLength)
+        throw FileError(vb::PrintablePrefix(label), 0, "path " + kTooLong);
     const std::string extension = Utf8FromPath(file.extension());
-    if (KeywordIs(extension, ".vbp")) return ProjectReader(file, codePage).Read();
-    if (KeywordIs(extension, ".frm")) return ReadLoneDesigner(file, kDesignerEntries[0], codePage);
-    if (KeywordIs(extension, ".ctl")) return ReadLoneDesigner(file, kDesignerEntries[1], codePage);
-    if (KeywordIs(extension, ".pag")) return ReadLoneDesigner(file, kDesignerEntries[2], codePage);
-    if (KeywordIs(extension, ".dob")) return ReadLoneDesigner(file, kDesignerEntries[3], codePage);
-    if (KeywordIs(extension, ".dsr")) return ReadLoneDesigner(file, kDesignerEntries[4], codePage);
-    throw FileError(Label(file), 0, "not a project: give a .vbp file or a designer file (.frm, .ctl, .pag, .dob, .dsr)");
+    if (KeywordIs(extension, ".vbp")) return ProjectReader(file, codePages).Read();
+    constexpr std::string_view kExtensions[] = {".frm", ".ctl", ".pag", ".dob", ".dsr"};  // as kDesignerEntries
+    for (std::size_t i = 0; i < std::size(kExtensions); ++i)
+        if (KeywordIs(extension, kExtensions[i])) return ProjectRead{ReadLoneDesigner(file, kDesignerEntries[i], codePages), {}};
+    throw FileError(label, 0, "not a project: give a .vbp file or a designer file (.frm, .ctl, .pag, .dob, .dsr)");
 }
 
-std::shared_ptr<memory::MemoryHost> OpenProject(const fs::path& file, const CodePage& codePage) {
-    return memory::MemoryHost::Create(ReadProject(file, codePage), memory::FormCollection::EveryControl, true);
+OpenedProject OpenProject(const fs::path& file, const CodePages& codePages) {
+    ProjectRead read = ReadProject(file, codePages);
+    return OpenedProject{
+        memory::MemoryHost::Create(std::move(read.project), memory::FormCollection::EveryControl, true),
+        std::move(read.leftOut)};
 }
 
 }  // namespace tolvane::host::files

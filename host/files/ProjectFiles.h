@@ -1,11 +1,14 @@
 // A VB6 project read from disk (a .vbp with its designer files, or one lone .frm) and
 // served through the host interface by the in-memory host.
 //
-// Reading is strict: anything that is not what VB6 writes (another format behind a VB6
-// extension, an unterminated block, a malformed line, a name that is no VB identifier, an
-// index outside 0..32767, a missing file) stops the read with a FileError naming the file
-// and line. Names are the only text taken from the files into generated code, so a file
-// is either read whole or not at all.
+// A project opens as the IDE opens it: a component whose file is missing, unreadable or
+// not what VB writes is left out and reported beside the project (ProjectRead::leftOut);
+// the caller decides whether the component it needs is among them. The .vbp itself, or a
+// lone designer file, is read whole or refused with a FileError naming the file and line.
+// A designer file is strict in the same way: anything VB6 does not write (another format
+// behind a VB6 extension, an unterminated block, a malformed line, a name that is no VB
+// identifier, an index outside 0..32767) refuses the whole file. Names are the only text
+// taken from the files into generated code, so a file is read whole or not at all.
 #pragma once
 
 #include <filesystem>
@@ -13,6 +16,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "host/files/CodePage.h"
 #include "host/memory/MemoryHost.h"
@@ -20,7 +24,7 @@
 namespace tolvane::host::files {
 
 // A problem in an input file. what() is "FILE:LINE: problem", or "FILE: problem" when it
-// concerns the file as a whole.
+// concerns the file as a whole, on one line.
 class FileError : public std::runtime_error {
 public:
     FileError(std::string file, int line, std::string problem);
@@ -28,10 +32,19 @@ public:
     int Line() const { return line_; }  // 1-based; 0 for the whole file
     const std::string& Problem() const { return problem_; }
 
+    // For a name or path that does not read as text (or as a name) in the code page used:
+    // that code page, and the code pages among CharsetCodePages() in which it would.
+    // CodePage() is 0 for every other problem.
+    int CodePage() const { return codePage_; }
+    const std::vector<int>& ReadableIn() const { return readableIn_; }
+    FileError& WithCodePages(int used, std::vector<int> readableIn);
+
 private:
     std::string file_;
     int line_;
     std::string problem_;
+    int codePage_ = 0;
+    std::vector<int> readableIn_;
 };
 
 // The designer part of a .frm/.ctl/.pag/.dob/.dsr file.
@@ -40,26 +53,54 @@ struct DesignerFile {
     std::string rootName;   // the name on the root Begin line
     std::string name;       // Attribute VB_Name, or the root name when there is none
     int rootLine = 0;       // line of the root Begin
+    int codePage = 0;       // the code page its names were read in
     std::vector<memory::ControlSpec> controls;  // top-level controls in file order
 };
 
-// Parses the designer block of a designer file's bytes; `fileLabel` names the file in errors.
-// Stops after the attribute lines that follow the root block: the code is not read.
-DesignerFile ParseDesigner(std::string_view bytes, const std::string& fileLabel, const CodePage& codePage);
+// Parses the designer block of a designer file's bytes; `fileLabel` names the file in
+// errors. Names are read in the forced code page, else in the one the first font Charset
+// with a code page of its own names (CodePageOfCharset), else in `fallback`. Stops after
+// the attribute lines that follow the root block: the code is not read.
+DesignerFile ParseDesigner(std::string_view bytes, const std::string& fileLabel, const CodePages& codePages = {},
+                           int fallback = kDefaultCodePage);
+
+// A component the project lists that could not be read; the project opens without it.
+struct LeftOutComponent {
+    std::string name;  // the component's name when its file told it before the problem, else ""
+    FileError reason;  // the .vbp line for a file not found, else the place in the file
+};
+
+struct ProjectRead {
+    memory::ProjectSpec project;
+    std::vector<LeftOutComponent> leftOut;  // in project order
+};
 
 // Reads a project: a .vbp, or a lone designer file (.frm, .ctl, .pag, .dob, .dsr) as a
 // project of that one component. Components keep the project's order and the IDE's type
 // numbers; forms, MDI forms, user controls, property pages and user documents have form
 // designers whose controls are in file order, each container before its contents.
-memory::ProjectSpec ReadProject(const std::filesystem::path& file, const CodePage& codePage);
+//
+// Unless a code page is forced, each designer file is read in the code page its fonts
+// declare; one that declares none, and the .vbp's own paths and names, in the project's:
+// the first declared by one of its designer files, else 1252. When none has been declared
+// by the time a path that is not ASCII comes up, the path is read in 1252 and then in each
+// of CharsetCodePages(), and the first code page in which it names a file is the project's.
+ProjectRead ReadProject(const std::filesystem::path& file, const CodePages& codePages = {});
 
 // ReadProject served by an in-memory host with every control in VBControls, as the IDE
 // returns them, and an empty Add-Ins menu.
-std::shared_ptr<memory::MemoryHost> OpenProject(const std::filesystem::path& file, const CodePage& codePage);
+struct OpenedProject {
+    std::shared_ptr<memory::MemoryHost> host;
+    std::vector<LeftOutComponent> leftOut;
+};
+OpenedProject OpenProject(const std::filesystem::path& file, const CodePages& codePages = {});
 
 // Files larger than this are not VB6 files; refusing them keeps a wrong path from
 // loading gigabytes.
 inline constexpr std::uintmax_t kMaxFileBytes = 64u * 1024 * 1024;
+
+// Windows' longest path; a longer one, on the command line or in a .vbp, is refused.
+inline constexpr std::size_t kMaxPathLength = 32767;
 
 // Nesting deeper than this is refused (the deepest seen in real projects is 8).
 inline constexpr int kMaxNesting = 64;

@@ -9,7 +9,7 @@ using testing::Crlf;
 using testing::Tree;
 
 DesignerFile Parse(const std::string& bytes, int codePage = kDefaultCodePage) {
-    return ParseDesigner(bytes, "Test.frm", CodePage(codePage));
+    return ParseDesigner(bytes, "Test.frm", CodePages(codePage));
 }
 
 const std::string kSmall =
@@ -70,7 +70,7 @@ TEST(Designer, ErrorLinesCountEachKindOfLineEndOnce) {
 
 TEST(Designer, ToleratesEverythingVbAndItsControlsWrite) {
     const auto bytes = testing::ReadBytes(testing::Fixture("Tolerant.frm"));
-    const DesignerFile file = ParseDesigner(bytes, "Tolerant.frm", CodePage(1252));
+    const DesignerFile file = ParseDesigner(bytes, "Tolerant.frm", CodePages(1252));
     EXPECT_EQ(file.name, "frmTolerant");
     // The font's Name, the button menu's Index and the code after the block are not controls.
     EXPECT_EQ(Tree(file.controls), "Tab[lblTab(0)],tbrMain,txtLong,mnuTop[mnuItem]");
@@ -215,14 +215,14 @@ TEST(Designer, RefusesWhatVbWouldNotWriteNamingFileLineAndProblem) {
         {"name with a quote", Form("   Begin VB.Label a\"b\n   End\n"), 3,
          "control name \"a\"b\" is not a Visual Basic identifier"},
         {"name with a Latin-1 sign", Form("   Begin VB.Label a\xA7" "b\n   End\n"), 3,
-         "control name \"a\xC2\xA7" "b\" is not a Visual Basic identifier"},
+         "control name \"a\xC2\xA7" "b\" is not a Visual Basic identifier in code page 1252"},
         {"form name", "VERSION 5.00\nBegin VB.Form 9Form\nEnd\n", 2, "form name \"9Form\" is not a Visual Basic identifier"},
         {"VB_Name", "VERSION 5.00\nBegin VB.Form Form1\nEnd\nAttribute VB_Name = \"Form 1\"\n", 4,
          "VB_Name \"Form 1\" is not a Visual Basic identifier"},
         {"VB_Name unquoted", "VERSION 5.00\nBegin VB.Form Form1\nEnd\nAttribute VB_Name = Form1\n", 4,
          "Attribute VB_Name must be a name in quotes"},
         {"name not in the code page", Form("   Begin VB.Label a\x81 \n   End\n"), 3,
-         "control name \"a\\x81\" cannot be read in code page 932 (see --codepage)", 932},
+         "control name \"a\\x81\" cannot be read in code page 932", 932},
         {"Index too large", Form("   Begin VB.Label L\n      Index = 32768\n   End\n"), 4,
          "Index \"32768\" of control \"L\" is not a number from 0 to 32767"},
         {"Index negative", Form("   Begin VB.Label L\n      Index = -1\n   End\n"), 4,
@@ -289,7 +289,7 @@ namespace {
 TEST(Designer, DamagedFilesAreReadWholeOrRefusedNeverHalfRead) {
     const std::string good = testing::ReadBytes(testing::Fixture("Tolerant.frm"));
     ASSERT_FALSE(good.empty());
-    const CodePage codePage(1252);
+    const CodePages codePage(1252);
     int refused = 0, read = 0;
     auto attempt = [&](const std::string& bytes) {
         try {

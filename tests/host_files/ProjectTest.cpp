@@ -2,6 +2,10 @@
 
 #include "TestSupport.h"
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 namespace tolvane::host::files {
 namespace {
 
@@ -20,18 +24,21 @@ std::string FormNamed(const std::string& name) {
     return Crlf(text);
 }
 
-std::string Kinds(const memory::ProjectSpec& project) {
+// "Name:type" per component ("-" without a form designer), then anything left out.
+std::string Kinds(const ProjectRead& read) {
     std::string out;
-    for (const auto& component : project.components) {
+    for (const auto& component : read.project.components) {
         if (!out.empty()) out += " ";
         out += component.name + ":" + std::to_string(component.type) + (component.hasFormDesigner ? "" : "-");
     }
+    for (const auto& left : read.leftOut) out += " | left out " + left.name + ": " + left.reason.what();
     return out;
 }
 
 TEST(Project, ReadsTheExampleProjectInProjectOrder) {
-    const auto project = ReadProject(testing::SourceDir() / "examples" / "Example.vbp", CodePage());
-    EXPECT_EQ(Kinds(project), "Form1:5 frmOptions:5 MDIMain:6 frmDocument:5 modMain:1- clsSettings:2-");
+    const auto read = ReadProject(testing::SourceDir() / "examples" / "Example.vbp");
+    const auto& project = read.project;
+    EXPECT_EQ(Kinds(read), "Form1:5 frmOptions:5 MDIMain:6 frmDocument:5 modMain:1- clsSettings:2-");
     EXPECT_EQ(Tree(project.components[0].controls),
               "tmrClock,fraOptions[chkBold,chkItalic,picColours[optColour(0),optColour(1),optColour(2)]],txtNotes,"
               "lblStatus,linSeparator,cmdCancel,Command1,"
@@ -39,7 +46,7 @@ TEST(Project, ReadsTheExampleProjectInProjectOrder) {
 }
 
 TEST(Project, ServesTheExampleThroughTheHostAsTheIdeDoes) {
-    auto host = OpenProject(testing::SourceDir() / "examples" / "Example.vbp", CodePage());
+    auto host = OpenProject(testing::SourceDir() / "examples" / "Example.vbp").host;
     EXPECT_EQ(host->Menu().Captions("Add-Ins"), std::vector<std::string>{});
     auto components = host->ActiveVBProject()->VBComponents();
     ASSERT_EQ(components->Count(), 6);
@@ -71,14 +78,14 @@ TEST(Project, ServesTheExampleThroughTheHostAsTheIdeDoes) {
 }
 
 TEST(Project, ListsAFormNestedThreeDeep) {
-    auto host = OpenProject(testing::Fixture("Nested3.frm"), CodePage());
+    auto host = OpenProject(testing::Fixture("Nested3.frm")).host;
     EXPECT_EQ(Listing(*host, "frmNested"),
               (std::vector<std::string>{"0:cmdTop", "0:lblItem(2)", "0:fraOuter", "1:cmdOuter", "1:fraMiddle",
                                         "2:lblItem(1)", "2:picInner", "3:lblItem(0)", "3:txtDeep"}));
 }
 
 TEST(Project, GivesUserControlsPagesAndDesignersTheirTypes) {
-    auto host = OpenProject(testing::Fixture("Parts.vbp"), CodePage());
+    auto host = OpenProject(testing::Fixture("Parts.vbp")).host;
     auto components = host->ActiveVBProject()->VBComponents();
     ASSERT_EQ(components->Count(), 4);
     EXPECT_EQ(components->Item(1)->Type(), ComponentType::UserControl);
@@ -91,9 +98,9 @@ TEST(Project, GivesUserControlsPagesAndDesignersTheirTypes) {
 }
 
 TEST(Project, LoneDesignerFilesAreOneComponentProjects) {
-    EXPECT_EQ(Kinds(ReadProject(testing::Fixture("Nested3.frm"), CodePage())), "frmNested:5");
-    EXPECT_EQ(Kinds(ReadProject(testing::Fixture("ucPanel.ctl"), CodePage())), "ucPanel:8");
-    EXPECT_EQ(Kinds(ReadProject(testing::SourceDir() / "examples" / "MDIMain.frm", CodePage())), "MDIMain:6");
+    EXPECT_EQ(Kinds(ReadProject(testing::Fixture("Nested3.frm"))), "frmNested:5");
+    EXPECT_EQ(Kinds(ReadProject(testing::Fixture("ucPanel.ctl"))), "ucPanel:8");
+    EXPECT_EQ(Kinds(ReadProject(testing::SourceDir() / "examples" / "MDIMain.frm")), "MDIMain:6");
 }
 
 TEST(Project, FindsFilesThroughBackslashesDotDotAndLetterCase) {
@@ -111,7 +118,7 @@ TEST(Project, FindsFilesThroughBackslashesDotDotAndLetterCase) {
                                                   "[MS Transaction Server]\n"
                                                   "AutoRefresh=1\n"
                                                   "anything at all in a section\n"));
-    EXPECT_EQ(Kinds(ReadProject(vbp, CodePage())), "frmMain:5 frmA:5 frmB:5 Util:1-");
+    EXPECT_EQ(Kinds(ReadProject(vbp)), "frmMain:5 frmA:5 frmB:5 Util:1-");
 }
 
 TEST(Project, DecodesPathsBeforeSplittingThemOnBackslashes) {
@@ -119,26 +126,55 @@ TEST(Project, DecodesPathsBeforeSplittingThemOnBackslashes) {
     // 表 is 95 5C in cp932: split on bytes, the path would break inside the character.
     dir.Write("\xE8\xA1\xA8/\xE8\xA1\xA8\xE7\xA4\xBA.frm", FormNamed("frmView"));
     const auto vbp = dir.Write("J.vbp", "Type=Exe\r\nForm=\x95\x5C\\\x95\x5C\x8E\xA6.frm\r\n");
-    EXPECT_EQ(Kinds(ReadProject(vbp, CodePage(932))), "frmView:5");
-    // Read as cp1252 the same bytes name another file, reported on the .vbp line.
-    try {
-        ReadProject(vbp, CodePage(1252));
-        ADD_FAILURE() << "no error";
-    } catch (const FileError& error) {
-        EXPECT_EQ(error.Line(), 2);
-        EXPECT_NE(error.Problem().find("file not found"), std::string::npos) << error.what();
-    }
+    EXPECT_EQ(Kinds(ReadProject(vbp, CodePages(932))), "frmView:5");
+    // Read as cp1252 the same bytes name another file: left out, on the .vbp line.
+    const auto western = ReadProject(vbp, CodePages(1252));
+    ASSERT_EQ(western.leftOut.size(), 1u);
+    EXPECT_EQ(western.leftOut[0].reason.Line(), 2);
+    EXPECT_EQ(western.leftOut[0].reason.Problem(),
+              "Form \"\xE2\x80\xA2\\\\\xE2\x80\xA2\\\xC5\xBD\xC2\xA6.frm\": file not found");  // "•\\•\Ž¦.frm"
 }
 
-struct ProjectErrorCase {
+// A Japanese project: the form at an ASCII path declares code page 932 in its font; the
+// .vbp's other paths, a module's name and a form that declares nothing follow it.
+TEST(Project, PathsAndNamesFollowTheCodePageTheFormsDeclare) {
+    const std::string font = "   BeginProperty Font\n      Name = \"MS UI Gothic\"\n      Charset = 128\n   EndProperty\n";
+    const std::string tail = "End\nAttribute VB_Name = \"%\"\n";
+    auto form = [&](const std::string& name, const std::string& body) {
+        std::string text = "VERSION 5.00\nBegin VB.Form %\n" + body + tail;
+        for (std::size_t at; (at = text.find('%')) != std::string::npos;) text.replace(at, 1, name);
+        return Crlf(text);
+    };
+    const std::string control = "   Begin VB.CommandButton \x95\x5C\x8E\xA6\n   End\n";  // 表示
+    const std::string vbp = "Type=Exe\r\nForm=\x89\xE6\x96\xCA\\Sub.frm\r\nForm=Main.frm\r\nModule=\x95\x5C; m.bas\r\n";
+    TempDir dir;
+    dir.Write("Main.frm", form("frmMain", control + font));  // the font comes after the first name
+    dir.Write("\xE7\x94\xBB\xE9\x9D\xA2/Sub.frm", form("frmSub", control));  // 画面/Sub.frm, no font
+    dir.Write("m.bas", "Attribute VB_Name = \"x\"\r\n");
+    const auto read = ReadProject(dir.Write("J.vbp", vbp));
+    EXPECT_EQ(Kinds(read), "frmSub:5 frmMain:5 \xE8\xA1\xA8:1-");
+    EXPECT_EQ(read.project.components[0].controls.at(0).name, "\xE8\xA1\xA8\xE7\xA4\xBA");
+    EXPECT_EQ(read.project.components[1].controls.at(0).name, "\xE8\xA1\xA8\xE7\xA4\xBA");
+
+    // No form at an ASCII path: the code page in which the path names a file is the project's.
+    TempDir only;
+    only.Write("\xE7\x94\xBB\xE9\x9D\xA2/Sub.frm", form("frmSub", control));
+    const auto found = ReadProject(only.Write("J.vbp", "Type=Exe\r\nForm=\x89\xE6\x96\xCA\\Sub.frm\r\n"));
+    EXPECT_EQ(Kinds(found), "frmSub:5");
+    EXPECT_EQ(found.project.components.at(0).controls.at(0).name, "\xE8\xA1\xA8\xE7\xA4\xBA");
+}
+
+struct LeftOutCase {
     const char* what;
-    std::string vbp;
-    std::string file;  // the file named in the error, relative to the folder
+    std::string entry;  // the .vbp line after "Type=Exe" and "Form=Form1.frm"
+    std::string file;   // the file named in the warning, relative to the folder
     int line;
     std::string problem;
+    std::string name = "";  // the component's name, when its file told it
 };
 
-TEST(Project, RefusesBrokenProjectsNamingFileAndLine) {
+// The IDE opens such projects without the component, and so does the reader.
+TEST(Project, LeavesOutComponentsItCannotReadAndReadsTheRest) {
     TempDir dir;
     dir.Write("Form1.frm", FormNamed("Form1"));
     dir.Write("Copy.frm", FormNamed("form1"));
@@ -147,46 +183,73 @@ TEST(Project, RefusesBrokenProjectsNamingFileAndLine) {
     dir.Write("uc.ctl", Crlf("VERSION 5.00\nBegin VB.UserControl uc\nEnd\n"));
     dir.Write("Util.bas", "Attribute VB_Name = \"Util\"\r\n");
     dir.Write("twin/a.frm", FormNamed("a"));
-    const ProjectErrorCase cases[] = {
-        {"missing form", "Type=Exe\nForm=Form1.frm\nForm=Form9.frm\n", "P.vbp", 3, "Form \"Form9.frm\": file not found"},
-        {"missing folder", "Type=Exe\nForm=x\\Form1.frm\n", "P.vbp", 2, "Form \"x\\Form1.frm\": file not found"},
-        {"missing module", "Type=Exe\nModule=Util; Utils.bas\n", "P.vbp", 2, "Module \"Utils.bas\": file not found"},
-        {"module without path", "Type=Exe\nModule=Util\n", "P.vbp", 2, "Module= entry must be \"Name; path\""},
-        {"module name", "Type=Exe\nModule=2Util; Util.bas\n", "P.vbp", 2,
-         "Module name \"2Util\" is not a Visual Basic identifier"},
-        {"form without path", "Type=Exe\nForm=\n", "P.vbp", 2, "Form= entry without a path"},
-        {"a folder", "Type=Exe\nForm=twin\n", "P.vbp", 2, "Form \"twin\": not a file"},
-        {"duplicate component", "Type=Exe\nForm=Form1.frm\nForm=Copy.frm\n", "P.vbp", 3,
-         "component name \"form1\" is used twice (also at line 2)"},
-        {"module named like a form", "Type=Exe\nForm=Form1.frm\nModule=FORM1; Util.bas\n", "P.vbp", 3,
-         "component name \"FORM1\" is used twice (also at line 2)"},
-        {"no Type line", "Form=Form1.frm\n", "P.vbp", 0, "not a Visual Basic project file (no Type= line)"},
-        {"not key=value", "Type=Exe\nthis is not a project\n", "P.vbp", 2,
-         "malformed line (expected Key=Value): not a Visual Basic project file"},
-        {"binary", std::string("Type=Exe\n\0\0\0", 12), "P.vbp", 2,
-         "binary data (a NUL byte): not a Visual Basic project file"},
-        {"bad control name", "Type=Exe\nForm=Bad.frm\n", "Bad.frm", 3,
-         "control name \"1abc\" is not a Visual Basic identifier"},
-        {"SQL*Loader file as a user control", "Type=Control\nUserControl=Loader.ctl\n", "Loader.ctl", 1,
+    const std::string longPath(40000, 'a');
+    const LeftOutCase cases[] = {
+        {"missing form", "Form=Form9.frm", "P.vbp", 3, "Form \"Form9.frm\": file not found"},
+        {"missing folder", "Form=x\\Form1.frm", "P.vbp", 3, "Form \"x\\Form1.frm\": file not found"},
+        {"a folder", "Form=twin", "P.vbp", 3, "Form \"twin\": not a file"},
+        {"drive-rooted", "Form=C:\\Proj\\Form1.frm", "P.vbp", 3,
+#ifdef _WIN32
+         "Form \"C:\\Proj\\Form1.frm\": file not found"},
+#else
+         "Form \"C:\\Proj\\Form1.frm\": a path on drive C: cannot be followed here"},
+#endif
+        {"path longer than Windows takes", "Form=" + longPath, "P.vbp", 3,
+         "Form \"" + longPath.substr(0, 80) + "...\": longer than 32767 characters"},
+        {"form without path", "Form=", "P.vbp", 3, "Form= entry without a path"},
+        {"missing module", "Module=Util; Utils.bas", "P.vbp", 3, "Module \"Utils.bas\": file not found", "Util"},
+        {"module without path", "Module=Util", "P.vbp", 3, "Module= entry must be \"Name; path\""},
+        {"module name", "Module=2Util; Util.bas", "P.vbp", 3, "Module name \"2Util\" is not a Visual Basic identifier"},
+        {"duplicate component", "Form=Copy.frm", "P.vbp", 3, "component name \"form1\" is used twice (also at line 2)",
+         "form1"},
+        {"module named like a form", "Module=FORM1; Util.bas", "P.vbp", 3,
+         "component name \"FORM1\" is used twice (also at line 2)", "FORM1"},
+        {"bad control name", "Form=Bad.frm", "Bad.frm", 3, "control name \"1abc\" is not a Visual Basic identifier", "Bad"},
+        {"SQL*Loader file as a user control", "UserControl=Loader.ctl", "Loader.ctl", 1,
          "not a Visual Basic designer file (the first line is not \"VERSION 5.00\")"},
-        {"user control listed as a form", "Type=Exe\nForm=uc.ctl\n", "uc.ctl", 2,
-         "the designer is VB.UserControl, but the project lists it as Form= (VB.Form or VB.MDIForm)"},
-        {"form listed as a user control", "Type=Control\nUserControl=Form1.frm\n", "Form1.frm", 2,
-         "the designer is VB.Form, but the project lists it as UserControl= (VB.UserControl)"},
+        {"user control listed as a form", "Form=uc.ctl", "uc.ctl", 2,
+         "the designer is VB.UserControl, but the project lists it as Form= (VB.Form or VB.MDIForm)", "uc"},
+    };
+    for (const auto& c : cases) {
+        const auto read = ReadProject(dir.Write("P.vbp", Crlf("Type=Exe\nForm=Form1.frm\n" + c.entry + "\n")));
+        ASSERT_EQ(read.project.components.size(), 1u) << c.what;
+        EXPECT_EQ(read.project.components[0].name, "Form1") << c.what;
+        ASSERT_EQ(read.leftOut.size(), 1u) << c.what;
+        const LeftOutComponent& left = read.leftOut[0];
+        EXPECT_EQ(left.reason.File(), Utf8FromPath(dir.Path() / c.file)) << c.what;
+        EXPECT_EQ(left.reason.Line(), c.line) << c.what;
+        EXPECT_EQ(left.reason.Problem(), c.problem) << c.what;
+        EXPECT_EQ(left.name, c.name) << c.what;
+    }
+}
+
+TEST(Project, RefusesWhatIsNotAProjectNamingFileAndLine) {
+    TempDir dir;
+    const struct {
+        const char* what;
+        std::string vbp;
+        int line;
+        std::string problem;
+    } cases[] = {
+        {"no Type line", "Form=Form1.frm\n", 0, "not a Visual Basic project file (no Type= line)"},
+        {"not key=value", "Type=Exe\nthis is not a project\n", 2,
+         "malformed line (expected Key=Value): not a Visual Basic project file"},
+        {"binary", std::string("Type=Exe\n\0\0\0", 12), 2, "binary data (a NUL byte): not a Visual Basic project file"},
     };
     for (const auto& c : cases) {
         const auto vbp = dir.Write("P.vbp", Crlf(c.vbp));
         try {
-            ReadProject(vbp, CodePage());
+            ReadProject(vbp);
             ADD_FAILURE() << c.what << ": no error";
         } catch (const FileError& error) {
-            EXPECT_EQ(error.File(), Utf8FromPath(dir.Path() / c.file)) << c.what;
+            EXPECT_EQ(error.File(), Utf8FromPath(vbp)) << c.what;
             EXPECT_EQ(error.Line(), c.line) << c.what;
             EXPECT_EQ(error.Problem(), c.problem) << c.what;
         }
     }
 }
 
+// The project cannot say which of two files it means: neither is taken, and the read stops.
 TEST(Project, RefusesAPathThatMatchesTwoFilesIgnoringCase) {
 #ifdef _WIN32
     GTEST_SKIP() << "Windows file systems cannot hold two names that differ only in case";
@@ -196,24 +259,34 @@ TEST(Project, RefusesAPathThatMatchesTwoFilesIgnoringCase) {
     dir.Write("Twin/a.frm", FormNamed("a"));
     const auto vbp = dir.Write("P.vbp", Crlf("Type=Exe\nForm=TWIN\\a.frm\n"));
     try {
-        ReadProject(vbp, CodePage());
+        ReadProject(vbp);
         ADD_FAILURE() << "no error";
     } catch (const FileError& error) {
         EXPECT_EQ(error.Line(), 2);
-        EXPECT_EQ(error.Problem(), "Form \"TWIN\\a.frm\": more than one file matches \"TWIN\" when letter case is ignored");
+        // Both are named, in the order the folder lists them.
+        const std::string problem = error.Problem();
+        EXPECT_EQ(problem.rfind("Form \"TWIN\\a.frm\": more than one file matches \"TWIN\" when letter case is ignored: ", 0), 0u)
+            << problem;
+        EXPECT_NE(problem.find(Utf8FromPath(dir.Path() / "twin")), std::string::npos) << problem;
+        EXPECT_NE(problem.find(Utf8FromPath(dir.Path() / "Twin")), std::string::npos) << problem;
     }
 #endif
 }
 
-TEST(Project, RefusesMissingAndForeignFilesGivenDirectly) {
+TEST(Project, RefusesMissingForeignAndSpecialFilesGivenDirectly) {
     TempDir dir;
     const auto table = dir.Write("customers.frm", std::string("\x0D\x0A\xFE\x01\x00\x10\x01\x00", 8));
-    const struct {
+    std::filesystem::create_directories(dir.Path() / "folder.vbp");
+    const std::string longName = Utf8FromPath(dir.Path()) + "/" + std::string(33000, 'x') + ".vbp";
+    struct Case {
         std::filesystem::path path;
         std::string message;
-    } cases[] = {
+    };
+    std::vector<Case> cases = {
         {dir.Path() / "none.vbp", Utf8FromPath(dir.Path() / "none.vbp") + ": file not found"},
         {dir.Path() / "none.frm", Utf8FromPath(dir.Path() / "none.frm") + ": file not found"},
+        {dir.Path() / "folder.vbp", Utf8FromPath(dir.Path() / "folder.vbp") + ": is a folder, not a file"},
+        {PathFromUtf8(longName), longName.substr(0, 80) + "...: path longer than 32767 characters"},
         {table, Utf8FromPath(table) + ":2: binary data (a NUL byte): not a Visual Basic designer file"},
         {testing::Fixture("Loader.ctl"),
          Utf8FromPath(testing::Fixture("Loader.ctl").lexically_normal()) +
@@ -222,9 +295,18 @@ TEST(Project, RefusesMissingAndForeignFilesGivenDirectly) {
          Utf8FromPath(dir.Path() / "notes.txt") +
              ": not a project: give a .vbp file or a designer file (.frm, .ctl, .pag, .dob, .dsr)"},
     };
+#ifndef _WIN32
+    // Refused by type, before opening: opening a FIFO would wait for a writer forever.
+    const auto fifo = dir.Path() / "pipe.vbp";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    cases.push_back({fifo, Utf8FromPath(fifo) + ": is a FIFO (named pipe), not a file"});
+    const auto device = dir.Path() / "zero.frm";
+    std::filesystem::create_symlink("/dev/zero", device);
+    cases.push_back({device, Utf8FromPath(device) + ": is a device, not a file"});
+#endif
     for (const auto& c : cases) {
         try {
-            ReadProject(c.path, CodePage());
+            ReadProject(c.path);
             ADD_FAILURE() << c.message << ": no error";
         } catch (const FileError& error) {
             EXPECT_EQ(std::string(error.what()), c.message);

@@ -26,9 +26,8 @@ std::wstring Widen(const std::string& text) { return tolvane::host::com::Utf8ToW
 
 std::shared_ptr<MemoryHost> Example(bool withAddInsBar = true) {
     const std::filesystem::path project(TOLVANE_EXAMPLE_PROJECT);
-    tolvane::host::files::CodePage codePage;
-    if (withAddInsBar) return tolvane::host::files::OpenProject(project, codePage);
-    return MemoryHost::Create(tolvane::host::files::ReadProject(project, codePage),
+    if (withAddInsBar) return tolvane::host::files::OpenProject(project).host;
+    return MemoryHost::Create(tolvane::host::files::ReadProject(project).project,
                               tolvane::host::memory::FormCollection::EveryControl, /*withAddInsBar=*/false);
 }
 

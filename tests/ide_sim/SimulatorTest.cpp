@@ -35,8 +35,7 @@ private:
 };
 
 std::shared_ptr<MemoryHost> Example() {
-    return tolvane::host::files::OpenProject(std::filesystem::path(TOLVANE_EXAMPLE_PROJECT),
-                                             tolvane::host::files::CodePage());
+    return tolvane::host::files::OpenProject(std::filesystem::path(TOLVANE_EXAMPLE_PROJECT)).host;
 }
 
 std::vector<std::string> Listing(tolvane::host::Root& root, const std::string& form) {

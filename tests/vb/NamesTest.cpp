@@ -44,6 +44,15 @@ TEST(VbIdentifier, LettersOfEveryScriptButNoPunctuation) {
     for (const auto& c : cases) EXPECT_EQ(IsVbIdentifier(c.text), c.valid) << Printable(c.text);
 }
 
+TEST(VbIdentifier, AtMost255Characters) {
+    EXPECT_TRUE(IsVbIdentifier(std::string(255, 'a')));
+    EXPECT_FALSE(IsVbIdentifier(std::string(256, 'a')));
+    std::string accented;  // characters, not bytes: 255 two-byte letters are fine
+    for (int i = 0; i < 255; ++i) accented += "\xC3\xA9";
+    EXPECT_TRUE(IsVbIdentifier(accented));
+    EXPECT_FALSE(IsVbIdentifier(accented + "a"));
+}
+
 TEST(FoldCase, ComparesNamesAsWindowsDoes) {
     EXPECT_TRUE(SameNameIgnoringCase("Command1", "COMMAND1"));
     EXPECT_TRUE(SameNameIgnoringCase("CmdA\xC3\xB1" "adir", "CMDA\xC3\x91" "ADIR"));  // ñ / Ñ
@@ -60,6 +69,14 @@ TEST(Printable, EscapesWhatCannotBeShownOnOneLine) {
     EXPECT_EQ(Printable("a\x95\x5C" "b"), "a\\x95\\b");
     EXPECT_EQ(Printable(std::string("a\0b\r\n", 5)), "a\\x00b\\x0D\\x0A");
     EXPECT_EQ(Printable("\xC2\x85"), "\\xC2\\x85");
+}
+
+TEST(Printable, QuotesOnlyAPrefixOfALongValueCutBetweenCharacters) {
+    EXPECT_EQ(PrintablePrefix("short", 80), "short");
+    EXPECT_EQ(PrintablePrefix(std::string(1000000, '.'), 80), std::string(80, '.') + "...");
+    EXPECT_EQ(PrintablePrefix("ab\xC3\xA9\xC3\xA9", 3), "ab...");       // not inside é
+    EXPECT_EQ(PrintablePrefix("ab\xC3\xA9\xC3\xA9", 4), "ab\xC3\xA9...");
+    EXPECT_EQ(PrintablePrefix("a\nb\nc", 2), "a\\x0A...");
 }
 
 }  // namespace

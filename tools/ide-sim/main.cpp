@@ -119,8 +119,10 @@ int Run(const Options& options) {
         return ok;
     };
 
-    auto host = host::files::OpenProject(std::filesystem::path(options.project), host::files::CodePage());
+    auto opened = host::files::OpenProject(std::filesystem::path(options.project));
+    auto host = opened.host;
     std::printf("project: %s\n", Out(options.project).c_str());
+    for (const auto& left : opened.leftOut) std::printf("warning: %s\n", left.reason.what());
 
     std::unique_ptr<ServerModule> module;
     if (!options.dll.empty()) {

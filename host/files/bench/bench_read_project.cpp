@@ -32,7 +32,7 @@ std::size_t PlainRead(const std::vector<std::filesystem::path>& paths) {
 }
 
 std::size_t ReadAndList(const std::filesystem::path& vbp, std::size_t& forms) {
-    auto host = files::OpenProject(vbp, files::CodePage());
+    auto host = files::OpenProject(vbp).host;
     auto components = host->ActiveVBProject()->VBComponents();
     std::size_t rows = 0;
     forms = 0;

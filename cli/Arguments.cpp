@@ -1,0 +1,191 @@
+#include "cli/Arguments.h"
+
+#include <charconv>
+#include <set>
+
+#include "vb/Names.h"
+
+namespace tolvane::cli {
+
+std::string Quoted(std::string_view text) { return "\"" + vb::PrintablePrefix(text, 60) + "\""; }
+
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// A name, optionally followed by "(index)" with a decimal index 0..32767 without leading zeros.
+bool IsControlReference(std::string_view ref) {
+    const auto open = ref.find('(');
+    if (open == std::string_view::npos) return vb::IsVbIdentifier(ref);
+    if (!vb::IsVbIdentifier(ref.substr(0, open)) || ref.back() != ')') return false;
+    const std::string_view index = ref.substr(open + 1, ref.size() - open - 2);
+    if (index.empty() || index.size() > 5 || (index.size() > 1 && index.front() == '0')) return false;
+    int value = 0;
+    for (const char c : index) {
+        if (!IsDigit(c)) return false;
+        value = value * 10 + (c - '0');
+    }
+    return value <= 32767;
+}
+
+std::string Upper(std::string_view text) {
+    std::string upper(text);
+    for (char& c : upper)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return upper;
+}
+
+// "--pick REF[=OPTS]": a ticked row with the options named.
+ControlRow ParsePick(std::string_view pick) {
+    const auto equals = pick.find('=');
+    const std::string_view ref = pick.substr(0, equals);
+    if (!IsControlReference(ref))
+        throw UsageError("--pick " + Quoted(pick) + ": " + Quoted(ref) +
+                         " is not a control reference (a name such as Command1, or an array element such as Option1(3))");
+    ControlRow row;
+    row.controlRef = std::string(ref);
+    row.included = 1;
+    if (equals == std::string_view::npos) return row;
+
+    std::string_view options = pick.substr(equals + 1);
+    while (!options.empty()) {
+        const auto comma = options.find(',');
+        const std::string_view option = options.substr(0, comma);
+        const std::string code = Upper(option);
+        if (code == "LM") row.moveH = 1;
+        else if (code == "LR") row.sizeH = 1;
+        else if (code == "LS") row.scaleH = 1;
+        else if (code == "UM") row.moveV = 1;
+        else if (code == "UR") row.sizeV = 1;
+        else if (code == "US") row.scaleV = 1;
+        else
+            throw UsageError("--pick " + Quoted(pick) + ": unknown option " + Quoted(option) +
+                             " (use LM, LR, LS, UM, UR, US)");
+        if (comma == std::string_view::npos) break;
+        options.remove_prefix(comma + 1);
+        if (options.empty()) throw UsageError("--pick " + Quoted(pick) + ": empty option after the last comma");
+    }
+    return row;
+}
+
+// Splits "--name=value" or takes the value from the next argument.
+class ArgumentReader {
+public:
+    explicit ArgumentReader(const std::vector<std::string>& args) : args_(args), next_(1) {}
+    bool Done() const { return next_ >= args_.size(); }
+    const std::string& Next() { return args_[next_++]; }
+    std::string ValueOf(const std::string& option, const std::optional<std::string>& inlineValue) {
+        if (!inlineValue && Done()) throw UsageError(option + ": missing value");
+        const std::string value = inlineValue ? *inlineValue : Next();
+        // "--form --pick x": the value was forgotten, not meant to be "--pick".
+        if (value.rfind("--", 0) == 0) throw UsageError(option + ": missing value (" + Quoted(value) + " is an option)");
+        return value;
+    }
+
+private:
+    const std::vector<std::string>& args_;
+    std::size_t next_;
+};
+
+// One argument: an option name with its "=value" split off, or a plain argument.
+struct Argument {
+    std::string option;  // empty for a plain argument
+    std::optional<std::string> inlineValue;
+};
+
+Argument Split(const std::string& arg) {
+    if (arg.rfind("-", 0) != 0 || arg == "-") return {};
+    if (arg.rfind("--", 0) == 0)
+        if (const auto equals = arg.find('='); equals != std::string::npos)
+            return {arg.substr(0, equals), arg.substr(equals + 1)};
+    return {arg, std::nullopt};
+}
+
+int ParseCodePage(const std::string& text) {
+    int number = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || number <= 0)
+        throw UsageError("--codepage " + Quoted(text) + ": give a code page number such as 1252 or 932");
+    return number;
+}
+
+void SetOnce(std::optional<int>& codePage, int value) {
+    if (codePage) throw UsageError("--codepage: given more than once");
+    codePage = value;
+}
+
+Block ParseBlock(const std::string& block) {
+    if (block == "declarations") return Block::Declarations;
+    if (block == "load") return Block::Load;
+    if (block == "resize") return Block::Resize;
+    throw UsageError("--block " + Quoted(block) + ": use declarations, load or resize");
+}
+
+}  // namespace
+
+void CheckFormName(const std::string& name, const char* where) {
+    if (!vb::IsVbIdentifier(name))
+        throw UsageError(std::string(where) + " " + Quoted(name) + ": not a form name (a Visual Basic identifier: a letter, then letters, digits or _, at most " +
+                         std::to_string(vb::kMaxIdentifierLength) + " characters)");
+}
+
+GenerateRequest ParseGenerate(const std::vector<std::string>& args) {
+    GenerateRequest request;
+    std::optional<std::string> formName;
+    bool blockSeen = false;
+    std::set<std::string> picked;  // folded references
+    ArgumentReader reader(args);
+    while (!reader.Done()) {
+        const std::string& arg = reader.Next();
+        const auto [option, inlineValue] = Split(arg);
+        if (option == "--form") {
+            if (formName) throw UsageError("--form: given more than once");
+            formName = reader.ValueOf(option, inlineValue);
+        } else if (option == "--pick") {
+            ControlRow row = ParsePick(reader.ValueOf(option, inlineValue));
+            if (!picked.insert(vb::FoldCase(row.controlRef)).second)
+                throw UsageError("--pick " + Quoted(row.controlRef) + ": that control is picked twice (letter case ignored)");
+            request.picks.push_back(std::move(row));
+        } else if (option == "--block") {
+            if (blockSeen) throw UsageError("--block: given more than once");
+            blockSeen = true;
+            request.block = ParseBlock(reader.ValueOf(option, inlineValue));
+        } else if (option == "--codepage") {
+            SetOnce(request.codePage, ParseCodePage(reader.ValueOf(option, inlineValue)));
+        } else if (!option.empty()) {
+            throw UsageError(Quoted(arg) + ": unknown option for generate");
+        } else if (!request.project) {
+            request.project = arg;
+        } else {
+            throw UsageError(Quoted(arg) + ": unexpected argument");
+        }
+    }
+    if (!formName) throw UsageError("generate: --form NAME is required");
+    // Without a project, "" stands for the add-in with no form picked.
+    if (request.project || !formName->empty()) CheckFormName(*formName, "--form");
+    request.formName = *formName;
+    if (request.codePage && !request.project) throw UsageError("--codepage: only with a PROJECT to read");
+    return request;
+}
+
+ProjectRequest ParseProjectCommand(const std::vector<std::string>& args, std::size_t expected, const char* usage) {
+    ProjectRequest request;
+    ArgumentReader reader(args);
+    while (!reader.Done()) {
+        const std::string& arg = reader.Next();
+        const auto [option, inlineValue] = Split(arg);
+        if (option == "--codepage") {
+            SetOnce(request.codePage, ParseCodePage(reader.ValueOf(option, inlineValue)));
+        } else if (!option.empty()) {
+            throw UsageError(Quoted(arg) + ": unknown option for " + args.front());
+        } else if (request.positional.size() == expected) {
+            throw UsageError(Quoted(arg) + ": unexpected argument (usage: " + usage + ")");
+        } else {
+            request.positional.push_back(arg);
+        }
+    }
+    if (request.positional.size() != expected) throw UsageError(std::string("usage: ") + usage);
+    return request;
+}
+
+}  // namespace tolvane::cli

@@ -1,0 +1,48 @@
+// The quenlow command line read into requests: every check that needs no file is made
+// here, so that a wrong command line is a usage error before anything is read.
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/ResizeModel.h"
+
+namespace tolvane::cli {
+
+// A mistake on the command line: reported as one line, exit status 2.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Text from the command line or a file, quoted in a message: escaped, and only a short
+// prefix of a long value.
+std::string Quoted(std::string_view text);
+
+enum class Block { All, Declarations, Load, Resize };
+
+struct GenerateRequest {
+    std::optional<std::string> project;
+    std::optional<int> codePage;
+    std::string formName;            // an identifier; "" only without a project
+    std::vector<ControlRow> picks;   // in command-line order, no control twice
+    Block block = Block::All;
+};
+
+// "generate ..." (args[0] is "generate").
+GenerateRequest ParseGenerate(const std::vector<std::string>& args);
+
+// "forms PROJECT" and "controls PROJECT FORM": positional arguments and --codepage.
+struct ProjectRequest {
+    std::vector<std::string> positional;
+    std::optional<int> codePage;
+};
+ProjectRequest ParseProjectCommand(const std::vector<std::string>& args, std::size_t expected, const char* usage);
+
+// Refuses a form name given on the command line that is no identifier.
+void CheckFormName(const std::string& name, const char* where);
+
+}  // namespace tolvane::cli
