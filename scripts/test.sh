@@ -2,6 +2,7 @@
 # Builds every tree and runs every test:
 #   native           portable tests (ctest)
 #   native + ASan/UBSan  the same tests under the sanitizers
+#   clang + libFuzzer    the fuzz target tests/fuzz, briefly
 #   i686 MinGW       the module as the VB6 IDE loads it: built and checked statically
 #   x86_64 MinGW     the same sources; Windows tests run under wine64 with Xvfb and a fresh prefix
 # Fails on the first failure. Build trees go to out/ (or $TOLVANE_OUT).
@@ -28,6 +29,9 @@ step "native tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 configure_build "$out/sanitize" -DCMAKE_BUILD_TYPE=Debug -DTOLVANE_SANITIZE=ON -DTOLVANE_BENCHMARKS=OFF
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir "$out/sanitize" --output-on-failure -j "$jobs"
+
+step "fuzzing the readers, the listing, the generator and the command line (clang, libFuzzer, 45 s)"
+"$root/tests/fuzz/run.sh" 45 "$out/fuzz"
 
 step "i686 cross build (the module the VB6 IDE loads)"
 configure_build "$out/i686" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \

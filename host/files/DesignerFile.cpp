@@ -366,7 +366,7 @@ DesignerFile DecodeDesigner(DesignerStructure&& structure, const std::string& la
     try {
         page = &codePages.Get(codePage);
     } catch (const CodePageError& error) {
-        throw FileError(label, 0, std::string("its names are in ") + error.what());
+        throw FileError(label, 0, std::string(error.what()) + " here, and the file's names are written in it");
     }
     NameDecoder decoder(label, *page, codePages, structure.beginLines);
     DesignerFile file;

@@ -1,0 +1,251 @@
+// libFuzzer target over everything that takes outside text: the designer and project
+// readers, the listing, the generator and the command line (cli::Run in-process).
+//
+// An input is a command line and a few files:
+//     ARG \0 ARG \0 ... ARG          the command line, NUL-separated
+//     \n@@ PATH \n BYTES             a file, as often as wanted (PATH relative, '/' between folders)
+// Each run writes the files into a scratch folder (the working directory during the run), reads
+// every designer file and the first project or designer file, lists and generates for its
+// forms, and runs the command line there. Besides crashes, it stops on any broken promise:
+// a name that is not a checked name, a generated line without CR LF, a diagnostic that is
+// not one printable line, an exit status other than 0, 1, 2, output after a usage error.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/Cli.h"
+#include "host/Listing.h"
+#include "host/files/ProjectFiles.h"
+#include "host/files/Text.h"
+#include "model/ResizeCode.h"
+#include "vb/Names.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+namespace files = tolvane::host::files;
+
+constexpr std::string_view kFileMarker = "\n@@ ";
+constexpr std::size_t kMaxFiles = 8;
+
+[[noreturn]] void Broken(const char* promise, std::string_view detail) {
+    std::fprintf(stderr, "broken promise: %s: %s\n", promise, tolvane::vb::PrintablePrefix(detail, 400).c_str());
+    std::abort();
+}
+
+struct File {
+    std::string path;  // sanitised, relative
+    std::string_view bytes;
+};
+
+// Keeps a path inside the scratch folder: letters, digits and ._- in each of at most three
+// components, no "." or ".." component.
+std::string Sanitise(std::string_view path) {
+    std::string out;
+    int components = 0;
+    std::string part;
+    auto flush = [&] {
+        if (part.empty() || part == "." || part == ".." || components == 3) {
+            part.clear();
+            return;
+        }
+        out += (out.empty() ? "" : "/") + part;
+        ++components;
+        part.clear();
+    };
+    for (const char c : path.substr(0, 120)) {
+        if (c == '/') flush();
+        else if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' || c == '_' || c == '-')
+            part += c;
+    }
+    flush();
+    return out;
+}
+
+void Split(std::string_view input, std::vector<std::string>& args, std::vector<File>& files) {
+    std::size_t end = input.find(kFileMarker);
+    std::string_view command = input.substr(0, end);
+    for (std::size_t start = 0; start <= command.size() && args.size() < 64;) {
+        const std::size_t nul = command.find('\0', start);
+        args.emplace_back(command.substr(start, nul == std::string_view::npos ? std::string_view::npos : nul - start));
+        if (nul == std::string_view::npos) break;
+        start = nul + 1;
+    }
+    if (args.size() == 1 && args[0].empty()) args.clear();
+    while (end != std::string_view::npos && files.size() < kMaxFiles) {
+        const std::size_t nameStart = end + kFileMarker.size();
+        const std::size_t nameEnd = input.find('\n', nameStart);
+        if (nameEnd == std::string_view::npos) break;
+        end = input.find(kFileMarker, nameEnd);
+        const std::string path = Sanitise(input.substr(nameStart, nameEnd - nameStart));
+        const std::string_view bytes = input.substr(nameEnd + 1, end == std::string_view::npos ? end : end - nameEnd - 1);
+        if (!path.empty()) files.push_back(File{path, bytes});
+    }
+}
+
+bool HasExtension(const std::string& path, const char* const* extensions) {
+    const std::string extension = fs::path(path).extension().string();
+    for (; *extensions; ++extensions)
+        if (extension.size() == std::string_view(*extensions).size() &&
+            std::equal(extension.begin(), extension.end(), *extensions,
+                       [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; }))
+            return true;
+    return false;
+}
+
+const char* const kDesignerExtensions[] = {".frm", ".ctl", ".pag", ".dob", ".dsr", nullptr};
+const char* const kProjectExtensions[] = {".vbp", ".frm", ".ctl", ".pag", ".dob", ".dsr", nullptr};
+
+// A name read from a file: valid UTF-8 needing no escape, ASCII characters only letters,
+// digits and _, a letter first (double-byte characters of East Asian code pages are letters).
+void CheckName(const std::string& name) {
+    if (name.empty() || tolvane::vb::Printable(name) != name) Broken("name is printable", name);
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const auto c = static_cast<unsigned char>(name[i]);
+        if (c >= 0x80) continue;
+        const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+        if (!letter && (i == 0 || !((c >= '0' && c <= '9') || c == '_'))) Broken("name is an identifier", name);
+    }
+}
+
+void CheckControls(const std::vector<tolvane::host::memory::ControlSpec>& controls) {
+    for (const auto& control : controls) {
+        CheckName(control.name);
+        if (control.index < -1 || control.index > 32767) Broken("index in range", control.name);
+        CheckControls(control.children);
+    }
+}
+
+// Every line of a block ends with CR LF, and no CR or LF stands alone.
+void CheckBlock(const std::string& block) {
+    for (std::size_t i = 0; i < block.size(); ++i) {
+        if (block[i] == '\r' && (i + 1 == block.size() || block[i + 1] != '\n')) Broken("CR only before LF", block);
+        if (block[i] == '\n' && (i == 0 || block[i - 1] != '\r')) Broken("LF only after CR", block);
+    }
+    if (!block.empty() && block.back() != '\n') Broken("block ends with CR LF", block);
+}
+
+// Reads, lists and generates for every form of the project, with options from `seed`.
+void ExerciseProject(const std::string& path, std::uint8_t seed) {
+    files::ProjectRead read;
+    try {
+        read = files::ReadProject(files::PathFromUtf8(path));
+    } catch (const files::FileError&) {
+        return;
+    }
+    for (const auto& component : read.project.components) {
+        CheckName(component.name);
+        CheckControls(component.controls);
+    }
+    auto host = tolvane::host::memory::MemoryHost::Create(read.project);
+    for (const auto& component : read.project.components) {
+        if (!component.hasFormDesigner) continue;
+        std::vector<tolvane::ControlRow> rows;
+        tolvane::host::ListFormControls(*host, component.name, [&](const tolvane::host::ListedControl& listed) {
+            tolvane::ControlRow row;
+            row.controlRef = listed.controlRef;
+            const std::uint8_t bits = static_cast<std::uint8_t>(seed + rows.size());
+            row.included = bits & 1;
+            row.moveH = (bits >> 1) & 1;
+            row.sizeH = (bits >> 2) & 1;
+            row.scaleH = (bits >> 3) & 1;
+            row.moveV = (bits >> 4) & 1;
+            row.sizeV = (bits >> 5) & 1;
+            row.scaleV = (bits >> 6) & 1;
+            rows.push_back(std::move(row));
+            return true;
+        });
+        const auto code = tolvane::GenerateResizeCode(component.name, rows);
+        CheckBlock(code.declarations);
+        CheckBlock(code.onLoad);
+        CheckBlock(code.onResize);
+    }
+}
+
+void ExerciseCommandLine(const std::vector<std::string>& args) {
+    std::ostringstream out, err;
+    const int status = tolvane::cli::Run(args, out, err);
+    if (status < 0 || status > 2) Broken("exit status 0, 1 or 2", std::to_string(status));
+    if (status == 2 && !out.str().empty()) Broken("no output after a usage error", out.str());
+    const std::string diagnostics = err.str();
+    if (status != 0 && diagnostics.empty()) Broken("a failure says why", "");
+    if (!diagnostics.empty() && diagnostics.back() != '\n') Broken("diagnostics end with a line end", diagnostics);
+    std::istringstream lines(diagnostics);
+    for (std::string line; std::getline(lines, line);)
+        if (line.empty() || tolvane::vb::Printable(line) != line) Broken("each diagnostic is one printable line", line);
+}
+
+fs::path& Scratch() {
+    static fs::path folder;
+    return folder;
+}
+
+// The scratch folder is the working directory during one run only: libFuzzer resolves its
+// own paths (corpus, artifacts) in the directory it was started in.
+class InScratch {
+public:
+    InScratch() : previous_(fs::current_path()) { fs::current_path(Scratch()); }
+    ~InScratch() {
+        std::error_code ignored;
+        fs::current_path(previous_, ignored);
+    }
+    InScratch(const InScratch&) = delete;
+    InScratch& operator=(const InScratch&) = delete;
+
+private:
+    fs::path previous_;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    char pattern[] = "/tmp/tolvane-fuzz-XXXXXX";
+    const char* made = ::mkdtemp(pattern);
+    if (!made) std::abort();
+    Scratch() = made;
+    std::atexit([] {
+        std::error_code ignored;
+        fs::remove_all(Scratch(), ignored);
+    });
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    std::vector<std::string> args;
+    std::vector<File> inputs;
+    Split(input, args, inputs);
+    const InScratch here;
+
+    std::error_code ignored;
+    for (const auto& entry : fs::directory_iterator(Scratch(), ignored)) fs::remove_all(entry.path(), ignored);
+    for (const auto& file : inputs) {
+        const fs::path path = Scratch() / file.path;
+        fs::create_directories(path.parent_path(), ignored);
+        std::ofstream(path, std::ios::binary) << file.bytes;
+    }
+
+    const std::uint8_t seed = size > 0 ? data[size - 1] : 0;
+    for (const auto& file : inputs) {
+        if (!HasExtension(file.path, kDesignerExtensions)) continue;
+        try {
+            const auto designer = files::ParseDesigner(file.bytes, file.path);
+            CheckName(designer.name);
+            CheckControls(designer.controls);
+        } catch (const files::FileError&) {
+        }
+    }
+    for (const auto& file : inputs)
+        if (HasExtension(file.path, kProjectExtensions)) {
+            ExerciseProject(file.path, seed);
+            break;
+        }
+    if (!args.empty()) ExerciseCommandLine(args);
+    return 0;
+}
