@@ -13,11 +13,19 @@ namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+// Names typed on the command line. Without a project they go into the code as typed and
+// follow VB's rule. With one they only look up a name of the project, whose own spelling goes
+// into the code; as its files may be in an East Asian code page, where any double-byte
+// character is a letter, so may any character from U+0080 up be here.
+using NameRule = bool (*)(std::string_view);
+constexpr NameRule kWrittenName = vb::IsVbIdentifier;
+constexpr NameRule kLookedUpName = vb::MayBeDoubleByteIdentifier;
+
 // A name, optionally followed by "(index)" with a decimal index 0..32767 without leading zeros.
-bool IsControlReference(std::string_view ref) {
+bool IsControlReference(std::string_view ref, NameRule isName) {
     const auto open = ref.find('(');
-    if (open == std::string_view::npos) return vb::IsVbIdentifier(ref);
-    if (!vb::IsVbIdentifier(ref.substr(0, open)) || ref.back() != ')') return false;
+    if (open == std::string_view::npos) return isName(ref);
+    if (!isName(ref.substr(0, open)) || ref.back() != ')') return false;
     const std::string_view index = ref.substr(open + 1, ref.size() - open - 2);
     if (index.empty() || index.size() > 5 || (index.size() > 1 && index.front() == '0')) return false;
     int value = 0;
@@ -35,13 +43,16 @@ std::string Upper(std::string_view text) {
     return upper;
 }
 
+[[noreturn]] void FailReference(std::string_view pick, std::string_view ref) {
+    throw UsageError("--pick " + Quoted(pick) + ": " + Quoted(ref) +
+                     " is not a control reference (a name such as Command1, or an array element such as Option1(3))");
+}
+
 // "--pick REF[=OPTS]": a ticked row with the options named.
 ControlRow ParsePick(std::string_view pick) {
     const auto equals = pick.find('=');
     const std::string_view ref = pick.substr(0, equals);
-    if (!IsControlReference(ref))
-        throw UsageError("--pick " + Quoted(pick) + ": " + Quoted(ref) +
-                         " is not a control reference (a name such as Command1, or an array element such as Option1(3))");
+    if (!IsControlReference(ref, kLookedUpName)) FailReference(pick, ref);
     ControlRow row;
     row.controlRef = std::string(ref);
     row.included = 1;
@@ -123,8 +134,8 @@ Block ParseBlock(const std::string& block) {
 
 }  // namespace
 
-void CheckFormName(const std::string& name, const char* where) {
-    if (!vb::IsVbIdentifier(name))
+void CheckFormName(const std::string& name, const char* where, bool lookedUp) {
+    if (!(lookedUp ? kLookedUpName : kWrittenName)(name))
         throw UsageError(std::string(where) + " " + Quoted(name) + ": not a form name (a Visual Basic identifier: a letter, then letters, digits or _, at most " +
                          std::to_string(vb::kMaxIdentifierLength) + " characters)");
 }
@@ -134,6 +145,7 @@ GenerateRequest ParseGenerate(const std::vector<std::string>& args) {
     std::optional<std::string> formName;
     bool blockSeen = false;
     std::set<std::string> picked;  // folded references
+    std::vector<std::string> typed;  // each --pick as given, for messages
     ArgumentReader reader(args);
     while (!reader.Done()) {
         const std::string& arg = reader.Next();
@@ -142,7 +154,8 @@ GenerateRequest ParseGenerate(const std::vector<std::string>& args) {
             if (formName) throw UsageError("--form: given more than once");
             formName = reader.ValueOf(option, inlineValue);
         } else if (option == "--pick") {
-            ControlRow row = ParsePick(reader.ValueOf(option, inlineValue));
+            typed.push_back(reader.ValueOf(option, inlineValue));
+            ControlRow row = ParsePick(typed.back());
             if (!picked.insert(vb::FoldCase(row.controlRef)).second)
                 throw UsageError("--pick " + Quoted(row.controlRef) + ": that control is picked twice (letter case ignored)");
             request.picks.push_back(std::move(row));
@@ -162,8 +175,12 @@ GenerateRequest ParseGenerate(const std::vector<std::string>& args) {
     }
     if (!formName) throw UsageError("generate: --form NAME is required");
     // Without a project, "" stands for the add-in with no form picked.
-    if (request.project || !formName->empty()) CheckFormName(*formName, "--form");
+    if (request.project || !formName->empty()) CheckFormName(*formName, "--form", request.project.has_value());
     request.formName = *formName;
+    if (!request.project)
+        for (std::size_t i = 0; i < request.picks.size(); ++i)
+            if (!IsControlReference(request.picks[i].controlRef, kWrittenName))
+                FailReference(typed[i], request.picks[i].controlRef);
     if (request.codePage && !request.project) throw UsageError("--codepage: only with a PROJECT to read");
     return request;
 }

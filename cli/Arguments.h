@@ -42,7 +42,8 @@ struct ProjectRequest {
 };
 ProjectRequest ParseProjectCommand(const std::vector<std::string>& args, std::size_t expected, const char* usage);
 
-// Refuses a form name given on the command line that is no identifier.
-void CheckFormName(const std::string& name, const char* where);
+// Refuses a form name given on the command line that is no identifier; `lookedUp` when it
+// only names a form of a project (see Arguments.cpp).
+void CheckFormName(const std::string& name, const char* where, bool lookedUp);
 
 }  // namespace tolvane::cli

@@ -46,7 +46,9 @@ and what is wrong; nothing is taken from it.
 Names: FORM, --form NAME and the names in --pick REF are Visual Basic
 identifiers: a letter, then letters, digits or _, at most 255 characters
 (letters of every script count; in code pages 932, 936, 949 and 950 every
-double-byte character does).
+double-byte character does). With PROJECT they only name a form or control of
+it, whose own spelling goes into the code: there every character from U+0080
+up counts as a letter.
 
 forms
   Lists the forms the add-in's form selector offers: the project's standard

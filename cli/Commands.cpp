@@ -207,7 +207,7 @@ int RunForms(const std::vector<std::string>& args, std::ostream& out, std::ostre
 
 int RunControls(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     const auto request = ParseProjectCommand(args, 2, "quenlow controls PROJECT FORM [--codepage N]");
-    CheckFormName(request.positional[1], "FORM");
+    CheckFormName(request.positional[1], "FORM", true);
     const Project project = Open(request.positional[0], request.codePage, request.positional[1], err);
     const std::string form = FindForm(project, request.positional[1], false);
     const auto rows = ListControls(*project.host, form);

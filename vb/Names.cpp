@@ -87,6 +87,17 @@ bool IsVbIdentifier(std::string_view utf8) {
     return true;
 }
 
+bool MayBeDoubleByteIdentifier(std::string_view utf8) {
+    std::string shadow;
+    std::size_t pos = 0;
+    while (pos < utf8.size()) {
+        char32_t c = 0;
+        if (!NextCodePoint(utf8, pos, c)) return false;
+        shadow.push_back(c < 0x80 ? static_cast<char>(c) : 'A');
+    }
+    return IsVbIdentifier(shadow);
+}
+
 namespace {
 
 void AppendUtf8(std::string& out, char32_t c) {

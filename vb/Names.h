@@ -26,6 +26,11 @@ inline constexpr std::size_t kMaxIdentifierLength = 255;
 // name with each such character standing in as an ASCII letter.
 bool IsVbIdentifier(std::string_view utf8);
 
+// The same rule with every character from U+0080 up taken as a letter, as in a name read from
+// a file in an East Asian double-byte code page, where any of them may be a double-byte
+// letter. For text that only looks up a name read so, never for text written into code.
+bool MayBeDoubleByteIdentifier(std::string_view utf8);
+
 // Case-folded copy for comparing names and file names the way VB and Windows do
 // (ASCII, Latin-1, Latin Extended-A, Greek, Cyrillic and full-width Latin letters).
 char32_t FoldCodePoint(char32_t codePoint);

@@ -332,6 +332,12 @@ TEST(Project, CodePagesComeFromTheFilesAndTheHintFromTheCommandLine) {
                               "(try --codepage 932 or 936)\n");
     const Result told = Quenlow({"controls", lone, "frmLone", "--codepage", "932"});
     EXPECT_EQ(told.out, "\xE2\x97\x8B\xC3\x97ox1\n");  // ○×ox1
+    // Picked by that name: with the project it names the form's control; without one it
+    // would go into the code as typed, where × is no letter.
+    const Result picked = Quenlow({"generate", lone, "--codepage", "932", "--form", "frmLone", "--pick",
+                                   "\xE2\x97\x8B\xC3\x97OX1=LM", "--block", "resize"});
+    EXPECT_EQ(picked.out, "\xE2\x97\x8B\xC3\x97ox1.Left = frmLone.Width - (iFormWidth - i\xE2\x97\x8B\xC3\x97ox1_Left)\r\n");
+    EXPECT_EQ(Quenlow({"generate", "--form", "frmLone", "--pick", "\xE2\x97\x8B\xC3\x97ox1=LM"}).status, 2);
 }
 
 // Everything that reaches the generated code from the command line is a checked name;

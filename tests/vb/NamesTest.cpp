@@ -44,6 +44,16 @@ TEST(VbIdentifier, LettersOfEveryScriptButNoPunctuation) {
     for (const auto& c : cases) EXPECT_EQ(IsVbIdentifier(c.text), c.valid) << Printable(c.text);
 }
 
+// Looking up a name read from a double-byte file: any character from U+0080 up may be a letter.
+TEST(VbIdentifier, LookupNamesMayHoldAnyCharacterFromU0080Up) {
+    EXPECT_TRUE(MayBeDoubleByteIdentifier("\xE2\x97\x8B\xC3\x97ox1"));  // ○×ox1
+    EXPECT_FALSE(IsVbIdentifier("\xE2\x97\x8B\xC3\x97ox1"));
+    EXPECT_FALSE(MayBeDoubleByteIdentifier("1\xC3\x97"));   // ASCII still follows the rule
+    EXPECT_FALSE(MayBeDoubleByteIdentifier("a:\xC3\x97"));
+    EXPECT_FALSE(MayBeDoubleByteIdentifier("a\xFF"));        // and the text must be UTF-8
+    EXPECT_FALSE(MayBeDoubleByteIdentifier(std::string(256, 'a')));
+}
+
 TEST(VbIdentifier, AtMost255Characters) {
     EXPECT_TRUE(IsVbIdentifier(std::string(255, 'a')));
     EXPECT_FALSE(IsVbIdentifier(std::string(256, 'a')));
