@@ -51,6 +51,7 @@ void Control::RaiseClick() { Raise("Click", onClick_); }
 void Control::RaiseDblClick() { Raise("DblClick", onDblClick_); }
 void Control::RaiseChange() { Raise("Change", onChange_); }
 void Control::RaiseScroll() { Raise("Scroll", onScroll_); }
+void Control::RaiseDropDown() { Raise("DropDown", onDropDown_); }
 
 void Control::SetContainer(Control* container) {
     if (container_ == container) return;

@@ -189,12 +189,15 @@ public:
     void OnDblClick(Handler handler) { onDblClick_ = std::move(handler); }
     void OnChange(Handler handler) { onChange_ = std::move(handler); }
     void OnScroll(Handler handler) { onScroll_ = std::move(handler); }
+    // Combo box: the user opens the list, before it shows.
+    void OnDropDown(Handler handler) { onDropDown_ = std::move(handler); }
 
     // Raises an event as the runtime does, through the form's dispatch.
     void RaiseClick();
     void RaiseDblClick();
     void RaiseChange();
     void RaiseScroll();
+    void RaiseDropDown();
 
     // Dirty bits since the last TakeDirty; a realisation applies and clears them.
     std::uint32_t Dirty() const { return dirty_; }
@@ -240,7 +243,7 @@ private:
     bool default_ = false;
     bool cancel_ = false;
     std::uint32_t dirty_ = DirtyAll;
-    Handler onClick_, onDblClick_, onChange_, onScroll_;
+    Handler onClick_, onDblClick_, onChange_, onScroll_, onDropDown_;
 };
 
 }  // namespace tolvane::forms

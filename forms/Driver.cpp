@@ -58,6 +58,12 @@ bool Driver::Select(Control& control, int start, int length) {
     return true;
 }
 
+bool Driver::OpenList(Control& combo) {
+    if (!OfKind(combo, Kind::ComboBox, "combo box") || !Reachable(combo)) return false;
+    UserInput::OpenList(combo);
+    return true;
+}
+
 bool Driver::ChooseListEntry(Control& combo, int index) {
     if (!OfKind(combo, Kind::ComboBox, "combo box") || !Reachable(combo)) return false;
     if (index < 0 || index >= combo.ListCount())

@@ -22,6 +22,8 @@ public:
     // Clicks into the box (keeping its selection) and types.
     bool Type(Control& control, std::string_view text);
     bool Select(Control& control, int start, int length);
+    // Opens a combo box's list, as a user does before choosing from it with the mouse.
+    bool OpenList(Control& combo);
     bool ChooseListEntry(Control& combo, int index);
     bool ChooseListEntry(Control& combo, std::string_view entry);
 

@@ -55,7 +55,12 @@ void Form::Load() {
 void Form::Show() {
     Load();
     // The Load handler may have unloaded the form again.
-    if (!loaded_ || shown_) return;
+    if (!loaded_) return;
+    if (shown_) {
+        ++frontRequests_;
+        if (observer_) observer_->BroughtToFront(*this);
+        return;
+    }
     shown_ = true;
     Touch();
     if (observer_) observer_->Shown(*this);

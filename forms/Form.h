@@ -26,6 +26,8 @@ public:
     virtual ~FormObserver() = default;
     virtual void Loaded(Form&) {}
     virtual void Shown(Form&) {}
+    // Show on a form that is shown already: to the front, and active.
+    virtual void BroughtToFront(Form&) {}
     virtual void Hidden(Form&) {}
     virtual void Unloaded(Form&) {}
     virtual void FocusMoved(Form&, Control*) {}
@@ -58,7 +60,8 @@ public:
     bool IsShown() const { return loaded_ && shown_; }
     // Creates the controls from the layout and runs the Load handler, once per load.
     void Load();
-    // Loads when needed, then displays without modality. A shown form stays shown.
+    // Loads when needed, then displays without modality. A form that is shown already is
+    // brought to the front and activated, as VB's Show does.
     void Show();
     // Stays loaded with its contents. No effect on a form that is not loaded.
     void Hide();
@@ -70,6 +73,8 @@ public:
     void MakeTopMost();
     bool TopMost() const { return topMost_; }
     int TopMostRequests() const { return topMostRequests_; }
+    // How often Show found the form shown and brought it to the front.
+    int FrontRequests() const { return frontRequests_; }
 
     // Controls in creation order.
     const std::vector<std::unique_ptr<Control>>& Controls() const { return controls_; }
@@ -123,6 +128,7 @@ private:
     bool shown_ = false;
     bool topMost_ = false;
     int topMostRequests_ = 0;
+    int frontRequests_ = 0;
     std::vector<std::unique_ptr<Control>> controls_;
     Control* active_ = nullptr;
     int raiseDepth_ = 0;

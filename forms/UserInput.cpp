@@ -66,6 +66,11 @@ void UserInput::Select(Control& control, int start, int length) {
     control.Parent().Touch();
 }
 
+void UserInput::OpenList(Control& combo) {
+    Focus(combo);
+    combo.RaiseDropDown();
+}
+
 void UserInput::ChooseListEntry(Control& combo, int index) {
     if (index < 0 || index >= combo.ListCount()) return;
     Focus(combo);

@@ -25,6 +25,8 @@ public:
     static void Type(Control& control, std::string_view typed);
     // A selection made with the mouse or the keyboard, clamped to the text.
     static void Select(Control& control, int start, int length);
+    // The combo box's list opened with the mouse or Alt+Down: the focus, then DropDown.
+    static void OpenList(Control& combo);
     // An entry chosen from the combo box's list.
     static void ChooseListEntry(Control& combo, int index);
     // Scroll bar: an arrow (SmallChange) or a click in the track (LargeChange), towards Max

@@ -77,6 +77,7 @@ protected:
         combo->AddItem("Beta");
         combo->OnClick([this] { events.push_back("cboPick_Click"); });
         combo->OnChange([this] { events.push_back("cboPick_Change"); });
+        combo->OnDropDown([this] { events.push_back("cboPick_DropDown"); });
         viewport = &Add(Kind::PictureBox, "picView");
         viewport->Move(100, 2000, 2000, 1060);
         viewport->SetBorder(true);
@@ -305,6 +306,9 @@ TEST_F(FormsTest, ScrollBarRunningDownwards) {
 }
 
 TEST_F(FormsTest, ComboTypingAndChoosing) {
+    ASSERT_TRUE(driver.OpenList(*form.combo));
+    EXPECT_EQ(form.ActiveControl(), form.combo);
+    EXPECT_FALSE(driver.OpenList(*form.memo));
     ASSERT_TRUE(driver.ChooseListEntry(*form.combo, "Beta"));
     EXPECT_EQ(form.combo->Text(), "Beta");
     EXPECT_EQ(form.combo->ListIndex(), 1);
@@ -312,7 +316,7 @@ TEST_F(FormsTest, ComboTypingAndChoosing) {
     ASSERT_TRUE(driver.Type(*form.combo, "x"));
     EXPECT_EQ(form.combo->Text(), "Betax");
     EXPECT_EQ(form.combo->ListIndex(), -1);
-    EXPECT_EQ(form.events, (std::vector<std::string>{"cboPick_Click", "cboPick_Change"}));
+    EXPECT_EQ(form.events, (std::vector<std::string>{"cboPick_DropDown", "cboPick_Click", "cboPick_Change"}));
     EXPECT_FALSE(driver.ChooseListEntry(*form.combo, "Gamma"));
     EXPECT_FALSE(driver.ChooseListEntry(*form.combo, 2));
     EXPECT_FALSE(driver.Type(*form.ok, "x"));
@@ -379,8 +383,10 @@ class CountingObserver : public FormObserver {
 public:
     int done = 0;
     int shown = 0;
+    int front = 0;
     void EventDone(Form&) override { ++done; }
     void Shown(Form&) override { ++shown; }
+    void BroughtToFront(Form&) override { ++front; }
 };
 
 TEST_F(FormsTest, ObserverHearsOnceAfterEachOutermostEvent) {
@@ -396,6 +402,11 @@ TEST_F(FormsTest, ObserverHearsOnceAfterEachOutermostEvent) {
     form.Show();
     EXPECT_EQ(observer.shown, 1);
     EXPECT_GT(form.Revision(), revision);
+    // Shown again while shown: to the front, not a second display.
+    form.Show();
+    EXPECT_EQ(observer.shown, 1);
+    EXPECT_EQ(observer.front, 1);
+    EXPECT_EQ(form.FrontRequests(), 1);
     form.SetObserver(nullptr);
 }
 
