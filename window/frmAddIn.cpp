@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "forms/Text.h"
 #include "model/ResizeCode.h"
@@ -34,6 +35,12 @@ constexpr ColumnLayout RowColumns[7] = {
 };
 
 CheckState AsCheck(int value) { return static_cast<CheckState>(value); }
+
+// The "Control Name" head; wider only while it also counts what the grid cannot show (up to
+// the "M" over the first option column).
+constexpr const char* ControlNameCaption = "Control Name";
+constexpr int ControlNameWidth = 1095;
+constexpr int ControlNameCountingWidth = 2295;
 
 }  // namespace
 
@@ -71,11 +78,13 @@ void frmAddIn::CreateControls() {
     cboForms = &Add(Kind::ComboBox, "cboForms");
     cboForms->Move(1440, 120, 2535, 315);
     cboForms->OnClick([this] { cboForms_Click(); });
+    cboForms->OnDropDown([this] { cboForms_DropDown(); });
 
     // Column headings, hidden until a pick lists controls.
     Frame1 = &Add(Kind::Frame, "Frame1");
     Frame1->Move(120, 540, 4995, 4935);
-    lblControlName = label("lblControlName", Frame1, "Control Name", 240, 540, 1095, 195, Alignment::Left);
+    lblControlName =
+        label("lblControlName", Frame1, ControlNameCaption, 240, 540, ControlNameWidth, 195, Alignment::Left);
     lblLeftRight = label("lblLeftRight", Frame1, "Left/Right", 2490, 240, 855, 195, Alignment::Center);
     Line1 = &Add(Kind::Line, "Line1", Frame1);
     Line1->SetLineEnds(2490, 480, 3330, 480);
@@ -178,13 +187,30 @@ void frmAddIn::Form_Load() {
     SetTopMost(*this);
     iCheckDefault_Left = static_cast<std::int16_t>(Check1[0]->Left());
 
+    ReadFormNames([this](std::string name) { cboForms->AddItem(std::move(name)); });
+}
+
+void frmAddIn::ReadFormNames(const std::function<void(std::string)>& take) const {
     // Every read starts again from the root object; no host object is kept.
     host::Root& ide = Ide();
     const int count = ide.ActiveVBProject()->VBComponents()->Count();
     for (int i = 1; i <= count; ++i) {
         if (ide.ActiveVBProject()->VBComponents()->Item(i)->Type() != host::ComponentType::VBForm) continue;
-        cboForms->AddItem(ide.ActiveVBProject()->VBComponents()->Item(i)->Name());
+        take(ide.ActiveVBProject()->VBComponents()->Item(i)->Name());
     }
+}
+
+void frmAddIn::cboForms_DropDown() {
+    // The window lives for the whole IDE session: offer the forms the project has now.
+    // Everything is read before the list changes, so a failure leaves the list as it was.
+    std::vector<std::string> names;
+    ReadFormNames([&](std::string name) { names.push_back(std::move(name)); });
+    std::vector<std::string> listed;
+    for (int i = 0; i < cboForms->ListCount(); ++i) listed.push_back(cboForms->List(i));
+    if (names == listed) return;  // an open list does not flicker for nothing
+    // The text shown stays, whether or not it still names a form.
+    cboForms->ClearList();
+    for (std::string& name : names) cboForms->AddItem(std::move(name));
 }
 
 void frmAddIn::FillRow(int row, const host::ListedControl& control) {
@@ -221,21 +247,42 @@ void frmAddIn::ShowHeaderGroup(bool visible) {
     for (Control* c : HeaderGroup()) c->SetVisible(visible);
 }
 
+void frmAddIn::ShowControlCount(int listed) {
+    // Controls beyond the last row are named where the user reads the rows, not in a message
+    // box at every pick; a form that fits leaves the head as the layout has it.
+    if (listed > RowCapacity) {
+        lblControlName->SetCaption(std::string(ControlNameCaption) + " (" + std::to_string(RowCapacity) + " of " +
+                                   std::to_string(listed) + ")");
+        lblControlName->SetWidth(ControlNameCountingWidth);
+    } else {
+        lblControlName->SetCaption(ControlNameCaption);
+        lblControlName->SetWidth(ControlNameWidth);
+    }
+}
+
 void frmAddIn::cboForms_Click() {
-    int next = 0;
+    int filled = 0;
+    int listed = 0;
+    // The listing runs past the last row only to count what the grid cannot show.
     const auto fill = [&](const host::ListedControl& control) {
-        FillRow(next, control);
-        ++next;
-        return next < RowCapacity;
+        if (filled < RowCapacity) FillRow(filled++, control);
+        ++listed;
+        return true;
     };
     try {
         host::ListFormControls(Ide(), cboForms->Text(), fill);
     } catch (...) {
-        // The rows listed so far stay; no row of an earlier pick stays behind them.
-        for (int row = next; row < RowCapacity; ++row) ResetRow(row);
+        // Nothing listed (a stale name, no project): the grid stays exactly as it was.
+        // Otherwise the rows listed so far stay and no row of an earlier pick stays behind
+        // them, so two forms never mix; how many there were in all is not known.
+        if (filled > 0) {
+            for (int row = filled; row < RowCapacity; ++row) ResetRow(row);
+            ShowControlCount(0);
+        }
         throw;
     }
-    for (int row = next; row < RowCapacity; ++row) ResetRow(row);
+    for (int row = filled; row < RowCapacity; ++row) ResetRow(row);
+    ShowControlCount(listed);
     ShowHeaderGroup(true);
 }
 
@@ -275,10 +322,15 @@ void frmAddIn::cmdGenCode_Click() {
 }
 
 void frmAddIn::cmdAbout_Click() {
-    // One box at a time: an open box is shown again; a closed one is replaced by a fresh one.
+    // One box at a time: an open box comes to the front again; a closed one is replaced by a
+    // fresh one.
     if (!about_->box || !about_->box->IsLoaded()) {
         about_->box = std::make_unique<frmAbout>();
         if (about_->realise) about_->realise(*about_->box);
+        // This window is topmost, so the box must be too, or it opens behind it. It stays
+        // unowned: an owned box would go with this window's close box and never behind it.
+        about_->box->Load();
+        SetTopMost(*about_->box);
     }
     about_->box->Show();
 }

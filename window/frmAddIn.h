@@ -1,9 +1,10 @@
 // frmAddIn, the add-in's working window: the form selector, the option grid (50 rows of a
 // row check box and six option boxes), the three output boxes and the command buttons.
 //
-// Load fills the selector with the active project's forms; a pick lists the chosen form's
-// controls into the grid through host::ListFormControls; "&Generate Code" reads the grid
-// and the selector's text as a ResizeModel and shows what GenerateResizeCode returns.
+// Load fills the selector with the active project's forms, and opening its list fills it
+// again; a pick lists the chosen form's controls into the grid through
+// host::ListFormControls; "&Generate Code" reads the grid and the selector's text as a
+// ResizeModel and shows what GenerateResizeCode returns.
 // Handlers carry VB's event names. Errors they do not handle go to the forms package's
 // default error report.
 #pragma once
@@ -12,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "about/frmAbout.h"
 #include "forms/Form.h"
@@ -105,6 +107,7 @@ public:
 
     // Handlers.
     void cboForms_Click();
+    void cboForms_DropDown();
     void Check1_Click(std::int16_t index);
     void cmdClear_Click();
     void cmdGenCode_Click();
@@ -123,6 +126,9 @@ protected:
 
 private:
     host::Root& Ide() const;
+    // Names of the active project's forms, in component order, each as soon as it is read.
+    void ReadFormNames(const std::function<void(std::string)>& take) const;
+    void ShowControlCount(int listed);
     void FillRow(int row, const host::ListedControl& control);
     void ResetRow(int row);
     void ShowHeaderGroup(bool visible);

@@ -96,6 +96,9 @@ TEST_F(WindowTest, ExitClearsHidesAndTheWindowComesBackAsLeft) {
 
     ShowWindow();
     EXPECT_EQ(window->TopMostRequests(), 1) << "no second load";
+    EXPECT_EQ(window->FrontRequests(), 0);
+    ShowWindow();  // a second menu click while it is shown
+    EXPECT_EQ(window->FrontRequests(), 1);
     EXPECT_TRUE(Captions().empty());
     EXPECT_EQ(window->txtDeclaration->Text(), "");
     EXPECT_EQ(window->cboForms->Text(), "Form1");
@@ -149,8 +152,11 @@ TEST_F(WindowTest, AboutShowsOneBoxAtATime) {
     frmAbout* first = window->AboutBox();
     ASSERT_NE(first, nullptr);
     EXPECT_TRUE(first->IsShown());
+    EXPECT_TRUE(first->TopMost()) << "or it opens behind this topmost window";
+    EXPECT_EQ(first->FrontRequests(), 0);
     ASSERT_TRUE(driver.PressAccessKey(*window, 'a'));
     EXPECT_EQ(window->AboutBox(), first) << "the open box is shown again";
+    EXPECT_EQ(first->FrontRequests(), 1) << "and brought to the front";
     EXPECT_TRUE(window->IsShown()) << "modeless: the add-in window stays usable";
     ASSERT_TRUE(driver.Click(*window->cmdGenCode));
 

@@ -79,6 +79,10 @@ TEST_F(WindowTest, RowCountEdgeCases) {
     EXPECT_EQ(captions.front(), "Ctl60");
     EXPECT_EQ(captions.back(), "Ctl11");
     for (const forms::Control* c : window->HeaderGroup()) EXPECT_TRUE(c->Visible());
+    // The head says that controls are missing, and is wide enough to say it.
+    EXPECT_EQ(window->lblControlName->Caption(), "Control Name (50 of 60)");
+    EXPECT_EQ(window->lblControlName->Width(), 2295);
+    EXPECT_TRUE(forms::RecordedErrors().empty()) << "told in the head, not in a report";
 
     ASSERT_TRUE(driver.Click(*window->cmdClear));
     ASSERT_TRUE(Pick("Empty"));
@@ -87,6 +91,8 @@ TEST_F(WindowTest, RowCountEdgeCases) {
 
     ASSERT_TRUE(Pick("Form3"));
     EXPECT_EQ(Captions(), (std::vector<std::string>{"Text5", "Text4", "Text3", "Text2", "Text1"}));
+    EXPECT_EQ(window->lblControlName->Caption(), "Control Name");
+    EXPECT_EQ(window->lblControlName->Width(), 1095);
 }
 
 TEST_F(WindowTest, APickLeavesNoRowOfAnEarlierPickBehind) {
@@ -184,51 +190,98 @@ TEST_F(WindowTest, AFailingHostCallEndsTheLoadAndIsReported) {
     orphan.Unload();
 }
 
-TEST_F(WindowTest, AFailingHostCallEndsThePickKeepingTheRowsAlreadyFilled) {
+TEST_F(WindowTest, AFailingPickKeepsTheGridWhenItListedNothingAndElseResetsTheRowsNotReached) {
     std::vector<std::string> full;
     for (const auto& row : Form1Rows) full.push_back(row.first);
+    const auto grid = [this] {
+        std::vector<RowView> rows;
+        for (int r = 0; r < RowCapacity; ++r) rows.push_back(Row(r));
+        return rows;
+    };
 
-    int partial = 0;
+    int untouched = 0, partial = 0;
     for (const char* operation : {"Controls.Item", "Properties.Item", "Property.Value", "Control.ContainedVBControls",
                                   "Components.Item", "FormDesigner.VBControls"}) {
         for (int skip = 0; skip < 40; ++skip) {
+            SCOPED_TRACE(std::string(operation) + " skip " + std::to_string(skip));
             forms::ClearRecordedErrors();
             host = MemoryHost::Create(SampleProject());
             window = std::make_unique<frmAddIn>();
             ShowWindow();
-            ASSERT_TRUE(Pick("Form2"));  // 20 rows an earlier pick leaves
+            ASSERT_TRUE(Pick("Big"));  // 50 rows an earlier pick leaves, one of them ticked
+            ASSERT_TRUE(driver.Tick(*window->Check1[0]));
+            ASSERT_TRUE(driver.Tick(*window->chkMoveH[0]));
+            const auto before = grid();
             host->Faults().Fail(operation, "Subscript out of range", skip);
             ASSERT_TRUE(Pick("Form1"));
             const auto captions = Captions();
-            const bool failed = !forms::RecordedErrors().empty();
-            if (!failed) {
-                EXPECT_EQ(captions, full) << operation << " skip " << skip;
+            if (forms::RecordedErrors().empty()) {
+                EXPECT_EQ(captions, full);
                 break;  // the fault lies beyond the listing
             }
             EXPECT_EQ(forms::RecordedErrors()[0],
                       (forms::ErrorReport{"frmAddIn", "cboForms_Click", "Subscript out of range"}));
-            ASSERT_LE(captions.size(), full.size()) << operation << " skip " << skip;
-            EXPECT_EQ(captions, std::vector<std::string>(full.begin(), full.begin() + captions.size()))
-                << operation << " skip " << skip;
-            for (int r = static_cast<int>(captions.size()); r < RowCapacity; ++r)
-                ASSERT_EQ(Row(r).caption, "") << operation << " skip " << skip << " row " << r;
-            if (!captions.empty() && captions.size() < full.size()) ++partial;
+            if (Row(0).caption == "Ctl60") {
+                // Failed before the first row: nothing of the grid changed, ticks included.
+                EXPECT_EQ(grid(), before);
+                EXPECT_EQ(window->lblControlName->Caption(), "Control Name (50 of 60)");
+                ++untouched;
+            } else {
+                ASSERT_LE(captions.size(), full.size());
+                EXPECT_EQ(captions, std::vector<std::string>(full.begin(), full.begin() + captions.size()));
+                for (int r = static_cast<int>(captions.size()); r < RowCapacity; ++r)
+                    ASSERT_EQ(Row(r).caption, "") << "row " << r;
+                EXPECT_EQ(window->lblControlName->Caption(), "Control Name");
+                if (captions.size() < full.size()) ++partial;
+            }
             // The window goes on working.
             host->Faults().Clear();
             ASSERT_TRUE(Pick("Form1"));
             EXPECT_EQ(Captions(), full);
         }
     }
+    EXPECT_GT(untouched, 5) << "some faults must strike before the first row";
     EXPECT_GT(partial, 5) << "some faults must strike in the middle of a listing";
 }
 
-TEST_F(WindowTest, APickWithoutAnActiveProjectIsReported) {
+TEST_F(WindowTest, APickWithoutAnActiveProjectIsReportedAndLeavesTheGrid) {
     ASSERT_TRUE(Pick("Form3"));
+    ASSERT_TRUE(driver.Tick(*window->Check1[2]));
+    const RowView ticked = Row(2);
     host->CloseProject();
     ASSERT_TRUE(Pick("Form1"));
     ASSERT_EQ(forms::RecordedErrors().size(), 1u);
     EXPECT_EQ(forms::RecordedErrors()[0].source, "cboForms_Click");
-    EXPECT_TRUE(Captions().empty());
+    EXPECT_EQ(Captions(), (std::vector<std::string>{"Text5", "Text4", "Text3", "Text2", "Text1"}));
+    EXPECT_EQ(Row(2), ticked);
+}
+
+TEST_F(WindowTest, OpeningTheListFillsItAgainFromTheProjectKeepingTheText) {
+    ASSERT_TRUE(Pick("Form3"));
+    ASSERT_TRUE(driver.Tick(*window->Check1[0]));
+    // Form2 goes, Form4 comes in after Form1; modules and MDI forms are still left out.
+    ProjectSpec changed = SampleProject();
+    changed.components.erase(changed.components.begin() + 4);
+    changed.components.insert(changed.components.begin() + 2, FlatForm("Form4", 3));
+    changed.components.push_back({"Module2", host::ComponentType::StdModule, {}, false});
+    host->OpenProject(changed);
+    EXPECT_EQ(ListOf(*window->cboForms), SampleForms) << "not before the list is opened";
+
+    ASSERT_TRUE(driver.OpenList(*window->cboForms));
+    EXPECT_EQ(ListOf(*window->cboForms),
+              (std::vector<std::string>{"Form1", "Form4", "Form3", "Big", "Nested", "Empty"}));
+    EXPECT_EQ(window->cboForms->Text(), "Form3");
+    EXPECT_EQ(Row(0).value, 1) << "opening the list picks nothing";
+    EXPECT_FALSE(Pick("Form2"));
+    ASSERT_TRUE(Pick("Form4"));
+    EXPECT_EQ(Captions(), (std::vector<std::string>{"Text3", "Text2", "Text1"}));
+
+    // A list that cannot be read again stays as it was; the failure is reported.
+    host->CloseProject();
+    ASSERT_TRUE(driver.OpenList(*window->cboForms));
+    EXPECT_EQ(ListOf(*window->cboForms).size(), 6u);
+    ASSERT_EQ(forms::RecordedErrors().size(), 1u);
+    EXPECT_EQ(forms::RecordedErrors()[0].source, "cboForms_DropDown");
 }
 
 }  // namespace
