@@ -304,6 +304,13 @@ void NativeForm::Shown(Form&) {
     ::UpdateWindow(window_.get());
 }
 
+void NativeForm::BroughtToFront(Form&) {
+    if (!window_ || !::IsWindowVisible(window_.get())) return;
+    // To the top of its band (a topmost window stays topmost), then active with the keyboard.
+    ::SetWindowPos(window_.get(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    ::SetForegroundWindow(window_.get());
+}
+
 void NativeForm::Hidden(Form&) {
     if (window_) ::ShowWindow(window_.get(), SW_HIDE);
 }
@@ -758,6 +765,8 @@ void NativeForm::OnCommand(HWND child, UINT code) {
         if (code == CBN_SELCHANGE) {
             const auto index = static_cast<int>(::SendMessageW(child, CB_GETCURSEL, 0, 0));
             if (index >= 0 && index < control.ListCount()) UserInput::ChooseListEntry(control, index);
+        } else if (code == CBN_DROPDOWN) {
+            UserInput::OpenList(control);
         } else if (code == CBN_EDITCHANGE) {
             ReplayTyping(child);
         } else if (code == CBN_SETFOCUS) {

@@ -43,6 +43,7 @@ public:
     // FormObserver
     void Loaded(Form&) override;
     void Shown(Form&) override;
+    void BroughtToFront(Form&) override;
     void Hidden(Form&) override;
     void Unloaded(Form&) override;
     void FocusMoved(Form&, Control* control) override;

@@ -45,6 +45,58 @@ TEST_F(NativeAboutTest, ShowsNoCaptionItsTextAndTheFocusOnOk) {
     EXPECT_TRUE(::IsWindowVisible(FormWindow()));
 }
 
+bool IsTopMost(HWND hwnd) { return (::GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+
+TEST_F(NativeAboutTest, OpensInFrontOfTheTopmostAddInWindowWithTheKeyboard) {
+    HWND box = Open();
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(IsTopMost(FormWindow()));
+    EXPECT_TRUE(IsTopMost(box));
+    EXPECT_TRUE(IsAbove(box, FormWindow()));
+    // Where the two overlap, a click lands on the box.
+    RECT addIn{}, about{}, overlap{};
+    ::GetWindowRect(FormWindow(), &addIn);
+    ::GetWindowRect(box, &about);
+    ASSERT_TRUE(::IntersectRect(&overlap, &addIn, &about)) << "the windows must overlap for this test to mean much";
+    const POINT middle{(overlap.left + overlap.right) / 2, (overlap.top + overlap.bottom) / 2};
+    EXPECT_EQ(::GetAncestor(::WindowFromPoint(middle), GA_ROOT), box);
+    EXPECT_EQ(::GetForegroundWindow(), box);
+    EXPECT_EQ(::GetFocus(), realiser->WindowOf(*window->AboutBox()->cmdOK));
+
+    // A screenshot of both, for people to look at. It proves nothing about the order: with no
+    // window manager the X server stacks the windows in the order they were mapped.
+    const forms::win32::Image screen = forms::win32::CaptureWindow(::GetDesktopWindow());
+    RECT both{};
+    ::UnionRect(&both, &addIn, &about);
+    EXPECT_TRUE(forms::win32::WriteBmp(forms::win32::Crop(screen, both), L"frmAbout-over-frmAddIn.bmp"));
+}
+
+TEST_F(NativeAboutTest, ShowingAShownWindowBringsItToTheFrontAndActivatesIt) {
+    HWND box = Open();
+    ASSERT_NE(box, nullptr);
+    struct Case {
+        const char* what;
+        HWND front;  // the window the action brings forward
+        HWND other;
+        std::function<void()> act;
+    };
+    const Case cases[] = {
+        {"a second About", box, FormWindow(), [this] { Click(window->cmdAbout); }},
+        {"a second menu click", FormWindow(), box, [this] { Show(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(::SetForegroundWindow(c.other));
+        Pump();
+        ASSERT_TRUE(IsAbove(c.other, c.front));
+        c.act();
+        EXPECT_TRUE(IsAbove(c.front, c.other));
+        EXPECT_EQ(::GetForegroundWindow(), c.front);
+        EXPECT_TRUE(::IsChild(c.front, ::GetFocus()));
+    }
+    EXPECT_EQ(realiser->WindowOf(*window->AboutBox()), box) << "the same box, not a second one";
+}
+
 TEST_F(NativeAboutTest, EscEnterOkAndTheCloseBoxEachCloseIt) {
     struct Case {
         const char* what;

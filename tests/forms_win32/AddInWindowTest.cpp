@@ -6,6 +6,7 @@
 
 #include "NativeTestSupport.h"
 #include "forms/ErrorReport.h"
+#include "forms/win32/Handles.h"
 #include "forms/win32/Mapping.h"
 
 namespace tolvane::testing {
@@ -282,19 +283,75 @@ TEST_F(NativeAddInTest, KeyboardFollowsTheFormsTabOrderAndAccessKeys) {
     EXPECT_TRUE(::IsWindow(FormWindow())) << "hidden, not unloaded";
 }
 
-TEST_F(NativeAddInTest, AFailingHandlerIsReportedInAMessageBoxAndTheWindowStaysUsable) {
-    host->Faults().Fail("FormDesigner.VBControls", "Method 'VBControls' of object '_VBFormDesigner' failed");
+TEST_F(NativeAddInTest, AFailingPickIsReportedInAMessageBoxAndKeepsTheTicks) {
     Pick("Form1");
+    Click(window->Check1[0]);
+    Click(window->chkMoveH[0]);
+    host->Faults().Fail("FormDesigner.VBControls", "Method 'VBControls' of object '_VBFormDesigner' failed");
+    Pick("Big");
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, L"Tolvane");
     EXPECT_EQ(boxes[0].text, L"Method 'VBControls' of object '_VBFormDesigner' failed");
     EXPECT_EQ(boxes[0].owner, FormWindow());
     EXPECT_TRUE(forms::RecordedErrors().empty()) << "went to the message box, not the recorder";
+    EXPECT_EQ(TextOf(Hwnd(window->Check1[0])), L"Text1");
+    EXPECT_EQ(::SendMessageW(Hwnd(window->Check1[0]), BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(::SendMessageW(Hwnd(window->chkMoveH[0]), BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_TRUE(::IsWindowEnabled(Hwnd(window->chkMoveH[0])));
 
     host->Faults().Clear();
-    Pick("Form1");
+    Pick("Big");
     EXPECT_EQ(boxes.size(), 1u);
-    EXPECT_TRUE(::IsWindowVisible(Hwnd(window->Check1[0])));
+    EXPECT_EQ(TextOf(Hwnd(window->Check1[0])), L"Ctl80");
+}
+
+TEST_F(NativeAddInTest, OpeningTheListShowsTheFormsTheProjectHasNow) {
+    HWND combo = Hwnd(window->cboForms);
+    Pick("Big");
+    auto project = NativeProject();
+    std::vector<std::wstring> expected = {L"Form1", L"Big", L"Empty"};
+    for (const char* added : {"Form4", "Form5"}) {
+        SCOPED_TRACE(added);
+        // Between two drop-downs a form comes and the first one goes.
+        project.components.push_back({added, host::ComponentType::VBForm, {}, true});
+        project.components.erase(project.components.begin() + 1);
+        host->OpenProject(project);
+        EXPECT_EQ(ListOf(combo), expected) << "not before the list opens";
+        ::SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
+        Pump();
+        expected.erase(expected.begin());
+        expected.push_back(forms::win32::Widen(added));
+        EXPECT_EQ(ListOf(combo), expected);
+        EXPECT_TRUE(::SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0));
+        EXPECT_EQ(TextOf(combo), L"Big") << "the text shown stays";
+        ::SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
+        Pump();
+    }
+    Pick("Form5");
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(window->cboForms->Text(), "Form5");
+}
+
+TEST_F(NativeAddInTest, AFormWithMoreControlsThanRowsSaysSoInTheHead) {
+    HWND head = Hwnd(window->lblControlName);
+    Pick("Big");  // 80 controls
+    EXPECT_TRUE(::IsWindowVisible(head));
+    EXPECT_EQ(TextOf(head), L"Control Name (50 of 80)");
+    // On one line: the label is wide enough for its text in its own font.
+    forms::win32::WindowDc dc(head);
+    forms::win32::SelectScope font(dc.get(), reinterpret_cast<HFONT>(::SendMessageW(head, WM_GETFONT, 0, 0)));
+    SIZE text{};
+    const std::wstring caption = TextOf(head);
+    ::GetTextExtentPoint32W(dc.get(), caption.c_str(), static_cast<int>(caption.size()), &text);
+    RECT client{};
+    ::GetClientRect(head, &client);
+    EXPECT_LE(text.cx, client.right);
+    EXPECT_LE(RectInParent(head).right, RectInParent(Hwnd(window->lblLRM)).left) << "clear of the M column";
+    EXPECT_TRUE(boxes.empty()) << "no message box";
+
+    Pick("Form1");
+    EXPECT_EQ(TextOf(head), L"Control Name");
+    EXPECT_EQ(RectInParent(head).right - RectInParent(head).left, TwipsToPixels(1095, ScreenDpiX()));
 }
 
 TEST_F(NativeAddInTest, TheCloseBoxUnloadsAndDestroysTheWindow) {

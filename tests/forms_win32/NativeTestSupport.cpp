@@ -23,20 +23,20 @@ ControlSpec Ctl(std::string name, int index = -1, std::vector<ControlSpec> child
     return control;
 }
 
-host::memory::ProjectSpec Project() {
+}  // namespace
+
+host::memory::ProjectSpec NativeProject() {
     host::memory::ProjectSpec project;
     project.components.push_back({"Module1", host::ComponentType::StdModule, {}, false});
     ComponentSpec form1{"Form1", host::ComponentType::VBForm, {}, true};
     form1.controls = {Ctl("Command1"), Ctl("Frame1", -1, {Ctl("Option1", 0), Ctl("Option1", 1)}), Ctl("Text1")};
     project.components.push_back(form1);
     ComponentSpec big{"Big", host::ComponentType::VBForm, {}, true};
-    for (int i = 1; i <= 60; ++i) big.controls.push_back(Ctl("Ctl" + std::to_string(i)));
+    for (int i = 1; i <= 80; ++i) big.controls.push_back(Ctl("Ctl" + std::to_string(i)));
     project.components.push_back(big);
     project.components.push_back({"Empty", host::ComponentType::VBForm, {}, true});
     return project;
 }
-
-}  // namespace
 
 void Pump() {
     MSG message;
@@ -98,6 +98,34 @@ void Notify(HWND control, UINT code) {
                    reinterpret_cast<LPARAM>(control));
 }
 
+void ChooseEntry(HWND combo, const std::string& entry) {
+    const LRESULT index = ::SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                         reinterpret_cast<LPARAM>(forms::win32::Widen(entry).c_str()));
+    ASSERT_GE(index, 0) << entry;
+    ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    ::PostMessageW(::GetParent(combo), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(combo), CBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(combo));
+    Pump();
+}
+
+std::vector<std::wstring> ListOf(HWND combo) {
+    std::vector<std::wstring> entries;
+    const auto count = static_cast<int>(::SendMessageW(combo, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        std::wstring text(static_cast<std::size_t>(::SendMessageW(combo, CB_GETLBTEXTLEN, i, 0)) + 1, L'\0');
+        text.resize(static_cast<std::size_t>(
+            ::SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()))));
+        entries.push_back(text);
+    }
+    return entries;
+}
+
+bool IsAbove(HWND upper, HWND lower) {
+    for (HWND below = ::GetWindow(upper, GW_HWNDNEXT); below != nullptr; below = ::GetWindow(below, GW_HWNDNEXT))
+        if (below == lower) return true;
+    return false;
+}
+
 std::size_t DistinctColours(const forms::win32::Image& image) {
     std::set<COLORREF> colours;
     for (int y = 0; y < image.height; ++y)
@@ -111,7 +139,7 @@ void NativeAddInTest::SetUp() {
     realiser->SetMessageBox([this](HWND owner, const std::wstring& text, const std::wstring& caption) {
         boxes.push_back({owner, text, caption});
     });
-    host = host::memory::MemoryHost::Create(Project());
+    host = host::memory::MemoryHost::Create(NativeProject());
     api = MakeAddInWindowFactory(realiser->AsFormRealiser())();
     window = dynamic_cast<frmAddIn*>(api.get());
     ASSERT_NE(window, nullptr);
@@ -134,16 +162,7 @@ void NativeAddInTest::Show() {
     Pump();
 }
 
-void NativeAddInTest::Pick(const std::string& form) {
-    HWND combo = Hwnd(window->cboForms);
-    const LRESULT index =
-        ::SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(forms::win32::Widen(form).c_str()));
-    ASSERT_GE(index, 0) << form;
-    ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    ::PostMessageW(::GetParent(combo), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(combo), CBN_SELCHANGE),
-                   reinterpret_cast<LPARAM>(combo));
-    Pump();
-}
+void NativeAddInTest::Pick(const std::string& form) { ChooseEntry(Hwnd(window->cboForms), form); }
 
 void NativeAddInTest::Click(const forms::Control* control) {
     ::SendMessageW(Hwnd(control), BM_CLICK, 0, 0);

@@ -32,6 +32,11 @@ int ScreenDpiY();
 void PressKey(UINT key, bool alt = false, bool shift = false);
 // Sends a notification to the parent, as the control itself does.
 void Notify(HWND control, UINT code);
+// Chooses an entry of a native combo box's list as a user does, then pumps.
+void ChooseEntry(HWND combo, const std::string& entry);
+std::vector<std::wstring> ListOf(HWND combo);
+// Whether `upper` lies above `lower` in the z-order of top-level windows.
+bool IsAbove(HWND upper, HWND lower);
 std::size_t DistinctColours(const forms::win32::Image& image);
 
 struct ShownBox {
@@ -39,6 +44,9 @@ struct ShownBox {
     std::wstring text;
     std::wstring caption;
 };
+
+// Module1, Form1 (Command1, a frame with an option array, Text1), Big (80 controls), Empty.
+host::memory::ProjectSpec NativeProject();
 
 class NativeAddInTest : public ::testing::Test {
 protected:
