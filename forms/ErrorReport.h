@@ -1,7 +1,7 @@
-// The default error report: where an error goes that an event handler does not handle.
-// The headless build records the reports so that tests can read them; the Win32
-// realisation installs a reporter that shows a message box. Either way the error ends
-// the handler and nothing else: the window stays usable.
+// The default error report: where an error goes that an event handler does not handle and
+// that no realisation of its form shows (a form realised with Win32 windows shows its own in
+// a message box). By default the reports are recorded, so that tests can read them. Either
+// way the error ends the handler and nothing else: the window stays usable.
 #pragma once
 
 #include <functional>

@@ -141,21 +141,30 @@ void Form::SetTabOrder(const std::vector<Control*>& first) {
         if (std::find(first.begin(), first.end(), control.get()) == first.end()) control->SetTabIndex(next++);
 }
 
+void Form::Report(const ErrorReport& report) noexcept {
+    // Each form's own realisation shows its errors, whatever became of other forms' ones.
+    try {
+        if (observer_ != nullptr && observer_->ShowError(*this, report)) return;
+    } catch (...) {
+    }
+    ReportError(report);
+}
+
 void Form::Raise(const std::string& source, const std::function<void()>& handler) noexcept {
     ++raiseDepth_;
     try {
         handler();
     } catch (const std::exception& error) {
-        ReportError(ErrorReport{name_, source, error.what()});
+        Report(ErrorReport{name_, source, error.what()});
     } catch (...) {
-        ReportError(ErrorReport{name_, source, "Unexpected error"});
+        Report(ErrorReport{name_, source, "Unexpected error"});
     }
     --raiseDepth_;
     if (raiseDepth_ == 0 && observer_ != nullptr) {
         try {
             observer_->EventDone(*this);
         } catch (...) {
-            ReportError(ErrorReport{name_, source, "The window could not be updated"});
+            Report(ErrorReport{name_, source, "The window could not be updated"});
         }
     }
 }

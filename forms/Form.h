@@ -4,7 +4,8 @@
 // layout, as a VB form does) and carries the handlers.
 //
 // Event dispatch: every handler runs inside Raise, which sends an error the handler does
-// not handle to the default error report (forms/ErrorReport.h) and never lets it go further.
+// not handle to the form's realisation to show, or else to the default error report
+// (forms/ErrorReport.h), and never lets it go further.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "forms/Control.h"
+#include "forms/ErrorReport.h"
 
 namespace tolvane::forms {
 
@@ -34,6 +36,9 @@ public:
     virtual void MadeTopMost(Form&) {}
     // After the outermost event has run: apply what the dirty bits say.
     virtual void EventDone(Form&) {}
+    // An error a handler did not handle. True: the realisation has shown it; false: it goes
+    // to the default error report.
+    virtual bool ShowError(Form&, const ErrorReport&) { return false; }
     // The form is being destroyed (loaded or not): let go of everything that refers to it.
     virtual void Destroyed(Form&) {}
 };
@@ -117,6 +122,7 @@ protected:
 private:
     friend class UserInput;
     void MoveFocus(Control* control);
+    void Report(const ErrorReport& report) noexcept;
 
     std::string name_;
     std::string caption_;

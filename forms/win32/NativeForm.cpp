@@ -225,8 +225,18 @@ void NativeForm::Destroyed(Form&) {
     realiser_.Forget(this);
 }
 
+bool NativeForm::ShowError(Form&, const ErrorReport& report) {
+    realiser_.Report(*this, report.description);
+    return true;
+}
+
 void NativeForm::Fail(const char* source, const char* description) noexcept {
-    ReportError(ErrorReport{form_.Name(), source, description});
+    const ErrorReport report{form_.Name(), source, description};
+    try {
+        ShowError(form_, report);
+    } catch (...) {
+        ReportError(report);
+    }
 }
 
 NativeForm* NativeForm::FromWindow(HWND anyWindow) noexcept {

@@ -49,6 +49,7 @@ public:
     void FocusMoved(Form&, Control* control) override;
     void MadeTopMost(Form&) override;
     void EventDone(Form&) override;
+    bool ShowError(Form&, const ErrorReport& report) override;
     void Destroyed(Form&) override;
 
     // Thunks Windows calls; each is one catch-all boundary.

@@ -1,9 +1,7 @@
 #include "forms/win32/Realiser.h"
 
 #include <algorithm>
-#include <stdexcept>
 
-#include "forms/ErrorReport.h"
 #include "forms/win32/Mapping.h"
 #include "forms/win32/NativeForm.h"
 
@@ -17,24 +15,11 @@ HMODULE ModuleOfThisCode() noexcept {
     return module;
 }
 
-// The realiser whose reporter is installed; one user-interface thread, so no lock.
-const Realiser* g_reporting = nullptr;
-
 }  // namespace
 
 std::shared_ptr<Realiser> Realiser::Create() { return Create(Options{}); }
 
-std::shared_ptr<Realiser> Realiser::Create(Options options) {
-    std::shared_ptr<Realiser> realiser(new Realiser(options));
-    std::weak_ptr<Realiser> weak = realiser;
-    SetErrorReporter([weak](const ErrorReport& report) {
-        const auto self = weak.lock();
-        if (!self) throw std::logic_error("no realiser");  // ReportError then records the report
-        self->Report(report.form, report.description);
-    });
-    g_reporting = realiser.get();
-    return realiser;
-}
+std::shared_ptr<Realiser> Realiser::Create(Options options) { return std::shared_ptr<Realiser>(new Realiser(options)); }
 
 Realiser::Realiser(Options options)
     : resources_(options.resources != nullptr ? options.resources : ModuleOfThisCode()),
@@ -45,10 +30,6 @@ Realiser::Realiser(Options options)
 Realiser::~Realiser() {
     // Each NativeForm detaches from its form and destroys its windows; the forms stay headless.
     forms_.clear();
-    if (g_reporting == this) {
-        SetErrorReporter({});
-        g_reporting = nullptr;
-    }
 }
 
 std::function<void(Form&)> Realiser::AsFormRealiser() {
@@ -95,20 +76,11 @@ void Realiser::Forget(NativeForm* native) noexcept {
     forms_.erase(at);
 }
 
-void Realiser::Report(const std::string& formName, const std::string& description) const {
+void Realiser::Report(const NativeForm& reporting, const std::string& description) const {
     // The box belongs to the form whose handler failed: its caption, over its window.
-    const NativeForm* reporting = nullptr;
-    for (const auto& native : forms_) {
-        if (native->GetForm().Name() != formName) continue;
-        if (reporting == nullptr || (reporting->Window() == nullptr && native->Window() != nullptr))
-            reporting = native.get();
-    }
     std::wstring caption = L"Tolvane";
-    HWND owner = nullptr;
-    if (reporting != nullptr) {
-        if (!reporting->GetForm().Caption().empty()) caption = Widen(reporting->GetForm().Caption());
-        if (reporting->Window() != nullptr && ::IsWindowVisible(reporting->Window())) owner = reporting->Window();
-    }
+    if (!reporting.GetForm().Caption().empty()) caption = Widen(reporting.GetForm().Caption());
+    HWND owner = reporting.Window() != nullptr && ::IsWindowVisible(reporting.Window()) ? reporting.Window() : nullptr;
     if (messageBox_) messageBox_(owner, Widen(description), caption);
 }
 

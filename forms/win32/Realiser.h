@@ -2,8 +2,10 @@
 // and one native control per forms::Control, created in creation order when the form loads
 // and destroyed when it unloads. User input on a native control goes through UserInput (the
 // state is written first, then the handler runs); after each event what changed is applied,
-// and only that. The realiser also installs the default error report of Windows: a message
-// box with one OK button, captioned with the form's caption or "Tolvane".
+// and only that. An error a handler of a realised form does not handle is shown by that
+// form's realiser, in a message box with one OK button captioned with the form's caption or
+// "Tolvane"; so each realiser (each Connect object has one) shows its own forms' errors,
+// whatever became of the others.
 //
 // Everything runs on the one user-interface thread that creates the forms. The windows are
 // modeless inside a message loop we do not own (the IDE's), so keyboard navigation (Tab,
@@ -62,7 +64,7 @@ private:
     NativeForm* Find(const Form& form) const;
     // Called by a NativeForm whose form is being destroyed.
     void Forget(NativeForm* native) noexcept;
-    void Report(const std::string& formName, const std::string& description) const;
+    void Report(const NativeForm& reporting, const std::string& description) const;
 
     HMODULE resources_ = nullptr;
     MessageBoxFunction messageBox_;

@@ -203,6 +203,26 @@ TEST_F(FormsTest, UnhandledErrorGoesToTheReportAndTheFormStaysUsable) {
     form.failNextClick = true;
     driver.Click(*form.ok);
     EXPECT_EQ(RecordedErrors().size(), 2u);
+
+    // The form's own realisation shows it first; one that cannot leaves it to the report.
+    struct Showing : FormObserver {
+        bool fails = false;
+        std::vector<ErrorReport> shown;
+        bool ShowError(Form&, const ErrorReport& report) override {
+            if (fails) throw std::runtime_error("window gone");
+            shown.push_back(report);
+            return true;
+        }
+    } observer;
+    form.SetObserver(&observer);
+    for (const bool fails : {false, true}) {
+        observer.fails = fails;
+        form.failNextClick = true;
+        driver.Click(*form.ok);
+    }
+    form.SetObserver(nullptr);
+    EXPECT_EQ(observer.shown.size(), 1u);
+    EXPECT_EQ(RecordedErrors().size(), 3u);
 }
 
 TEST_F(FormsTest, EnterAndEscapeFollowFocusDefaultAndCancel) {

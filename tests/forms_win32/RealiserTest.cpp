@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "NativeTestSupport.h"
+#include "connect/Connect.h"
 #include "forms/Driver.h"
 #include "forms/ErrorReport.h"
 
@@ -130,6 +131,51 @@ TEST(Realiser, AttachingALoadedFormCreatesItsWindowAtOnce) {
     EXPECT_EQ(::SendMessageW(realiser->WindowOf(*form.box), BM_GETCHECK, 0, 0), BST_CHECKED);
     form.Unload();
     EXPECT_FALSE(::IsWindow(window));
+}
+
+// Each Connect object of the module has a realiser of its own; one that goes (unloaded in
+// the Add-In Manager) must not take the error reports of another's window with it.
+TEST(Realiser, ErrorsOfALiveWindowAreShownWhicheverOtherConnectObjectWent) {
+    struct Session {
+        std::unique_ptr<Connect> connect;
+        std::weak_ptr<forms::win32::Realiser> realiser;
+        frmAddIn* window = nullptr;
+        std::vector<ShownBox> boxes;
+    };
+    auto host = host::memory::MemoryHost::Create(NativeProject());
+    for (const int going : {0, 1}) {
+        SCOPED_TRACE(going == 0 ? "the older one goes" : "the newer one goes");
+        forms::ClearRecordedErrors();
+        Session sessions[2];
+        for (Session& s : sessions) {
+            auto realiser = forms::win32::Realiser::Create();
+            realiser->SetMessageBox([&s](HWND owner, const std::wstring& text, const std::wstring& caption) {
+                s.boxes.push_back({owner, text, caption});
+            });
+            s.realiser = realiser;
+            ConnectServices services;
+            services.makeWindow = [factory = MakeAddInWindowFactory(realiser->AsFormRealiser()), &s] {
+                auto window = factory();
+                s.window = dynamic_cast<frmAddIn*>(window.get());
+                return window;
+            };
+            s.connect = std::make_unique<Connect>(std::move(services));
+            s.connect->SetVBInstance(host);
+            s.connect->Show();
+        }
+        sessions[going].connect.reset();
+        Pump();
+        ASSERT_TRUE(sessions[going].realiser.expired());
+
+        Session& staying = sessions[1 - going];
+        host->Faults().Fail("FormDesigner.VBControls", "Method 'VBControls' of object '_VBFormDesigner' failed");
+        ChooseEntry(staying.realiser.lock()->WindowOf(*staying.window->cboForms), "Form1");
+        host->Faults().Clear();
+        ASSERT_EQ(staying.boxes.size(), 1u);
+        EXPECT_EQ(staying.boxes[0].text, L"Method 'VBControls' of object '_VBFormDesigner' failed");
+        EXPECT_EQ(staying.boxes[0].owner, staying.realiser.lock()->WindowOf(*staying.window));
+        EXPECT_TRUE(forms::RecordedErrors().empty());
+    }
 }
 
 }  // namespace
