@@ -207,10 +207,10 @@ TEST_F(FormsTest, UnhandledErrorGoesToTheReportAndTheFormStaysUsable) {
     // The form's own realisation shows it first; one that cannot leaves it to the report.
     struct Showing : FormObserver {
         bool fails = false;
-        std::vector<ErrorReport> shown;
-        bool ShowError(Form&, const ErrorReport& report) override {
+        int shown = 0;
+        bool ShowError(Form&, const ErrorReport&) override {
             if (fails) throw std::runtime_error("window gone");
-            shown.push_back(report);
+            ++shown;
             return true;
         }
     } observer;
@@ -221,7 +221,7 @@ TEST_F(FormsTest, UnhandledErrorGoesToTheReportAndTheFormStaysUsable) {
         driver.Click(*form.ok);
     }
     form.SetObserver(nullptr);
-    EXPECT_EQ(observer.shown.size(), 1u);
+    EXPECT_EQ(observer.shown, 1);
     EXPECT_EQ(RecordedErrors().size(), 3u);
 }
 

@@ -45,11 +45,21 @@ TEST_F(NativeAboutTest, ShowsNoCaptionItsTextAndTheFocusOnOk) {
     EXPECT_TRUE(::IsWindowVisible(FormWindow()));
 }
 
+// Wine hears of its own focus changes from the X server a moment later; a late one would
+// undo an activation made since. Let them arrive.
+void Settle() {
+    for (int i = 0; i < 5; ++i) {
+        ::Sleep(20);
+        Pump();
+    }
+}
+
 bool IsTopMost(HWND hwnd) { return (::GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
 
 TEST_F(NativeAboutTest, OpensInFrontOfTheTopmostAddInWindowWithTheKeyboard) {
     HWND box = Open();
     ASSERT_NE(box, nullptr);
+    Settle();
     EXPECT_TRUE(IsTopMost(FormWindow()));
     EXPECT_TRUE(IsTopMost(box));
     EXPECT_TRUE(IsAbove(box, FormWindow()));
@@ -69,6 +79,11 @@ TEST_F(NativeAboutTest, OpensInFrontOfTheTopmostAddInWindowWithTheKeyboard) {
     RECT both{};
     ::UnionRect(&both, &addIn, &about);
     EXPECT_TRUE(forms::win32::WriteBmp(forms::win32::Crop(screen, both), L"frmAbout-over-frmAddIn.bmp"));
+
+    // Independent: the add-in window's close box leaves the box open.
+    ::SendMessageW(FormWindow(), WM_CLOSE, 0, 0);
+    EXPECT_FALSE(window->IsLoaded());
+    EXPECT_TRUE(::IsWindowVisible(box));
 }
 
 TEST_F(NativeAboutTest, ShowingAShownWindowBringsItToTheFrontAndActivatesIt) {
@@ -87,9 +102,10 @@ TEST_F(NativeAboutTest, ShowingAShownWindowBringsItToTheFrontAndActivatesIt) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ASSERT_TRUE(::SetForegroundWindow(c.other));
-        Pump();
+        Settle();
         ASSERT_TRUE(IsAbove(c.other, c.front));
         c.act();
+        Settle();
         EXPECT_TRUE(IsAbove(c.front, c.other));
         EXPECT_EQ(::GetForegroundWindow(), c.front);
         EXPECT_TRUE(::IsChild(c.front, ::GetFocus()));
