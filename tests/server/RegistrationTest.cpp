@@ -34,7 +34,7 @@ std::vector<ExpectedValue> ExpectedEntries(const std::wstring& modulePath) {
         {HKEY_CLASSES_ROOT, classKey + L"\\VERSION", nullptr, L"1.0"},
         {HKEY_CLASSES_ROOT, L"Quenlow.Connect\\CLSID", nullptr, clsid},
         {HKEY_CLASSES_ROOT, libKey, nullptr, L"Generates resizing code"},
-        {HKEY_CLASSES_ROOT, libKey + L"\\0\\win64", nullptr, modulePath},
+        {HKEY_CLASSES_ROOT, libKey + L"\\0\\" + kPlatformKey, nullptr, modulePath},
         {HKEY_CLASSES_ROOT, interfaceKey, nullptr, L"_Connect"},
         {HKEY_CLASSES_ROOT, interfaceKey + L"\\TypeLib", nullptr, libid},
         {HKEY_CLASSES_ROOT, interfaceKey + L"\\TypeLib", L"Version", L"1.0"},
@@ -94,6 +94,16 @@ TEST_F(RegistrationTest, RegisterWritesClassProgIdLibraryInterfaceAndAddInEntry)
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, std::wstring(kTypeLibKey) + L"\\1.0\\409"));
     // No satellite library is named.
     EXPECT_FALSE(ReadString(HKEY_CURRENT_USER, kAddInKey, L"SatelliteDllName").has_value());
+}
+
+// A 32-bit module's class is seen by 32-bit programs (the IDE) and not by 64-bit ones, and
+// the other way round; the IDE's add-in entry sits in the part of HKCU both share.
+TEST_F(RegistrationTest, ClassLandsInTheRegistryViewOfTheModulesArchitecture) {
+    ASSERT_EQ(module_.Register(), S_OK);
+    const std::wstring classKey = std::wstring(L"Software\\Classes\\") + kClassKey;
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, classKey, kOwnView));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, classKey, kOtherView));
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kAddInKey, kOtherView));
 }
 
 TEST_F(RegistrationTest, RegisteredLibraryLoadsByLibIdForAnyLocale) {

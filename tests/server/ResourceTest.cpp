@@ -1,5 +1,5 @@
-// The module's resources read as data (the i686 module cannot run here, but it loads as a
-// data file): TYPELIB 1, _IID_CONNECT 1, the version information and the icon.
+// The module's resources read as data: TYPELIB 1, _IID_CONNECT 1, the version information and
+// the icon.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -13,29 +13,17 @@ using namespace servertest;
 
 namespace {
 
-struct ModuleFile {
-    const wchar_t* label;
-    const wchar_t* path;
-    int pointerSize;
-};
-
-std::vector<ModuleFile> ModuleFiles() {
-    std::vector<ModuleFile> files = {{L"x86_64", kDllPath, 8}};
-    if (kI686DllPath[0] != L'\0') files.push_back({L"i686", kI686DllPath, 4});
-    return files;
-}
-
 std::int32_t Int32At(const std::vector<unsigned char>& bytes, std::size_t offset) {
     if (offset + 4 > bytes.size()) throw std::out_of_range("past the end of the type library");
     return static_cast<std::int32_t>(bytes[offset] | bytes[offset + 1] << 8 | bytes[offset + 2] << 16 |
                                      static_cast<std::uint32_t>(bytes[offset + 3]) << 24);
 }
 
-class ResourceTest : public testing::TestWithParam<ModuleFile> {
+class ResourceTest : public testing::Test {
 protected:
     void SetUp() override {
-        module_ = LoadLibraryExW(GetParam().path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        ASSERT_NE(module_, nullptr) << testing::PrintToString(std::wstring(GetParam().path));
+        module_ = LoadLibraryExW(kDllPath, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_NE(module_, nullptr) << testing::PrintToString(std::wstring(kDllPath));
     }
     void TearDown() override {
         if (module_) FreeLibrary(module_);
@@ -52,7 +40,7 @@ protected:
     HMODULE module_ = nullptr;
 };
 
-TEST_P(ResourceTest, TypeLibraryIsResourceOneLanguageNeutral) {
+TEST_F(ResourceTest, TypeLibraryIsResourceOneLanguageNeutral) {
     const auto bytes = Resource(L"TYPELIB", MAKEINTRESOURCEW(1), MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));
     ASSERT_GE(bytes.size(), 4u);
     EXPECT_EQ(std::memcmp(bytes.data(), "MSFT", 4), 0) << "a type library";
@@ -62,7 +50,7 @@ TEST_P(ResourceTest, TypeLibraryIsResourceOneLanguageNeutral) {
 // MSFT header (21 words, no help DLL), one offset per type, the segment directory whose first
 // segment is the table of type records (0x64 bytes each); a record's typekind is its first
 // word, its vtable size the 16-bit field at offset 78.
-TEST_P(ResourceTest, StoredVtableSizeIsForTheModulesOwnPointerSize) {
+TEST_F(ResourceTest, StoredVtableSizeIsForTheModulesOwnPointerSize) {
     const auto bytes = Resource(L"TYPELIB", MAKEINTRESOURCEW(1), MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));
     ASSERT_GE(bytes.size(), 0x54u);
     ASSERT_EQ(Int32At(bytes, 20) & 0x100, 0) << "no help DLL word in the header";
@@ -76,10 +64,10 @@ TEST_P(ResourceTest, StoredVtableSizeIsForTheModulesOwnPointerSize) {
         dispatchSizes.push_back(static_cast<std::int16_t>(bytes.at(record + 78) | bytes.at(record + 79) << 8));
     }
     // _Connect: IUnknown (3) + IDispatch (4) + 11 own slots (9 members, 2 placeholders).
-    EXPECT_EQ(dispatchSizes, std::vector<int>{(7 + 11) * GetParam().pointerSize});
+    EXPECT_EQ(dispatchSizes, std::vector<int>{(7 + 11) * kPointerSize});
 }
 
-TEST_P(ResourceTest, IidConnectIsTwentyBytesLengthThenGuid) {
+TEST_F(ResourceTest, IidConnectIsTwentyBytesLengthThenGuid) {
     const auto bytes = Resource(L"_IID_CONNECT", MAKEINTRESOURCEW(1), MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));
     const std::vector<unsigned char> expected = {0x10, 0x00, 0x00, 0x00,                          // 16
                                                  0xD2, 0x21, 0xBC, 0xBF, 0xCF, 0x05, 0xD3, 0x11,  // {BFBC21D2-05CF-11D3-
@@ -87,7 +75,7 @@ TEST_P(ResourceTest, IidConnectIsTwentyBytesLengthThenGuid) {
     EXPECT_EQ(bytes, expected);
 }
 
-TEST_P(ResourceTest, IconForTheAboutBox) {
+TEST_F(ResourceTest, IconForTheAboutBox) {
     HRSRC group = FindResourceW(module_, L"ABOUT_ICON", MAKEINTRESOURCEW(14));  // RT_GROUP_ICON
     ASSERT_NE(group, nullptr);
     const auto* directory = static_cast<const unsigned char*>(LockResource(LoadResource(module_, group)));
@@ -100,7 +88,7 @@ TEST_P(ResourceTest, IconForTheAboutBox) {
     EXPECT_EQ(directory[6 + 6], 8) << "256 colours";
 }
 
-TEST_P(ResourceTest, VersionInformation) {
+TEST_F(ResourceTest, VersionInformation) {
     const auto bytes = Resource(MAKEINTRESOURCEW(16), MAKEINTRESOURCEW(1), MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
     ASSERT_FALSE(bytes.empty()) << "version resource, language 1033";
     std::vector<unsigned char> block(bytes);  // VerQueryValueW wants a writable copy
@@ -136,17 +124,6 @@ TEST_P(ResourceTest, VersionInformation) {
             << testing::PrintToString(std::wstring(entry.name));
         EXPECT_EQ(std::wstring(value), entry.value) << testing::PrintToString(std::wstring(entry.name));
     }
-}
-
-INSTANTIATE_TEST_SUITE_P(Modules, ResourceTest, testing::ValuesIn(ModuleFiles()),
-                         [](const testing::TestParamInfo<ModuleFile>& info) {
-                             return std::string(info.param.label, info.param.label + wcslen(info.param.label));
-                         });
-
-TEST(I686ModuleTest, IsGiven) {
-    if (kI686DllPath[0] == L'\0')
-        GTEST_SKIP() << "configure with -DTOLVANE_I686_DIR=<i686 build tree> to check the module the IDE loads";
-    EXPECT_NE(GetFileAttributesW(kI686DllPath), INVALID_FILE_ATTRIBUTES);
 }
 
 }  // namespace

@@ -32,9 +32,9 @@ std::wstring ServerModule::Path() const {
     return path;
 }
 
-bool KeyExists(HKEY root, const std::wstring& key) {
+bool KeyExists(HKEY root, const std::wstring& key, REGSAM view) {
     HKEY handle = nullptr;
-    if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | view, &handle) != ERROR_SUCCESS) return false;
     RegCloseKey(handle);
     return true;
 }

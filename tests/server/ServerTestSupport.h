@@ -1,5 +1,6 @@
-// Shared pieces of the wine64 tests of Quenlow_AddIn.dll: the module under test, COM
-// initialisation, registry reads, and a small IDispatch fake for objects the IDE would pass.
+// Shared pieces of the Wine tests of Quenlow_AddIn.dll (the i686 module under wine, the x86_64
+// one under wine64): the module under test, the facts of its architecture, COM initialisation,
+// registry reads, and a small IDispatch fake for objects the IDE would pass.
 #pragma once
 
 #include <windows.h>
@@ -15,8 +16,15 @@ using Microsoft::WRL::ComPtr;
 
 inline constexpr const wchar_t* kDllPath = TOLVANE_SERVER_DLL;
 inline constexpr const wchar_t* kGeneratedDir = TOLVANE_SERVER_GENERATED_DIR;
-inline constexpr const wchar_t* kI686DllPath = TOLVANE_I686_SERVER_DLL;  // empty: not given
-inline constexpr const wchar_t* kI686GeneratedDir = TOLVANE_I686_SERVER_GENERATED_DIR;
+
+// The architecture this build targets: the test process and the module share it.
+inline constexpr int kPointerSize = sizeof(void*);
+inline constexpr bool kIs64Bit = kPointerSize == 8;
+inline constexpr SYSKIND kSysKind = kIs64Bit ? SYS_WIN64 : SYS_WIN32;
+inline constexpr const wchar_t* kPlatformKey = kIs64Bit ? L"win64" : L"win32";  // below TypeLib\{lib}\1.0\0
+// The registry view the module's classes land in, and the other one.
+inline constexpr REGSAM kOwnView = kIs64Bit ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
+inline constexpr REGSAM kOtherView = kIs64Bit ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
 
 // Identifiers as the product's documentation states them (written out, not taken from the
 // module's headers, so a wrong identifier in the module shows up here).
@@ -72,7 +80,7 @@ private:
 };
 
 // Registry reads: nullopt when the key or value is absent or has another type.
-bool KeyExists(HKEY root, const std::wstring& key);
+bool KeyExists(HKEY root, const std::wstring& key, REGSAM view = 0);
 std::optional<std::wstring> ReadString(HKEY root, const std::wstring& key, const wchar_t* name);
 std::optional<DWORD> ReadDword(HKEY root, const std::wstring& key, const wchar_t* name);
 void WriteString(HKEY root, const std::wstring& key, const wchar_t* name, const std::wstring& value);

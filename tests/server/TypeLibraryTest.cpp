@@ -1,5 +1,5 @@
-// The embedded type library as the system's own loader reads it, for the x86_64 module and,
-// when the i686 tree is given, for the module the IDE loads: library attributes, the coclass,
+// The embedded type library as the system's own loader reads it, for the module of this
+// build (i686: the one the IDE loads; x86_64): library attributes, the coclass,
 // and _Connect member by member (DISPID, invoke kind, vtable offset, flags), including the two
 // placeholder slots and the references into the IDE's and Office's libraries.
 #include <gtest/gtest.h>
@@ -44,30 +44,10 @@ const std::vector<Member> kMembers = {
     {L"AddToAddInCommandBar", 0x60030007, INVOKE_FUNC, 0, 2},
 };
 
-// Wine's loader states slot offsets (and the dispatch half's vtable size) in this process's
-// pointer size, also for the i686 library; the interface half's cbSizeVft it passes on as the
-// library stores it, in the module's own pointer size (ResourceTest reads the stored value).
-constexpr int kPointerSize = sizeof(void*);
-
-struct Module {
-    const wchar_t* label;
-    const wchar_t* path;
-    const wchar_t* generatedDir;  // where that build's stand-in libraries are
-    SYSKIND sysKind;
-    int pointerSize;  // of the module's platform
-};
-
-std::vector<Module> Modules() {
-    std::vector<Module> modules = {{L"x86_64", kDllPath, kGeneratedDir, SYS_WIN64, 8}};
-    if (kI686DllPath[0] != L'\0') modules.push_back({L"i686", kI686DllPath, kI686GeneratedDir, SYS_WIN32, 4});
-    return modules;
-}
-
-class TypeLibraryTest : public testing::TestWithParam<Module> {
+class TypeLibraryTest : public testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(LoadTypeLibEx(GetParam().path, REGKIND_NONE, &library_), S_OK)
-            << testing::PrintToString(std::wstring(GetParam().path));
+        ASSERT_EQ(LoadTypeLibEx(kDllPath, REGKIND_NONE, &library_), S_OK) << testing::PrintToString(std::wstring(kDllPath));
     }
 
     ComPtr<ITypeInfo> ConnectDispatch() {
@@ -89,14 +69,14 @@ protected:
     ComPtr<ITypeLib> library_;
 };
 
-TEST_P(TypeLibraryTest, LibraryAttributes) {
+TEST_F(TypeLibraryTest, LibraryAttributes) {
     TLIBATTR* attributes = nullptr;
     ASSERT_EQ(library_->GetLibAttr(&attributes), S_OK);
     EXPECT_EQ(attributes->guid, kLibId);
     EXPECT_EQ(attributes->wMajorVerNum, 1);
     EXPECT_EQ(attributes->wMinorVerNum, 0);
     EXPECT_EQ(attributes->lcid, 0x0409u);
-    EXPECT_EQ(attributes->syskind, GetParam().sysKind);
+    EXPECT_EQ(attributes->syskind, kSysKind);
     library_->ReleaseTLibAttr(attributes);
 
     BSTR name = nullptr, help = nullptr;
@@ -108,7 +88,7 @@ TEST_P(TypeLibraryTest, LibraryAttributes) {
     EXPECT_EQ(library_->GetTypeInfoCount(), 2u) << "_Connect and Connect, nothing copied from other libraries";
 }
 
-TEST_P(TypeLibraryTest, CoclassConnectHasOnlyItsDefaultInterface) {
+TEST_F(TypeLibraryTest, CoclassConnectHasOnlyItsDefaultInterface) {
     ComPtr<ITypeInfo> coclass;
     ASSERT_EQ(library_->GetTypeInfoOfGuid(kClsidConnect, &coclass), S_OK);
     EXPECT_EQ(Name(coclass.Get()), L"Connect");
@@ -129,7 +109,7 @@ TEST_P(TypeLibraryTest, CoclassConnectHasOnlyItsDefaultInterface) {
     EXPECT_EQ(Name(implemented.Get()), L"_Connect");
 }
 
-TEST_P(TypeLibraryTest, ConnectIsAHiddenNonextensibleDualInterface) {
+TEST_F(TypeLibraryTest, ConnectIsAHiddenNonextensibleDualInterface) {
     ComPtr<ITypeInfo> dispatch = ConnectDispatch();
     ASSERT_TRUE(dispatch);
     TYPEATTR* attributes = nullptr;
@@ -147,7 +127,7 @@ TEST_P(TypeLibraryTest, ConnectIsAHiddenNonextensibleDualInterface) {
     EXPECT_EQ(attributes->guid, kIidConnect);
     EXPECT_EQ(attributes->cFuncs, static_cast<WORD>(kMembers.size()));
     // 7 inherited slots + 11 own slots (9 members and 2 placeholders).
-    EXPECT_EQ(attributes->cbSizeVft, (7 + 11) * GetParam().pointerSize);
+    EXPECT_EQ(attributes->cbSizeVft, (7 + 11) * kPointerSize);
     EXPECT_TRUE(attributes->wTypeFlags & TYPEFLAG_FDUAL);
     EXPECT_TRUE(attributes->wTypeFlags & TYPEFLAG_FOLEAUTOMATION);
     EXPECT_TRUE(attributes->wTypeFlags & TYPEFLAG_FHIDDEN);
@@ -155,7 +135,7 @@ TEST_P(TypeLibraryTest, ConnectIsAHiddenNonextensibleDualInterface) {
     vtable->ReleaseTypeAttr(attributes);
 }
 
-TEST_P(TypeLibraryTest, MembersSitInTheirSlotsWithTheirDispIds) {
+TEST_F(TypeLibraryTest, MembersSitInTheirSlotsWithTheirDispIds) {
     ComPtr<ITypeInfo> vtable = ConnectVtable();
     ASSERT_TRUE(vtable);
     std::vector<MEMBERID> placeholderIds;
@@ -188,7 +168,7 @@ TEST_P(TypeLibraryTest, MembersSitInTheirSlotsWithTheirDispIds) {
     }
 }
 
-TEST_P(TypeLibraryTest, DispatchHalfListsTheSameMembersAfterIDispatch) {
+TEST_F(TypeLibraryTest, DispatchHalfListsTheSameMembersAfterIDispatch) {
     ComPtr<ITypeInfo> dispatch = ConnectDispatch();
     ASSERT_TRUE(dispatch);
     TYPEATTR* attributes = nullptr;
@@ -224,7 +204,7 @@ ComPtr<ITypeInfo> ReferencedType(ITypeInfo* vtable, UINT index, HRESULT* hr) {
 
 // The IDE's and Office's types are references into their own libraries, resolved here
 // through the stand-in libraries that the build wrote (registered for the test only).
-TEST_P(TypeLibraryTest, IdeAndOfficeTypesAreReferencesIntoTheirLibraries) {
+TEST_F(TypeLibraryTest, IdeAndOfficeTypesAreReferencesIntoTheirLibraries) {
     struct Stub {
         const wchar_t* file;
         GUID libid;
@@ -233,7 +213,7 @@ TEST_P(TypeLibraryTest, IdeAndOfficeTypesAreReferencesIntoTheirLibraries) {
     const Stub stubs[] = {{L"VB6EXT.OLB", kLibIdVbide, 5, 3}, {L"MSO97.DLL", kLibIdOffice, 2, 0}};
     for (const Stub& stub : stubs) {
         ComPtr<ITypeLib> library;
-        std::wstring path = std::wstring(GetParam().generatedDir) + L"\\" + stub.file;
+        std::wstring path = std::wstring(kGeneratedDir) + L"\\" + stub.file;
         ASSERT_EQ(LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library), S_OK);
         ASSERT_EQ(RegisterTypeLib(library.Get(), path.data(), nullptr), S_OK);
     }
@@ -272,12 +252,7 @@ TEST_P(TypeLibraryTest, IdeAndOfficeTypesAreReferencesIntoTheirLibraries) {
     }
 
     for (const Stub& stub : stubs)
-        UnRegisterTypeLib(stub.libid, stub.major, stub.minor, 0, GetParam().sysKind);
+        UnRegisterTypeLib(stub.libid, stub.major, stub.minor, 0, kSysKind);
 }
-
-INSTANTIATE_TEST_SUITE_P(Modules, TypeLibraryTest, testing::ValuesIn(Modules()),
-                         [](const testing::TestParamInfo<Module>& info) {
-                             return std::string(info.param.label, info.param.label + wcslen(info.param.label));
-                         });
 
 }  // namespace
