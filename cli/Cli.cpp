@@ -9,12 +9,13 @@
 
 #include "cli/Arguments.h"
 #include "cli/Commands.h"
+#include "tolvane/Version.h"
 #include "vb/Names.h"
 
 namespace tolvane::cli {
 namespace {
 
-constexpr std::string_view kVersion = "quenlow 1.0.0 (Tolvane 1.0)";
+constexpr std::string_view kVersion = "quenlow " TOLVANE_VERSION " (Tolvane " TOLVANE_VERSION_SHORT ")";
 
 constexpr std::string_view kHelp = R"(quenlow - writes the Visual Basic 6 code that keeps a form's controls in place
 or in proportion when the form is resized (the same text as the Quenlow add-in).
@@ -91,6 +92,10 @@ command needs could not be read, or a form or control named is not in it or
 cannot be picked (one line on standard error: "quenlow: FILE:LINE: what");
 2 the command line is wrong (one line on standard error, nothing on standard
 output).
+
+Output is UTF-8 text. On Windows, what goes to a console window is written as
+Unicode (UTF-16), so any name shows right; redirected to a file or a pipe it
+is UTF-8 bytes, as on Linux.
 
 Examples:
   quenlow forms examples/Example.vbp

@@ -4,10 +4,12 @@
 
 #include <cstdint>
 #include <cstring>
+#include <cwchar>
 #include <stdexcept>
 #include <vector>
 
 #include "ServerTestSupport.h"
+#include "tolvane/Version.h"
 
 using namespace servertest;
 
@@ -97,10 +99,13 @@ TEST_F(ResourceTest, VersionInformation) {
     UINT size = 0;
     ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &size));
     EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
-    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed->dwFileVersionLS, 0u);
-    EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed->dwProductVersionLS, 0u);
+    // The project's version: 1.0.0 gives 1.0.0.0 and the texts "1.00".
+    const DWORD high = MAKELONG(TOLVANE_VERSION_MINOR, TOLVANE_VERSION_MAJOR);
+    const DWORD low = MAKELONG(0, TOLVANE_VERSION_PATCH);
+    EXPECT_EQ(fixed->dwFileVersionMS, high);
+    EXPECT_EQ(fixed->dwFileVersionLS, low);
+    EXPECT_EQ(fixed->dwProductVersionMS, high);
+    EXPECT_EQ(fixed->dwProductVersionLS, low);
     EXPECT_EQ(fixed->dwFileFlags, 0u);
     EXPECT_EQ(fixed->dwFileOS, static_cast<DWORD>(VOS__WINDOWS32));
     EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_DLL));
@@ -111,11 +116,14 @@ TEST_F(ResourceTest, VersionInformation) {
     EXPECT_EQ(translation[0], 0x0409);
     EXPECT_EQ(translation[1], 0x04B0);
 
+    wchar_t versionText[32] = {};
+    swprintf(versionText, 32, TOLVANE_VERSION_PATCH ? L"%d.%02d.%04d" : L"%d.%02d", TOLVANE_VERSION_MAJOR,
+             TOLVANE_VERSION_MINOR, TOLVANE_VERSION_PATCH);
     const struct {
         const wchar_t* name;
         const wchar_t* value;
-    } strings[] = {{L"ProductName", L"Tolvane"},          {L"FileVersion", L"1.00"},
-                   {L"ProductVersion", L"1.00"},          {L"InternalName", L"Quenlow_AddIn"},
+    } strings[] = {{L"ProductName", L"Tolvane"},          {L"FileVersion", versionText},
+                   {L"ProductVersion", versionText},      {L"InternalName", L"Quenlow_AddIn"},
                    {L"OriginalFilename", L"Quenlow_AddIn.dll"}, {L"OLESelfRegister", L""}};
     for (const auto& entry : strings) {
         const std::wstring query = std::wstring(L"\\StringFileInfo\\040904B0\\") + entry.name;
