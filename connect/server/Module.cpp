@@ -6,6 +6,7 @@
 
 #include <ole2.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "Quenlow.h"
@@ -85,6 +86,13 @@ void ModuleRelease() noexcept { InterlockedDecrement(&g_moduleRefs); }
 bool ModuleInUse() noexcept { return InterlockedCompareExchange(&g_moduleRefs, 0, 0) != 0; }
 
 }  // namespace tolvane::server
+
+// Every entry point from Windows catches everything, so std::terminate means a fault of ours.
+// libstdc++'s default handler would print the exception's demangled type to a standard error
+// that nobody sees inside the IDE, and its demangler is a tenth of the module's size: stop at once.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() { std::abort(); }
+}  // namespace __gnu_cxx
 
 using namespace tolvane::server;
 

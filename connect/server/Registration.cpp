@@ -8,7 +8,6 @@
 #include <oleauto.h>
 #include <wrl/client.h>
 
-#include <cwchar>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -176,9 +175,14 @@ const wchar_t* ModulePlatformKey() { return sizeof(void*) == 8 ? L"win64" : L"wi
 
 std::wstring LibraryVersionKey() { return L"TypeLib\\" + GuidText(LIBID_Quenlow) + L"\\1.0"; }
 
+// Lower-case hexadecimal, as RegisterTypeLib names locale keys ("409"). Written out: the
+// printf family would bring MinGW's whole formatter into the module.
 std::wstring LcidKeyName(LCID lcid) {
-    wchar_t text[16] = {};
-    swprintf(text, 16, L"%lx", static_cast<unsigned long>(lcid));
+    std::wstring text;
+    do {
+        text.insert(text.begin(), L"0123456789abcdef"[lcid & 0xF]);
+        lcid >>= 4;
+    } while (lcid != 0);
     return text;
 }
 

@@ -6,7 +6,6 @@
 #include <functional>
 #include <map>
 #include <new>
-#include <optional>
 #include <utility>
 
 #include <ocidl.h>
@@ -367,16 +366,16 @@ private:
         }
         // By name, and by control-array index when one is given.
         const std::string name = ToText(std::move(index), 0);
-        const std::optional<std::int32_t> element =
-            args.Missing(1) ? std::nullopt : std::optional<std::int32_t>(ToInt32(args.Get(1), 1));
+        const bool byElement = !args.Missing(1);
+        const std::int32_t element = byElement ? ToInt32(args.Get(1), 1) : 0;
         const int count = controls_->Count();
         for (int position = 1; position <= count; ++position) {
             auto control = Item(position);
             auto properties = control->GetProperties();
             if (!SameName(properties->Item("Name")->Value().AsText(), name)) continue;
             const std::int32_t arrayIndex = properties->Item("Index")->Value().AsNumber();
-            if (element ? arrayIndex == *element : arrayIndex < 0) return ReturnObject(result, ServeControl(state_, control));
-            if (!element) throw HostError("Control array element must be specified");  // name of an array
+            if (byElement ? arrayIndex == element : arrayIndex < 0) return ReturnObject(result, ServeControl(state_, control));
+            if (!byElement) throw HostError("Control array element must be specified");  // name of an array
         }
         throw HostError("Subscript out of range");
     }
