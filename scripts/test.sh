@@ -1,19 +1,25 @@
 #!/usr/bin/env bash
 # Builds every tree and runs every test:
-#   native           portable tests (ctest)
+#   native               portable tests (ctest)
 #   native + ASan/UBSan  the same tests under the sanitizers
 #   clang + libFuzzer    the fuzz target tests/fuzz, briefly
-#   i686 MinGW       the module as the VB6 IDE loads it: built and checked statically
-#   x86_64 MinGW     the same sources; Windows tests run under wine64 with Xvfb and a fresh prefix
-# Fails on the first failure. Build trees go to out/ (or $TOLVANE_OUT).
+#   i686 MinGW           the module as the VB6 IDE loads it, and quenlow.exe: every Windows test
+#                        under 32-bit Wine, and the module's static check
+#   x86_64 MinGW         the same sources, every Windows test under wine64
+#   package              the Windows installer (scripts/package.sh), installed per machine and
+#                        per user, used and removed under Wine (scripts/test-installer.py)
+# The Windows tests share one fresh 64-bit prefix and a display of their own (Xvfb), one test
+# program at a time. Fails on the first failure. Build trees go to out/ (or $TOLVANE_OUT).
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=${TOLVANE_OUT:-$root/out}
 jobs=$(nproc)
 mkdir -p "$out"
+source "$root/scripts/wine-session.sh"
 
-step() { printf '\n== %s\n' "$*"; }
+started=$SECONDS
+step() { printf '\n== %s  [%ds]\n' "$*" $((SECONDS - started)); }
 
 configure_build() {  # dir, extra cmake args...
   local dir=$1; shift
@@ -33,34 +39,28 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 step "fuzzing the readers, the listing, the generator and the command line (clang, libFuzzer, 45 s)"
 "$root/tests/fuzz/run.sh" 45 "$out/fuzz"
 
-step "i686 cross build (the module the VB6 IDE loads)"
+step "i686 cross build (the module the VB6 IDE loads, and quenlow.exe)"
 configure_build "$out/i686" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
   -DCMAKE_BUILD_TYPE=Release -DTOLVANE_BENCHMARKS=OFF
-if [ -x "$root/scripts/check-i686-dll.sh" ]; then
-  "$root/scripts/check-i686-dll.sh" "$out/i686"
-fi
 
-step "x86_64 cross build and Windows tests under wine64"
+step "x86_64 cross build"
 configure_build "$out/x86_64" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" \
-  -DCMAKE_BUILD_TYPE=Release -DTOLVANE_BENCHMARKS=OFF -DTOLVANE_I686_DIR="$out/i686"
+  -DCMAKE_BUILD_TYPE=Release -DTOLVANE_BENCHMARKS=OFF
 
-export WINEPREFIX="$out/wineprefix"
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="   # no Mono/Gecko install prompts
-rm -rf "$WINEPREFIX"
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-cleanup() { kill "$xvfb_pid" 2>/dev/null || true; wineserver -k 2>/dev/null || true; }
-trap cleanup EXIT
-export DISPLAY=$display
-/usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
-# There is no window manager under Xvfb: unmanaged windows spare Wine its wait for one
-# (about two seconds per hidden or destroyed window).
-/usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-# A crashing test program ends at once instead of waiting in the debugger.
-/usr/lib/wine/wine64 reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d '' /f >/dev/null 2>&1
-# One test process at a time: the Windows tests share the prefix's registry.
+step "a display and a fresh Wine prefix"
+wine_session_display
+wine_prefix_create "$out/wine/template"  # kept clean: the installer checks copy it
+export WINEPREFIX="$out/wine/tests"
+wine_prefix_copy "$out/wine/template" "$WINEPREFIX"
+
+# One test program at a time: the Windows tests share the prefix's registry.
+step "i686 Windows tests under 32-bit Wine"
+ctest --test-dir "$out/i686" --output-on-failure -j 1
+
+step "x86_64 Windows tests under wine64"
 ctest --test-dir "$out/x86_64" --output-on-failure -j 1
+
+step "the Windows package, installed and removed under Wine"
+python3 "$root/scripts/test-installer.py" --out "$out"
 
 step "all tests passed"

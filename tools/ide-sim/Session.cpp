@@ -276,10 +276,26 @@ bool AddInWindow::Click(HWND control) {
     return true;
 }
 
-bool AddInWindow::Press(const std::wstring& caption) {
-    for (HWND child : Descendants(window_))
-        if (IsPushButton(child) && WindowText(child) == caption) return Click(child);
+bool AddInWindow::Press(const std::wstring& caption) { return PressButton(window_, caption); }
+
+bool PressButton(HWND window, const std::wstring& caption) {
+    for (HWND child : Descendants(window)) {
+        if (IsPushButton(child) && WindowText(child) == caption) {
+            SendMessageW(child, BM_CLICK, 0, 0);
+            Pump();
+            return true;
+        }
+    }
     return false;
+}
+
+HWND AddInWindow::AboutBox() const {
+    for (HWND window : OwnTopLevelWindows()) {
+        if (window == window_ || !IsWindowVisible(window)) continue;
+        for (HWND child : Descendants(window))
+            if (IsPushButton(child) && WindowText(child) == L"OK") return window;
+    }
+    return nullptr;
 }
 
 std::wstring AddInWindow::Output(int which) const {
@@ -291,10 +307,12 @@ std::wstring AddInWindow::Output(int which) const {
     return at < edits.size() ? WindowText(edits[at]) : std::wstring();
 }
 
-bool AddInWindow::Screenshot(const std::wstring& path) const {
-    RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+bool AddInWindow::Screenshot(const std::wstring& path) const { return idesim::Screenshot(window_, path); }
+
+bool Screenshot(HWND window, const std::wstring& path) {
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     Pump();
-    return forms::win32::WriteBmp(forms::win32::CaptureWindow(window_), path);
+    return forms::win32::WriteBmp(forms::win32::CaptureWindow(window), path);
 }
 
 // ---- settings and registration ----

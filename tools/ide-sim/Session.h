@@ -115,6 +115,9 @@ public:
     std::wstring OnResize() const { return Output(2); }
     // Writes what the client area shows as a 24-bit BMP; false when it cannot be read.
     bool Screenshot(const std::wstring& path) const;
+    // The About box the window opened, if it is shown: another top-level window of this
+    // process with an "OK" button. Null when there is none.
+    HWND AboutBox() const;
 
 private:
     std::vector<std::vector<HWND>> RowBoxes() const;
@@ -123,6 +126,11 @@ private:
 };
 
 std::wstring WindowText(HWND window);
+// Writes what a window's client area shows as a 24-bit BMP (after a repaint); false when it
+// cannot be read.
+bool Screenshot(HWND window, const std::wstring& path);
+// Clicks a push button of the window by caption ("OK"); false when there is none.
+bool PressButton(HWND window, const std::wstring& caption);
 
 // HKCU\Software\VB and VBA Program Settings\<app>\<section>, value <key> (REG_SZ), as VB's
 // GetSetting reads it; nullopt when absent.

@@ -1,11 +1,12 @@
 // ide-sim: runs one session of the VB6 IDE with an add-in, on a project read from disk.
 //
 //   ide-sim PROJECT [--register DLL] [--progid ID] [--mode N] [--click] [--pick FORM]
-//           [--tick CONTROL]... [--generate] [--shot FILE.bmp] [--exit]
+//           [--tick CONTROL]... [--generate] [--shot FILE.bmp] [--about-shot FILE.bmp] [--exit]
 //
 // Connects the add-in (default "Quenlow.Connect") in connect mode N (default 0), optionally
 // clicks its "Quenlow" item on the Add-Ins menu, picks a form, ticks controls with their
-// Left/Right move option, generates, saves a screenshot and presses Exit, then disconnects,
+// Left/Right move option, generates, saves a screenshot, opens the About box for a
+// screenshot of it and closes it with OK, and presses Exit, then disconnects,
 // and prints what the add-in did. --register calls the module's DllRegisterServer first and
 // DllUnregisterServer at the end. Message boxes are answered and listed.
 #include <cstdio>
@@ -34,6 +35,7 @@ struct Options {
     std::vector<std::wstring> ticks;
     bool generate = false;
     std::wstring shot;
+    std::wstring aboutShot;
     bool exit = false;
 };
 
@@ -61,7 +63,8 @@ void PrintMenu(host::memory::MemoryHost& host) {
 int Usage() {
     std::fprintf(stderr,
                  "usage: ide-sim PROJECT [--register DLL] [--progid ID] [--mode N] [--click] [--pick FORM]\n"
-                 "               [--tick CONTROL]... [--generate] [--shot FILE.bmp] [--exit]\n");
+                 "               [--tick CONTROL]... [--generate] [--shot FILE.bmp] [--about-shot FILE.bmp]\n"
+                 "               [--exit]\n");
     return 1;
 }
 
@@ -96,6 +99,8 @@ bool Parse(int argc, wchar_t** argv, Options& options) {
             options.generate = true;
         } else if (arg == L"--shot") {
             if (!value(options.shot)) return false;
+        } else if (arg == L"--about-shot") {
+            if (!value(options.aboutShot)) return false;
         } else if (arg == L"--exit") {
             options.exit = true;
         } else if (!arg.empty() && arg[0] == L'-') {
@@ -178,6 +183,12 @@ int Run(const Options& options) {
             if (!options.shot.empty())
                 std::printf("screenshot %s: %s\n", Out(options.shot).c_str(),
                             check(window->Screenshot(options.shot), "screenshot") ? "written" : "not written");
+            if (!options.aboutShot.empty() && check(window->Press(L"&About"), "about")) {
+                HWND about = window->AboutBox();
+                const bool written = check(about != nullptr, "no About box") && Screenshot(about, options.aboutShot);
+                std::printf("About box screenshot %s: %s\n", Out(options.aboutShot).c_str(), written ? "written" : "not written");
+                if (about) check(PressButton(about, L"OK") && !IsWindowVisible(about), "About box closed by OK");
+            }
             if (options.exit) {
                 check(window->Press(L"E&xit"), "exit");
                 std::printf("after Exit the window is %s\n", window->Visible() ? "shown" : "hidden");

@@ -1,0 +1,388 @@
+#!/usr/bin/env python3
+"""The Windows package, installed and removed under Wine.
+
+Per machine (the default) and per user, each in a fresh prefix:
+  - the files land in the scope's folder, the classes in the scope's hive, the IDE's add-in
+    entry in the user's; per machine, the class sits in the 32-bit registry view only;
+  - the i686 IDE simulator creates "Quenlow.Connect" without registering anything itself
+    and runs a whole session on examples/Example.vbp;
+  - the installed quenlow.exe --version prints the package's version;
+  - removal leaves the registry and the disk as they were before, apart from the Windows
+    Installer's own empty containers (and keeps the IDE's other add-in entry);
+  - the keys are those DllRegisterServer writes (compared with regsvr32's in the same place);
+  - the package replaces an older one (major upgrade).
+Wine 8 neither honours MSIINSTALLPERUSER nor merges HKCU\\Software\\Classes into
+HKEY_CLASSES_ROOT: the per-user install is asked for with ALLUSERS="" (the per-user context
+MSIINSTALLPERUSER=1 ALLUSERS=2 selects on Windows), and the per-user keys are proven complete
+by a session in a throw-away prefix that has them copied under HKLM\\Software\\Classes.
+
+Run by scripts/test.sh, which prepares the display and the template prefix; by hand after
+it: DISPLAY=... python3 scripts/test-installer.py [--out OUT]
+"""
+import argparse
+import os
+import re
+import shutil
+import subprocess
+import sys
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+WINE = "/usr/lib/wine/wine"  # the 32-bit loader: msiexec, regsvr32 and our programs as the IDE sees them
+LIBID = "{BFBC21D0-05CF-11D3-BA08-204C4F4F5020}"
+IID_CONNECT = "{BFBC21D2-05CF-11D3-BA08-204C4F4F5020}"
+CLSID_CONNECT = "{BFBC21D3-05CF-11D3-BA08-204C4F4F5020}"
+ADDIN_KEY = r"HKCU\Software\Microsoft\Visual Basic\6.0\Addins\Quenlow.Connect"
+OTHER_ADDIN_KEY = r"HKCU\Software\Microsoft\Visual Basic\6.0\Addins\Other.Connect"
+MACHINE_DIR = r"C:\Program Files (x86)\Tolvane"
+SHIPPED = ["Quenlow_AddIn.dll", "quenlow.exe", "README.md", "LICENSE.txt"]
+# Wine rewrites these device values at every start.
+VOLATILE = re.compile(r"^hklm\\system\\currentcontrolset\\control\\class\\")
+# The Windows Installer's own stores keep their (empty) containers once used.
+INSTALLER_STORES = re.compile(r"^(hklm\\software\\classes\\installer|hklm\\software\\microsoft\\windows"
+                              r"\\currentversion\\installer|hkcu\\software\\microsoft\\installer)(\\|$)")
+
+failures = []
+
+
+def check(ok, what):
+    print(("ok:   " if ok else "FAIL: ") + what, flush=True)
+    if not ok:
+        failures.append(what)
+    return ok
+
+
+# ---- the registry as Wine keeps it on disk ----
+
+def decode(data):
+    """A value of Wine's registry files: ('sz', text), ('dword', n) or ('raw', data)."""
+    match = re.match(r'^(?:str\(2\):)?"(.*)"$', data)
+    if match:
+        text = re.sub(r"\\(.)", lambda m: {"n": "\n", "r": "\r", "t": "\t", "0": "\0"}.get(m.group(1), m.group(1)),
+                      match.group(1))
+        return ("sz", text)
+    if data.startswith("dword:"):
+        return ("dword", int(data[6:], 16))
+    return ("raw", data)
+
+
+def encode(value):
+    kind, data = value
+    if kind == "sz":
+        return '"' + data.replace("\\", "\\\\").replace('"', '\\"') + '"'
+    return "dword:%08x" % data if kind == "dword" else data
+
+
+class Registry:
+    """Keys by lower-case path ('hklm\\software\\...'), each {lower-case name: (name, value)};
+    every ancestor of a stored key counts as a key."""
+
+    def __init__(self, prefix):
+        self.keys = {}
+        self.names = {}
+        for file_name, hive in (("system.reg", "HKLM"), ("user.reg", "HKCU")):
+            self._load(os.path.join(prefix, file_name), hive)
+
+    def _load(self, path, hive):
+        values, pending = None, None
+        with open(path, encoding="utf-8", errors="replace") as registry:
+            for line in registry:
+                line = line.rstrip("\n")
+                if pending is not None:  # a hex value continued on the next line
+                    line, pending = pending + line.strip(), None
+                if line.endswith("\\") and "=hex" in line:
+                    pending = line[:-1]
+                    continue
+                header = re.match(r"^\[(.*)\](?: \d+)?$", line)
+                if header:
+                    values = self._add(hive + "\\" + header.group(1).replace("\\\\", "\\"))
+                elif values is not None and line and line[0] in '@"':
+                    name, data = ("@", line[2:]) if line.startswith("@=") else \
+                        re.match(r'^"((?:[^"\\]|\\.)*)"=(.*)$', line).groups()
+                    values[name.lower()] = (name, decode(data))
+
+    def _add(self, path):
+        parts = path.split("\\")
+        for end in range(1, len(parts) + 1):
+            key = "\\".join(parts[:end])
+            self.keys.setdefault(key.lower(), {})
+            self.names.setdefault(key.lower(), key)
+        return self.keys[path.lower()]
+
+    def value(self, key, name="@"):
+        entry = self.keys.get(key.lower(), {}).get(name.lower())
+        return entry[1][1] if entry else None
+
+    def classes32(self):
+        """HKLM\\Software\\Classes as a 32-bit program sees it: the redirected keys from
+        Wow6432Node, the others shared."""
+        base = "hklm\\software\\classes\\"
+        view = {}
+        for key, values in self.keys.items():
+            if key.startswith(base + "wow6432node\\"):
+                view[key[len(base) + len("wow6432node\\"):]] = values
+            elif key.startswith(base) and key[len(base):] not in view:
+                view.setdefault(key[len(base):], values)
+        return view
+
+
+def ours(keys, install_dir=None):
+    """The keys of `keys` (path -> values) that belong to the add-in, with the install
+    folder written as <DIR>, as {path: {name: value}}."""
+    marks = (LIBID.lower(), IID_CONNECT.lower(), CLSID_CONNECT.lower(), "quenlow.connect")
+    found = {}
+    for key, values in keys.items():
+        if any(mark in key for mark in marks):
+            found[key] = {name: (kind, data.replace(install_dir, "<DIR>") if install_dir and kind == "sz" else data)
+                          for name, (_, (kind, data)) in values.items()}
+    return found
+
+
+def differences(before, after):
+    """Keys and values that differ, apart from Wine's device data and empty containers of
+    the Windows Installer's stores."""
+    lines = []
+    for key in sorted(set(before.keys) | set(after.keys)):
+        if VOLATILE.match(key):
+            continue
+        old, new = before.keys.get(key), after.keys.get(key)
+        if old is None or new is None:
+            if INSTALLER_STORES.match(key) and not (old or new):
+                continue
+            lines.append(("added " if old is None else "removed ") + (after if old is None else before).names[key])
+            continue
+        for name in sorted(set(old) | set(new)):
+            if old.get(name) != new.get(name):
+                lines.append("changed %s : %s" % (before.names[key], name))
+    return lines
+
+
+# ---- prefixes ----
+
+class Prefix:
+    def __init__(self, template, path):
+        self.path = path
+        if os.path.exists(path):
+            shutil.rmtree(path)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        subprocess.run(["cp", "-a", template, path], check=True)
+        self.env = dict(os.environ, WINEPREFIX=path)
+
+    def run(self, *argv, timeout=300):
+        return subprocess.run([WINE, *argv], env=self.env, capture_output=True, timeout=timeout)
+
+    def settle(self):
+        """Lets the wineserver write the registry to disk."""
+        subprocess.run(["wineserver", "-w"], env=self.env, check=True)
+
+    def unix(self, windows_path):
+        assert windows_path[:3].upper() == "C:\\"
+        return os.path.join(self.path, "drive_c", *windows_path[3:].split("\\"))
+
+    def snapshot(self):
+        self.settle()
+        files = set()
+        for folder, dirs, names in os.walk(os.path.join(self.path, "drive_c")):
+            rel = os.path.relpath(folder, os.path.join(self.path, "drive_c"))
+            files.update(os.path.join(rel, name) for name in dirs + names)
+        return Registry(self.path), files
+
+    def user_dir(self):
+        users = os.path.join(self.path, "drive_c", "users")
+        name = next(n for n in sorted(os.listdir(users)) if n != "Public")
+        return "C:\\users\\" + name
+
+    def remove(self):
+        subprocess.run(["wineserver", "-k"], env=self.env)
+        shutil.rmtree(self.path, ignore_errors=True)
+
+
+def windows_path(unix_path):
+    return "Z:" + os.path.abspath(unix_path).replace("/", "\\")
+
+
+# ---- the checks ----
+
+def msiexec(prefix, *args):
+    result = prefix.run("msiexec", *args, "/qn")
+    return check(result.returncode == 0, "msiexec %s -> %d" % (" ".join(args), result.returncode))
+
+
+def expect_session(prefix, ide_sim, where):
+    """The IDE simulator creates the add-in by its ProgID (nothing registered by itself) and
+    runs a session: menu item, window, pick, generate, exit."""
+    result = prefix.run(ide_sim, windows_path(os.path.join(ROOT, "examples", "Example.vbp")),
+                        "--click", "--pick", "Form1", "--tick", "Command1", "--generate", "--exit")
+    out = result.stdout.decode("utf-8", "replace")
+    wanted = ["create Quenlow.Connect: 0x00000000", "Command1.Left = Form1.Width - (iFormWidth - iCommand1_Left)",
+              "message boxes: 0", "objects still held: 0"]
+    missing = [line for line in wanted if line not in out]
+    if not check(result.returncode == 0 and not missing, "a whole IDE session with the add-in " + where):
+        print(out + result.stderr.decode("utf-8", "replace"))
+
+
+def expect_version(prefix, folder, version):
+    result = prefix.run(prefix.unix(folder + "\\quenlow.exe"), "--version")
+    out = result.stdout.decode("utf-8", "replace")
+    check(result.returncode == 0 and out == "quenlow %s (Tolvane %s)\n" % (version, ".".join(version.split(".")[:2])),
+          "the installed quenlow.exe --version says %r" % out)
+
+
+def expect_files(prefix, folder, added):
+    rel = os.path.relpath(prefix.unix(folder), os.path.join(prefix.path, "drive_c"))
+    wanted = {os.path.join(rel, name) for name in SHIPPED}
+    check(wanted <= added, "the files are in %s" % folder)
+
+
+# Folders that may be left empty: the Windows Installer's own stores and the user's program
+# folder (%LOCALAPPDATA%\Programs), which Windows provides for every per-user program.
+KEPT_FOLDERS = re.compile(r"^(windows/Installer|users/[^/]+/AppData/Roaming/Microsoft/Installer"
+                          r"|users/[^/]+/AppData/Local/Programs)$")
+
+
+def expect_nothing_left(before, after, what):
+    lines = differences(before[0], after[0])
+    stray = sorted(path for path in after[1] ^ before[1] if not KEPT_FOLDERS.match(path))
+    check(not lines and not stray, "removing %s leaves the registry and the disk as they were" % what)
+    for line in lines + ["file " + path for path in stray]:
+        print("      " + line)
+    check(after[0].value(OTHER_ADDIN_KEY, "FriendlyName") == "Other", "the IDE's other add-in entry is kept")
+
+
+def expect_addin_entry(registry):
+    entry = {"FriendlyName": "Quenlow", "Description": "Generates code to resize controls", "LoadBehavior": 0,
+             "CommandLineSafe": 1}
+    check(all(registry.value(ADDIN_KEY, name) == value for name, value in entry.items()),
+          "the IDE's add-in entry: " + ", ".join("%s %r" % item for item in entry.items()))
+
+
+def seed_ide(prefix):
+    """What the IDE itself keeps, which removal must leave alone."""
+    prefix.run("reg", "add", OTHER_ADDIN_KEY, "/v", "FriendlyName", "/d", "Other", "/f")
+
+
+def per_machine(args, msi, older_msi, version):
+    print("\n-- per machine", flush=True)
+    prefix = Prefix(args.template, os.path.join(args.work, "machine"))
+    seed_ide(prefix)
+    before = prefix.snapshot()
+    msiexec(prefix, "/i", windows_path(msi))
+    installed = prefix.snapshot()
+    expect_files(prefix, MACHINE_DIR, installed[1] - before[1])
+    registry = installed[0]
+    dll = MACHINE_DIR + "\\Quenlow_AddIn.dll"
+    check(registry.value(r"HKLM\Software\Classes\Wow6432Node\CLSID\%s\InprocServer32" % CLSID_CONNECT) == dll
+          and registry.value(r"HKLM\Software\Classes\CLSID\%s\InprocServer32" % CLSID_CONNECT) is None,
+          "the class is in HKLM\\Software\\Classes, 32-bit view only, served by " + dll)
+    check(registry.value(r"HKLM\Software\Classes\Quenlow.Connect\CLSID") == CLSID_CONNECT, "the ProgID leads to the class")
+    check(not ours({k: v for k, v in registry.keys.items() if k.startswith("hkcu\\software\\classes")}),
+          "nothing in HKCU\\Software\\Classes")
+    expect_addin_entry(registry)
+    package_keys = ours(registry.classes32(), MACHINE_DIR)
+    expect_session(prefix, args.ide_sim, "installed per machine")
+    expect_version(prefix, MACHINE_DIR, version)
+    msiexec(prefix, "/x", windows_path(msi))
+    removed = prefix.snapshot()
+    expect_nothing_left(before, removed, "the package")
+
+    # The same module registered by regsvr32 in the same place: the same keys, apart from two
+    # values Wine's RegisterTypeLib writes its own way (FLAGS with the disk-image bit 8, which
+    # Windows leaves out; HELPDIR without the final backslash).
+    os.makedirs(prefix.unix(MACHINE_DIR), exist_ok=True)
+    shutil.copy(os.path.join(args.i686, "connect", "server", "Quenlow_AddIn.dll"), prefix.unix(dll))
+    prefix.run("regsvr32", "/s", dll)
+    registered = ours(prefix.snapshot()[0].classes32(), MACHINE_DIR)
+    flags = "typelib\\%s\\1.0\\flags" % LIBID.lower()
+    helpdir = "typelib\\%s\\1.0\\helpdir" % LIBID.lower()
+    if registered.get(flags, {}).get("@") == ("sz", "8"):
+        registered[flags]["@"] = ("sz", "0")
+    if registered.get(helpdir, {}).get("@") == ("sz", "<DIR>"):
+        registered[helpdir]["@"] = ("sz", "<DIR>\\")
+    if not check(package_keys == registered, "the package's classes are those DllRegisterServer writes"):
+        for key in sorted(set(package_keys) | set(registered)):
+            if package_keys.get(key) != registered.get(key):
+                print("      %s\n        package  %s\n        regsvr32 %s" % (key, package_keys.get(key), registered.get(key)))
+    prefix.run("regsvr32", "/u", "/s", dll)
+    shutil.rmtree(prefix.unix(MACHINE_DIR))
+
+    # A major upgrade: this package over an older one leaves one product, this one.
+    msiexec(prefix, "/i", windows_path(older_msi))
+    msiexec(prefix, "/i", windows_path(msi))
+    uninstall = r"HKLM\Software\Wow6432Node\Microsoft\Windows\CurrentVersion\Uninstall"
+    registry = prefix.snapshot()[0]
+    products = [registry.value(key, "DisplayVersion") for key in registry.keys
+                if key.startswith(uninstall.lower() + "\\") and registry.value(key, "DisplayName") == "Tolvane"]
+    check(products == [version], "after an upgrade from an older package, one Tolvane is installed: %s" % products)
+    msiexec(prefix, "/x", windows_path(msi))
+    expect_nothing_left(before, prefix.snapshot(), "the upgraded package")
+    prefix.remove()
+    return package_keys
+
+
+def per_user(args, msi, version, machine_keys):
+    print("\n-- per user", flush=True)
+    prefix = Prefix(args.template, os.path.join(args.work, "user"))
+    seed_ide(prefix)
+    before = prefix.snapshot()
+    msiexec(prefix, "/i", windows_path(msi), "ALLUSERS=")
+    installed = prefix.snapshot()
+    folder = prefix.user_dir() + r"\AppData\Local\Programs\Tolvane"
+    expect_files(prefix, folder, installed[1] - before[1])
+    registry = installed[0]
+    user_keys = ours({k[len("hkcu\\software\\classes\\"):]: v for k, v in registry.keys.items()
+                      if k.startswith("hkcu\\software\\classes\\")}, folder)
+    check(user_keys == machine_keys, "HKCU\\Software\\Classes holds the classes the per-machine package writes")
+    check(not ours(registry.classes32()), "nothing in HKLM\\Software\\Classes")
+    expect_addin_entry(registry)
+    expect_version(prefix, folder, version)
+    msiexec(prefix, "/x", windows_path(msi), "ALLUSERS=")  # Wine, unlike Windows, must be told again
+    expect_nothing_left(before, prefix.snapshot(), "the per-user package")
+    prefix.remove()
+
+    # The per-user keys, copied under HKLM\Software\Classes (as Windows merges them into
+    # HKEY_CLASSES_ROOT), with the files in the per-user folder, are all the IDE needs.
+    proof = Prefix(args.template, os.path.join(args.work, "user-proof"))
+    lines = ["REGEDIT4", ""]
+    for key in sorted(user_keys):
+        lines.append("[HKEY_LOCAL_MACHINE\\Software\\Classes\\%s]" % registry.names["hkcu\\software\\classes\\" + key][len("HKCU\\Software\\Classes\\"):])
+        for name, (_, value) in sorted(registry.keys["hkcu\\software\\classes\\" + key].items()):
+            lines.append(("@" if name == "@" else '"%s"' % name) + "=" + encode(value))
+        lines.append("")
+    reg_file = os.path.join(proof.path, "drive_c", "per-user-classes.reg")
+    with open(reg_file, "w", encoding="ascii") as out:
+        out.write("\r\n".join(lines))
+    proof.run("regedit", "/S", "C:\\per-user-classes.reg")
+    os.makedirs(proof.unix(folder))
+    shutil.copy(os.path.join(args.i686, "connect", "server", "Quenlow_AddIn.dll"), proof.unix(folder))
+    expect_session(proof, args.ide_sim, "whose per-user classes are copied to HKLM in a throw-away prefix")
+    proof.remove()
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    out = os.environ.get("TOLVANE_OUT", os.path.join(ROOT, "out"))
+    parser.add_argument("--out", default=out, help="build output folder (default: out/ or $TOLVANE_OUT)")
+    args = parser.parse_args()
+    args.i686 = os.path.join(args.out, "i686")
+    args.template = os.path.join(args.out, "wine", "template")
+    args.work = os.path.join(args.out, "wine", "installer")
+    args.ide_sim = os.path.join(args.i686, "tools", "ide-sim", "ide-sim.exe")
+    if not os.environ.get("DISPLAY") or not os.path.isdir(args.template):
+        sys.exit("test-installer: needs DISPLAY and the prefix %s (scripts/test.sh makes both)" % args.template)
+
+    package = os.path.join(ROOT, "scripts", "package.sh")
+    env = dict(os.environ, TOLVANE_OUT=args.out)
+    msi = subprocess.run(["bash", package], env=env, check=True, capture_output=True, text=True).stdout.split()[-1]
+    older_msi = subprocess.run(["bash", package, "--version", "0.9.0"], env=env, check=True,
+                               capture_output=True, text=True).stdout.split()[-1]
+    version = re.search(r"Tolvane-(.*)\.msi$", msi).group(1)
+    print("package: %s" % msi)
+    machine_keys = per_machine(args, msi, older_msi, version)
+    per_user(args, msi, version, machine_keys)
+    os.remove(older_msi)
+    if failures:
+        sys.exit("test-installer: %d check(s) failed" % len(failures))
+    print("\ntest-installer: all checks passed")
+
+
+if __name__ == "__main__":
+    main()
