@@ -34,6 +34,7 @@ CLSID_CONNECT = "{BFBC21D3-05CF-11D3-BA08-204C4F4F5020}"
 ADDIN_KEY = r"HKCU\Software\Microsoft\Visual Basic\6.0\Addins\Quenlow.Connect"
 OTHER_ADDIN_KEY = r"HKCU\Software\Microsoft\Visual Basic\6.0\Addins\Other.Connect"
 MACHINE_DIR = r"C:\Program Files (x86)\Tolvane"
+USER_CLASSES = "hkcu\\software\\classes\\"
 SHIPPED = ["Quenlow_AddIn.dll", "quenlow.exe", "README.md", "LICENSE.txt"]
 # Wine rewrites these device values at every start.
 VOLATILE = re.compile(r"^hklm\\system\\currentcontrolset\\control\\class\\")
@@ -111,6 +112,10 @@ class Registry:
     def value(self, key, name="@"):
         entry = self.keys.get(key.lower(), {}).get(name.lower())
         return entry[1][1] if entry else None
+
+    def user_classes(self):
+        """HKCU\\Software\\Classes, by path below it."""
+        return {key[len(USER_CLASSES):]: values for key, values in self.keys.items() if key.startswith(USER_CLASSES)}
 
     def classes32(self):
         """HKLM\\Software\\Classes as a 32-bit program sees it: the redirected keys from
@@ -260,43 +265,45 @@ def seed_ide(prefix):
     prefix.run("reg", "add", OTHER_ADDIN_KEY, "/v", "FriendlyName", "/d", "Other", "/f")
 
 
-def per_machine(args, msi, older_msi, version):
+def per_machine(args, package):
     print("\n-- per machine", flush=True)
     prefix = Prefix(args.template, os.path.join(args.work, "machine"))
     seed_ide(prefix)
     before = prefix.snapshot()
-    msiexec(prefix, "/i", windows_path(msi))
-    installed = prefix.snapshot()
-    expect_files(prefix, MACHINE_DIR, installed[1] - before[1])
-    registry = installed[0]
+    msiexec(prefix, "/i", windows_path(package.msi))
+    registry, files = prefix.snapshot()
+    expect_files(prefix, MACHINE_DIR, files - before[1])
     dll = MACHINE_DIR + "\\Quenlow_AddIn.dll"
     check(registry.value(r"HKLM\Software\Classes\Wow6432Node\CLSID\%s\InprocServer32" % CLSID_CONNECT) == dll
           and registry.value(r"HKLM\Software\Classes\CLSID\%s\InprocServer32" % CLSID_CONNECT) is None,
           "the class is in HKLM\\Software\\Classes, 32-bit view only, served by " + dll)
     check(registry.value(r"HKLM\Software\Classes\Quenlow.Connect\CLSID") == CLSID_CONNECT, "the ProgID leads to the class")
-    check(not ours({k: v for k, v in registry.keys.items() if k.startswith("hkcu\\software\\classes")}),
-          "nothing in HKCU\\Software\\Classes")
+    check(not ours(registry.user_classes()), "nothing in HKCU\\Software\\Classes")
     expect_addin_entry(registry)
     package_keys = ours(registry.classes32(), MACHINE_DIR)
     expect_session(prefix, args.ide_sim, "installed per machine")
-    expect_version(prefix, MACHINE_DIR, version)
-    msiexec(prefix, "/x", windows_path(msi))
-    removed = prefix.snapshot()
-    expect_nothing_left(before, removed, "the package")
+    expect_version(prefix, MACHINE_DIR, package.version)
+    msiexec(prefix, "/x", windows_path(package.msi))
+    expect_nothing_left(before, prefix.snapshot(), "the package")
+    compare_with_regsvr32(args, prefix, package_keys)
+    upgrade(prefix, package, before)
+    prefix.remove()
+    return package_keys
 
-    # The same module registered by regsvr32 in the same place: the same keys, apart from two
-    # values Wine's RegisterTypeLib writes its own way (FLAGS with the disk-image bit 8, which
-    # Windows leaves out; HELPDIR without the final backslash).
+
+def compare_with_regsvr32(args, prefix, package_keys):
+    """The same module registered by regsvr32 in the same place writes the same keys, apart
+    from two values Wine's RegisterTypeLib writes its own way (FLAGS with the disk-image bit 8,
+    which Windows leaves out; HELPDIR without the final backslash)."""
+    dll = MACHINE_DIR + "\\Quenlow_AddIn.dll"
     os.makedirs(prefix.unix(MACHINE_DIR), exist_ok=True)
     shutil.copy(os.path.join(args.i686, "connect", "server", "Quenlow_AddIn.dll"), prefix.unix(dll))
     prefix.run("regsvr32", "/s", dll)
     registered = ours(prefix.snapshot()[0].classes32(), MACHINE_DIR)
-    flags = "typelib\\%s\\1.0\\flags" % LIBID.lower()
-    helpdir = "typelib\\%s\\1.0\\helpdir" % LIBID.lower()
-    if registered.get(flags, {}).get("@") == ("sz", "8"):
-        registered[flags]["@"] = ("sz", "0")
-    if registered.get(helpdir, {}).get("@") == ("sz", "<DIR>"):
-        registered[helpdir]["@"] = ("sz", "<DIR>\\")
+    library = "typelib\\%s\\1.0\\" % LIBID.lower()
+    for key, wine_value, windows_value in (("flags", "8", "0"), ("helpdir", "<DIR>", "<DIR>\\")):
+        if registered.get(library + key, {}).get("@") == ("sz", wine_value):
+            registered[library + key]["@"] = ("sz", windows_value)
     if not check(package_keys == registered, "the package's classes are those DllRegisterServer writes"):
         for key in sorted(set(package_keys) | set(registered)):
             if package_keys.get(key) != registered.get(key):
@@ -304,57 +311,72 @@ def per_machine(args, msi, older_msi, version):
     prefix.run("regsvr32", "/u", "/s", dll)
     shutil.rmtree(prefix.unix(MACHINE_DIR))
 
-    # A major upgrade: this package over an older one leaves one product, this one.
-    msiexec(prefix, "/i", windows_path(older_msi))
-    msiexec(prefix, "/i", windows_path(msi))
-    uninstall = r"HKLM\Software\Wow6432Node\Microsoft\Windows\CurrentVersion\Uninstall"
+
+def upgrade(prefix, package, before):
+    """The package over an older one (same upgrade code) leaves one product: itself."""
+    msiexec(prefix, "/i", windows_path(package.older_msi))
+    msiexec(prefix, "/i", windows_path(package.msi))
     registry = prefix.snapshot()[0]
+    uninstall = r"hklm\software\wow6432node\microsoft\windows\currentversion\uninstall" + "\\"
     products = [registry.value(key, "DisplayVersion") for key in registry.keys
-                if key.startswith(uninstall.lower() + "\\") and registry.value(key, "DisplayName") == "Tolvane"]
-    check(products == [version], "after an upgrade from an older package, one Tolvane is installed: %s" % products)
-    msiexec(prefix, "/x", windows_path(msi))
+                if key.startswith(uninstall) and registry.value(key, "DisplayName") == "Tolvane"]
+    check(products == [package.version], "after an upgrade from an older package, one Tolvane is installed: %s" % products)
+    msiexec(prefix, "/x", windows_path(package.msi))
     expect_nothing_left(before, prefix.snapshot(), "the upgraded package")
-    prefix.remove()
-    return package_keys
 
 
-def per_user(args, msi, version, machine_keys):
+def per_user(args, package, machine_keys):
     print("\n-- per user", flush=True)
     prefix = Prefix(args.template, os.path.join(args.work, "user"))
     seed_ide(prefix)
     before = prefix.snapshot()
-    msiexec(prefix, "/i", windows_path(msi), "ALLUSERS=")
-    installed = prefix.snapshot()
+    msiexec(prefix, "/i", windows_path(package.msi), "ALLUSERS=")
+    registry, files = prefix.snapshot()
     folder = prefix.user_dir() + r"\AppData\Local\Programs\Tolvane"
-    expect_files(prefix, folder, installed[1] - before[1])
-    registry = installed[0]
-    user_keys = ours({k[len("hkcu\\software\\classes\\"):]: v for k, v in registry.keys.items()
-                      if k.startswith("hkcu\\software\\classes\\")}, folder)
+    expect_files(prefix, folder, files - before[1])
+    user_keys = ours(registry.user_classes(), folder)
     check(user_keys == machine_keys, "HKCU\\Software\\Classes holds the classes the per-machine package writes")
     check(not ours(registry.classes32()), "nothing in HKLM\\Software\\Classes")
     expect_addin_entry(registry)
-    expect_version(prefix, folder, version)
-    msiexec(prefix, "/x", windows_path(msi), "ALLUSERS=")  # Wine, unlike Windows, must be told again
+    expect_version(prefix, folder, package.version)
+    msiexec(prefix, "/x", windows_path(package.msi), "ALLUSERS=")  # Wine, unlike Windows, must be told again
     expect_nothing_left(before, prefix.snapshot(), "the per-user package")
     prefix.remove()
+    prove_user_classes_complete(args, registry, user_keys, folder)
 
-    # The per-user keys, copied under HKLM\Software\Classes (as Windows merges them into
-    # HKEY_CLASSES_ROOT), with the files in the per-user folder, are all the IDE needs.
+
+def prove_user_classes_complete(args, registry, user_keys, folder):
+    """The per-user keys copied under HKLM\\Software\\Classes (as Windows merges them into
+    HKEY_CLASSES_ROOT) and the module in the per-user folder are all the IDE needs."""
     proof = Prefix(args.template, os.path.join(args.work, "user-proof"))
     lines = ["REGEDIT4", ""]
     for key in sorted(user_keys):
-        lines.append("[HKEY_LOCAL_MACHINE\\Software\\Classes\\%s]" % registry.names["hkcu\\software\\classes\\" + key][len("HKCU\\Software\\Classes\\"):])
-        for name, (_, value) in sorted(registry.keys["hkcu\\software\\classes\\" + key].items()):
+        lines.append("[HKEY_LOCAL_MACHINE\\Software\\Classes\\%s]" % registry.names[USER_CLASSES + key].split("\\", 3)[3])
+        for name, (_, value) in sorted(registry.keys[USER_CLASSES + key].items()):
             lines.append(("@" if name == "@" else '"%s"' % name) + "=" + encode(value))
         lines.append("")
-    reg_file = os.path.join(proof.path, "drive_c", "per-user-classes.reg")
-    with open(reg_file, "w", encoding="ascii") as out:
+    with open(proof.unix("C:\\per-user-classes.reg"), "w", encoding="ascii") as out:
         out.write("\r\n".join(lines))
     proof.run("regedit", "/S", "C:\\per-user-classes.reg")
     os.makedirs(proof.unix(folder))
     shutil.copy(os.path.join(args.i686, "connect", "server", "Quenlow_AddIn.dll"), proof.unix(folder))
     expect_session(proof, args.ide_sim, "whose per-user classes are copied to HKLM in a throw-away prefix")
     proof.remove()
+
+
+class Package:
+    """The package under test, and an older one with the same files for the upgrade."""
+
+    def __init__(self, out):
+        script = os.path.join(ROOT, "scripts", "package.sh")
+        env = dict(os.environ, TOLVANE_OUT=out)
+        build = lambda *extra: subprocess.run(["bash", script, *extra], env=env, check=True, capture_output=True,
+                                              text=True).stdout.split()[-1]
+        self.msi = build()
+        self.older_msi = build("--version", "0.9.0")
+        properties = subprocess.run(["msiinfo", "export", self.msi, "Property"], check=True, capture_output=True,
+                                    text=True).stdout
+        self.version = re.search(r"^ProductVersion\t(.*)$", properties, re.M).group(1)
 
 
 def main():
@@ -369,16 +391,11 @@ def main():
     if not os.environ.get("DISPLAY") or not os.path.isdir(args.template):
         sys.exit("test-installer: needs DISPLAY and the prefix %s (scripts/test.sh makes both)" % args.template)
 
-    package = os.path.join(ROOT, "scripts", "package.sh")
-    env = dict(os.environ, TOLVANE_OUT=args.out)
-    msi = subprocess.run(["bash", package], env=env, check=True, capture_output=True, text=True).stdout.split()[-1]
-    older_msi = subprocess.run(["bash", package, "--version", "0.9.0"], env=env, check=True,
-                               capture_output=True, text=True).stdout.split()[-1]
-    version = re.search(r"Tolvane-(.*)\.msi$", msi).group(1)
-    print("package: %s" % msi)
-    machine_keys = per_machine(args, msi, older_msi, version)
-    per_user(args, msi, version, machine_keys)
-    os.remove(older_msi)
+    package = Package(args.out)
+    print("package: %s, version %s" % (package.msi, package.version))
+    machine_keys = per_machine(args, package)
+    per_user(args, package, machine_keys)
+    os.remove(package.older_msi)
     if failures:
         sys.exit("test-installer: %d check(s) failed" % len(failures))
     print("\ntest-installer: all checks passed")
