@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Static checks of the i686 Quenlow_AddIn.dll, the module the 32-bit VB6 IDE loads and which
-# cannot run on the build machine:
+# Static checks of the i686 Quenlow_AddIn.dll, the module the 32-bit VB6 IDE loads (its
+# behaviour is tested under 32-bit Wine; these check the file itself). A test of the i686 tree.
 #   - exactly four exports, by name, ordinals 1..4: DllCanUnloadNow, DllGetClassObject,
 #     DllRegisterServer, DllUnregisterServer
 #   - imports from Windows system DLLs only (the runtime is linked statically)

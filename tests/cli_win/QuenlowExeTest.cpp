@@ -6,7 +6,6 @@
 
 #include <windows.h>
 
-#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -34,7 +33,7 @@ std::wstring CommandLine(const std::vector<std::string>& args) {
     return line;
 }
 
-std::optional<DWORD> Start(std::wstring line, HANDLE in, HANDLE out, HANDLE err, PROCESS_INFORMATION& process) {
+bool Start(std::wstring line, HANDLE in, HANDLE out, HANDLE err, PROCESS_INFORMATION& process) {
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -42,9 +41,9 @@ std::optional<DWORD> Start(std::wstring line, HANDLE in, HANDLE out, HANDLE err,
     startup.hStdOutput = out;
     startup.hStdError = err;
     if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process))
-        return std::nullopt;
+        return false;
     CloseHandle(process.hThread);
-    return 0;
+    return true;
 }
 
 DWORD Finish(PROCESS_INFORMATION& process) {
@@ -71,7 +70,7 @@ Outcome RunRedirected(const std::vector<std::string>& args) {
     SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
     SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
     PROCESS_INFORMATION process{};
-    const bool started = Start(CommandLine(args), nullptr, outWrite, errWrite, process).has_value();
+    const bool started = Start(CommandLine(args), nullptr, outWrite, errWrite, process);
     CloseHandle(outWrite);
     CloseHandle(errWrite);
     Outcome outcome;
@@ -120,7 +119,7 @@ ConsoleOutcome RunOnConsole(const std::vector<std::string>& args) {
     EXPECT_NE(screen, INVALID_HANDLE_VALUE) << "no console screen buffer, error " << GetLastError();
     if (screen == INVALID_HANDLE_VALUE) return outcome;
     PROCESS_INFORMATION process{};
-    const bool started = Start(CommandLine(args), nullptr, screen, screen, process).has_value();
+    const bool started = Start(CommandLine(args), nullptr, screen, screen, process);
     EXPECT_TRUE(started) << "cannot start quenlow.exe";
     if (started) {
         outcome.status = Finish(process);
