@@ -1,0 +1,375 @@
+#include "model/Evaluator.h"
+
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
+#include <stdexcept>
+
+#include "vb/Names.h"
+
+namespace tolvane {
+namespace {
+
+using Type = Evaluator::Type;
+using Value = Evaluator::Value;
+
+// A run-time error raised while a statement runs.
+struct Raised {
+    int number;
+};
+
+struct Token {
+    enum Kind { Name, Number, Symbol, End } kind = End;
+    std::string text;
+};
+
+bool IsNameByte(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c >= 0x80;
+}
+
+std::vector<Token> Tokenize(std::string_view line) {
+    std::vector<Token> tokens;
+    std::size_t pos = 0;
+    while (pos < line.size()) {
+        const auto c = static_cast<unsigned char>(line[pos]);
+        if (c == ' ' || c == '\t') {
+            ++pos;
+        } else if (c >= '0' && c <= '9') {
+            const std::size_t start = pos;
+            while (pos < line.size() && line[pos] >= '0' && line[pos] <= '9') ++pos;
+            tokens.push_back({Token::Number, std::string(line.substr(start, pos - start))});
+        } else if (IsNameByte(c)) {
+            const std::size_t start = pos;
+            while (pos < line.size() && IsNameByte(static_cast<unsigned char>(line[pos]))) ++pos;
+            tokens.push_back({Token::Name, std::string(line.substr(start, pos - start))});
+        } else if ((c == '<' || c == '>') && pos + 1 < line.size() &&
+                   (line[pos + 1] == '=' || (c == '<' && line[pos + 1] == '>'))) {
+            tokens.push_back({Token::Symbol, std::string(line.substr(pos, 2))});
+            pos += 2;
+        } else if (std::string_view("+-*/().=<>").find(static_cast<char>(c)) != std::string_view::npos) {
+            tokens.push_back({Token::Symbol, std::string(1, static_cast<char>(c))});
+            ++pos;
+        } else {
+            throw std::invalid_argument("unexpected character in \"" + std::string(line) + "\"");
+        }
+    }
+    return tokens;
+}
+
+bool IsKeyword(const Token& token, std::string_view keyword) {
+    return token.kind == Token::Name && vb::SameNameIgnoringCase(token.text, keyword);
+}
+
+// Rounds to a whole number as VB does when it stores into an Integer or Long: half to even.
+double RoundHalfEven(double value) {
+    const double floor = std::floor(value);
+    const double fraction = value - floor;
+    if (fraction > 0.5) return floor + 1;
+    if (fraction < 0.5) return floor;
+    return std::fmod(floor, 2) == 0 ? floor : floor + 1;
+}
+
+// A result of type `type`, or error 6 when it does not fit.
+Value Checked(Type type, double number) {
+    switch (type) {
+        case Type::Integer:
+            if (number < -32768 || number > 32767) throw Raised{kVbOverflow};
+            break;
+        case Type::Long:
+            if (number < -2147483648.0 || number > 2147483647.0) throw Raised{kVbOverflow};
+            break;
+        case Type::Single:
+            if (!std::isfinite(number) || std::fabs(number) > FLT_MAX) throw Raised{kVbOverflow};
+            number = static_cast<float>(number);
+            break;
+        case Type::Double:
+            if (!std::isfinite(number)) throw Raised{kVbOverflow};
+            break;
+    }
+    return {type, number};
+}
+
+// The type of a + b, a - b, a * b: the wider operand's, but Single with Long gives Double.
+Type Widened(Type a, Type b) {
+    if ((a == Type::Single && b == Type::Long) || (a == Type::Long && b == Type::Single)) return Type::Double;
+    return a > b ? a : b;
+}
+
+bool IsIntegerOrSingle(Type type) { return type == Type::Integer || type == Type::Single; }
+
+Value Boolean(bool condition) { return {Type::Integer, condition ? -1.0 : 0.0}; }
+
+// One statement of a block, over its tokens.
+class Statement {
+public:
+    Statement(std::string_view line, const std::vector<Token>& tokens, std::map<std::string, Value>& variables,
+              VbObjects& objects)
+        : line_(line), tokens_(tokens), variables_(variables), objects_(objects) {}
+
+    // Runs the line; returns true when it ran "Exit Sub".
+    bool Run() {
+        if (IsKeyword(Peek(), "If")) {
+            ++pos_;
+            const std::size_t conditionStart = pos_;
+            while (Peek().kind != Token::End && !IsKeyword(Peek(), "Then")) ++pos_;
+            if (Peek().kind == Token::End) Fail("If without Then");
+            const std::size_t thenAt = pos_;
+            std::size_t elseAt = thenAt + 1;
+            while (elseAt < tokens_.size() && !IsKeyword(tokens_[elseAt], "Else")) ++elseAt;
+            // The statement's subject is the object its Then part sets, found before the condition runs.
+            pos_ = thenAt + 1;
+            NoteTarget();
+            pos_ = conditionStart;
+            const Value condition = Expression(thenAt);
+            if (pos_ != thenAt) Fail("unexpected text before Then");
+            if (condition.number != 0) return Simple(thenAt + 1, elseAt);
+            if (elseAt < tokens_.size()) return Simple(elseAt + 1, tokens_.size());
+            return false;
+        }
+        return Simple(0, tokens_.size());
+    }
+
+    const std::string& Subject() const { return subject_; }
+
+private:
+    [[noreturn]] void Fail(const std::string& problem) const {
+        throw std::invalid_argument(problem + " in \"" + std::string(line_) + "\"");
+    }
+
+    const Token& Peek() const {
+        static const Token end;
+        return pos_ < tokens_.size() ? tokens_[pos_] : end;
+    }
+    bool Accept(std::string_view symbol) {
+        if (Peek().kind == Token::Symbol && Peek().text == symbol) {
+            ++pos_;
+            return true;
+        }
+        return false;
+    }
+    void Expect(std::string_view symbol) {
+        if (!Accept(symbol)) Fail("expected \"" + std::string(symbol) + "\"");
+    }
+
+    // At a name: an object reference "Name" or "Name(3)" followed by "." and a property.
+    bool AtProperty() const {
+        if (Peek().kind != Token::Name) return false;
+        std::size_t next = pos_ + 1;
+        if (next + 2 < tokens_.size() && tokens_[next].text == "(" && tokens_[next + 1].kind == Token::Number &&
+            tokens_[next + 2].text == ")")
+            next += 3;
+        return next < tokens_.size() && tokens_[next].text == ".";
+    }
+    // Reads "Object.Property" into its two parts.
+    std::pair<std::string, std::string> Property() {
+        std::string object = tokens_[pos_++].text;
+        if (Accept("(")) {
+            object += "(" + tokens_[pos_++].text + ")";
+            Expect(")");
+        }
+        Expect(".");
+        if (Peek().kind != Token::Name) Fail("expected a property name");
+        return {object, tokens_[pos_++].text};
+    }
+
+    void NoteTarget() {
+        if (AtProperty()) subject_ = tokens_[pos_].text + (tokens_[pos_ + 1].text == "(" ? "(" + tokens_[pos_ + 2].text + ")" : "");
+    }
+
+    Value& VariableNamed(const std::string& name) {
+        const auto found = variables_.find(vb::FoldCase(name));
+        if (found == variables_.end()) Fail("variable " + name + " is not declared");
+        return found->second;
+    }
+
+    // "Exit Sub", or an assignment; tokens [from, to).
+    bool Simple(std::size_t from, std::size_t to) {
+        pos_ = from;
+        if (to - from == 2 && IsKeyword(tokens_[from], "Exit") && IsKeyword(tokens_[from + 1], "Sub")) return true;
+        if (AtProperty()) {
+            const auto [object, property] = Property();
+            if (subject_.empty()) subject_ = object;
+            Expect("=");
+            const Value value = Checked(Type::Single, Expression(to).number);
+            if (pos_ != to) Fail("unexpected text after the expression");
+            const bool isSize = vb::SameNameIgnoringCase(property, "Width") || vb::SameNameIgnoringCase(property, "Height");
+            if (isSize && value.number < 0) throw Raised{kVbInvalidPropertyValue};
+            if (!objects_.Get(object, property)) throw Raised{kVbNoSuchProperty};
+            objects_.Set(object, property, value.number);
+            return false;
+        }
+        if (Peek().kind != Token::Name) Fail("expected a statement");
+        Value& variable = VariableNamed(tokens_[pos_++].text);
+        Expect("=");
+        const Value value = Expression(to);
+        if (pos_ != to) Fail("unexpected text after the expression");
+        const bool whole = variable.type == Type::Integer || variable.type == Type::Long;
+        variable = Checked(variable.type, whole ? RoundHalfEven(value.number) : value.number);
+        return false;
+    }
+
+    // Or binds loosest, then And, then comparison, then + -, then * /.
+    Value Expression(std::size_t end) {
+        Value left = Conjunction(end);
+        while (pos_ < end && IsKeyword(Peek(), "Or")) {
+            ++pos_;
+            const Value right = Conjunction(end);
+            left = {Type::Long, static_cast<double>(static_cast<std::int32_t>(left.number) |
+                                                    static_cast<std::int32_t>(right.number))};
+        }
+        return left;
+    }
+    Value Conjunction(std::size_t end) {
+        Value left = Comparison(end);
+        while (pos_ < end && IsKeyword(Peek(), "And")) {
+            ++pos_;
+            const Value right = Comparison(end);
+            left = {Type::Long, static_cast<double>(static_cast<std::int32_t>(left.number) &
+                                                    static_cast<std::int32_t>(right.number))};
+        }
+        return left;
+    }
+    Value Comparison(std::size_t end) {
+        const Value left = Sum(end);
+        if (pos_ >= end || Peek().kind != Token::Symbol) return left;
+        const std::string op = Peek().text;
+        if (op != "=" && op != "<>" && op != "<" && op != ">" && op != "<=" && op != ">=") return left;
+        ++pos_;
+        const double a = left.number, b = Sum(end).number;
+        if (op == "=") return Boolean(a == b);
+        if (op == "<>") return Boolean(a != b);
+        if (op == "<") return Boolean(a < b);
+        if (op == ">") return Boolean(a > b);
+        if (op == "<=") return Boolean(a <= b);
+        return Boolean(a >= b);
+    }
+    Value Sum(std::size_t end) {
+        Value left = Product(end);
+        while (pos_ < end && (Peek().text == "+" || Peek().text == "-") && Peek().kind == Token::Symbol) {
+            const bool plus = tokens_[pos_++].text == "+";
+            const Value right = Product(end);
+            left = Checked(Widened(left.type, right.type), plus ? left.number + right.number : left.number - right.number);
+        }
+        return left;
+    }
+    Value Product(std::size_t end) {
+        Value left = Unary(end);
+        while (pos_ < end && (Peek().text == "*" || Peek().text == "/") && Peek().kind == Token::Symbol) {
+            const bool times = tokens_[pos_++].text == "*";
+            const Value right = Unary(end);
+            if (times) {
+                left = Checked(Widened(left.type, right.type), left.number * right.number);
+                continue;
+            }
+            // "/" is floating division: Single for Integer and Single operands, else Double;
+            // 0 / 0 is an overflow, anything else over 0 a division by zero.
+            if (right.number == 0) throw Raised{left.number == 0 ? kVbOverflow : kVbDivisionByZero};
+            const Type type = IsIntegerOrSingle(left.type) && IsIntegerOrSingle(right.type) ? Type::Single : Type::Double;
+            left = Checked(type, left.number / right.number);
+        }
+        return left;
+    }
+    Value Unary(std::size_t end) {
+        if (pos_ < end && Accept("-")) {
+            const Value operand = Unary(end);
+            return Checked(operand.type, -operand.number);
+        }
+        return Primary(end);
+    }
+    Value Primary(std::size_t end) {
+        if (pos_ >= end) Fail("expression ends too early");
+        if (Accept("(")) {
+            const Value inner = Expression(end);
+            Expect(")");
+            return inner;
+        }
+        const Token& token = Peek();
+        if (token.kind == Token::Number) {
+            ++pos_;
+            const double number = std::stod(token.text);
+            return {number <= 32767 ? Type::Integer : number <= 2147483647.0 ? Type::Long : Type::Double, number};
+        }
+        if (token.kind != Token::Name) Fail("unexpected \"" + token.text + "\"");
+        if (AtProperty()) {
+            const auto [object, property] = Property();
+            if (subject_.empty()) subject_ = object;
+            const auto value = objects_.Get(object, property);
+            if (!value) throw Raised{kVbNoSuchProperty};
+            // WindowState is an Integer; every position and size a Single.
+            if (vb::SameNameIgnoringCase(property, "WindowState")) return {Type::Integer, *value};
+            return Checked(Type::Single, *value);
+        }
+        ++pos_;
+        if (vb::SameNameIgnoringCase(token.text, "vbMinimized")) return {Type::Long, 1};
+        return VariableNamed(token.text);
+    }
+
+    std::string_view line_;
+    const std::vector<Token>& tokens_;
+    std::map<std::string, Value>& variables_;
+    VbObjects& objects_;
+    std::size_t pos_ = 0;
+    std::string subject_;
+};
+
+// The lines of a block, without their line ends.
+std::vector<std::string_view> BlockLines(std::string_view block) {
+    std::vector<std::string_view> lines;
+    while (!block.empty()) {
+        const std::size_t end = block.find('\n');
+        std::string_view line = block.substr(0, end);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        lines.push_back(line);
+        if (end == std::string_view::npos) break;
+        block.remove_prefix(end + 1);
+    }
+    return lines;
+}
+
+}  // namespace
+
+void Evaluator::Declare(std::string_view declarations) {
+    for (const std::string_view line : BlockLines(declarations)) {
+        const auto tokens = Tokenize(line);
+        if (tokens.empty()) continue;
+        if (tokens.size() != 4 || !IsKeyword(tokens[0], "Dim") || tokens[1].kind != Token::Name ||
+            !IsKeyword(tokens[2], "as"))
+            throw std::invalid_argument("not a declaration: \"" + std::string(line) + "\"");
+        Type type;
+        if (IsKeyword(tokens[3], "Integer")) type = Type::Integer;
+        else if (IsKeyword(tokens[3], "Long")) type = Type::Long;
+        else if (IsKeyword(tokens[3], "Single")) type = Type::Single;
+        else if (IsKeyword(tokens[3], "Double")) type = Type::Double;
+        else throw std::invalid_argument("unknown type in \"" + std::string(line) + "\"");
+        if (!variables_.emplace(vb::FoldCase(tokens[1].text), Value{type, 0}).second)
+            throw std::invalid_argument("duplicate declaration: \"" + std::string(line) + "\"");
+    }
+}
+
+RunResult Evaluator::Run(std::string_view block, VbObjects& objects) {
+    RunResult result;
+    int number = 0;
+    for (const std::string_view line : BlockLines(block)) {
+        ++number;
+        const auto tokens = Tokenize(line);
+        if (tokens.empty()) continue;
+        Statement statement(line, tokens, variables_, objects);
+        try {
+            if (statement.Run()) {
+                result.exited = true;
+                return result;
+            }
+        } catch (const Raised& raised) {
+            result.errors.push_back(RunError{number, raised.number, statement.Subject(), std::string(line)});
+        }
+    }
+    return result;
+}
+
+std::optional<double> Evaluator::Variable(std::string_view name) const {
+    const auto found = variables_.find(vb::FoldCase(name));
+    if (found == variables_.end()) return std::nullopt;
+    return found->second.number;
+}
+
+}  // namespace tolvane
