@@ -165,15 +165,23 @@ GenerateRequest ParseGenerate(const std::vector<std::string>& args) {
             request.block = ParseBlock(reader.ValueOf(option, inlineValue));
         } else if (option == "--codepage") {
             SetOnce(request.codePage, ParseCodePage(reader.ValueOf(option, inlineValue)));
+        } else if (option == "--robust") {
+            if (inlineValue) throw UsageError("--robust: takes no value");
+            request.robust = true;
+        } else if (option == "--relative") {
+            const std::string relative = reader.ValueOf(option, inlineValue);
+            if (relative != "container" && relative != "form")
+                throw UsageError("--relative " + Quoted(relative) + ": use container or form");
+            request.followContainers = relative == "container";
         } else if (!option.empty()) {
-            throw UsageError(Quoted(arg) + ": unknown option for generate");
+            throw UsageError(Quoted(arg) + ": unknown option for " + args.front());
         } else if (!request.project) {
             request.project = arg;
         } else {
             throw UsageError(Quoted(arg) + ": unexpected argument");
         }
     }
-    if (!formName) throw UsageError("generate: --form NAME is required");
+    if (!formName) throw UsageError(args.front() + ": --form NAME is required");
     // Without a project, "" stands for the add-in with no form picked.
     if (request.project || !formName->empty()) CheckFormName(*formName, "--form", request.project.has_value());
     request.formName = *formName;
@@ -182,6 +190,8 @@ GenerateRequest ParseGenerate(const std::vector<std::string>& args) {
             if (!IsControlReference(request.picks[i].controlRef, kWrittenName))
                 FailReference(typed[i], request.picks[i].controlRef);
     if (request.codePage && !request.project) throw UsageError("--codepage: only with a PROJECT to read");
+    if (request.followContainers && !request.project)
+        throw UsageError("--relative container: only with a PROJECT, which says which control holds which");
     return request;
 }
 

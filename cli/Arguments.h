@@ -30,9 +30,11 @@ struct GenerateRequest {
     std::string formName;            // an identifier; "" only without a project
     std::vector<ControlRow> picks;   // in command-line order, no control twice
     Block block = Block::All;
+    bool robust = false;             // --robust
+    bool followContainers = false;   // --relative container
 };
 
-// "generate ..." (args[0] is "generate").
+// "generate ..." (args[0] is "generate"; preview reads its arguments the same way).
 GenerateRequest ParseGenerate(const std::vector<std::string>& args);
 
 // "forms PROJECT" and "controls PROJECT FORM": positional arguments and --codepage.

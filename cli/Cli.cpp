@@ -24,6 +24,9 @@ Usage:
   quenlow forms PROJECT [--codepage N]
   quenlow controls PROJECT FORM [--codepage N]
   quenlow generate [PROJECT [--codepage N]] --form NAME [--pick REF[=OPTS]]... [--block BLOCK]
+                   [--robust] [--relative container|form]
+  quenlow preview PROJECT --form NAME [--pick REF[=OPTS]]... [--robust] [--relative container|form]
+                  [--size WIDTHxHEIGHT|minimized] --out FILE.svg [--codepage N]
   quenlow --help | --version
 
 PROJECT is a Visual Basic 6 project file (.vbp) with its designer files, or a
@@ -87,9 +90,41 @@ generate
       ready to paste or to pipe into a file. Without --block, all three blocks
       are written, each under the caption the add-in shows above it.
 
+  --robust
+      Code that raises no run-time error in use. The variables are Long, so a
+      form or control beyond 32,767 twips does not overflow; Form_Resize
+      returns at once while the form is minimised and until the Load code has
+      run; a width or height kept by offset that would go below 0 is clamped to
+      0 (the control shrinks to nothing and comes back as the form grows). At
+      the design size every control stays exactly where it was. Names and
+      lines are the add-in's otherwise.
+
+  --relative container|form
+      With PROJECT, container makes a control inside a frame, a picture box or
+      any control that holds others follow its container's inner size instead
+      of the form's: a picture box's ScaleWidth and ScaleHeight (the units its
+      contents are placed in), any other container's Width and Height (a frame
+      places its contents in twips). Containers are handled before their
+      contents, so a frame that resizes carries them along. A container that
+      is not picked keeps its size, so the controls in it keep their places; a
+      note on standard error names it. form (the default) is the add-in's way.
+
+preview
+  Draws form NAME of PROJECT as an SVG picture, at its design size and, beside
+  it, at --size: the window's outer Width x Height in twips, as the code reads
+  them (default 150% of the design size), or minimized. Each control is a
+  labelled rectangle, the picked ones blue. The code generate writes for the
+  same arguments runs on the form with Visual Basic's arithmetic, Form_Load
+  and Form_Resize at the design size, then Form_Resize at the new size; a
+  control whose line would raise a run-time error is red with the error's
+  number (380 for a negative width or height, 6 for an overflow). The window's
+  frame follows Windows' classic look at 96 DPI (15 twips a pixel). FILE.svg
+  is written whole or not at all; a line on standard output sums it up.
+
 Exit status: 0 done (warnings included); 1 the project file or the form the
-command needs could not be read, or a form or control named is not in it or
-cannot be picked (one line on standard error: "quenlow: FILE:LINE: what");
+command needs could not be read, a form or control named is not in it or
+cannot be picked, or the picture could not be written (one line on standard
+error: "quenlow: FILE:LINE: what");
 2 the command line is wrong (one line on standard error, nothing on standard
 output).
 
@@ -106,6 +141,9 @@ Examples:
   quenlow generate --form Form1 --pick Command1=LM
   quenlow generate --form frmMain --pick fraOptions=LR,UR --pick Option1(0)=lm,ls --block resize
   quenlow generate --form Form1 --pick Text1=LR,UM,US --block declarations > decl.txt
+  quenlow generate examples/Example.vbp --form Form1 --pick Command1=LM --robust
+  quenlow preview examples/Example.vbp --form Form1 --pick fraOptions=LR,UR
+      --pick chkBold=LM --relative container --size minimized --out min.svg
 )";
 
 }  // namespace
@@ -124,6 +162,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
             return kExitOk;
         }
         if (command == "generate") return RunGenerate(args, out, err);
+        if (command == "preview") return RunPreview(args, out, err);
         if (command == "forms") return RunForms(args, out, err);
         if (command == "controls") return RunControls(args, out, err);
         throw UsageError(Quoted(command) + ": unknown command (try quenlow --help)");

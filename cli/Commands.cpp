@@ -144,11 +144,28 @@ const std::vector<host::memory::ControlSpec>& ControlsOf(const Project& project,
     return none;
 }
 
-// The form's rows as the add-in lists them (all of them: the command has no 50-row grid),
-// with the picked ones ticked.
-std::vector<ControlRow> RowsFromProject(const GenerateRequest& request, std::string& formName, std::ostream& err) {
+void WriteGenerated(const GeneratedCode& code, Block block, std::ostream& out) {
+    switch (block) {
+        case Block::Declarations: out << code.declarations; return;
+        case Block::Load: out << code.onLoad; return;
+        case Block::Resize: out << code.onResize; return;
+        case Block::All:
+            out << kDeclarationsCaption << "\n" << code.declarations << "\n"
+                << kLoadCaption << "\n" << code.onLoad << "\n"
+                << kResizeCaption << "\n" << code.onResize;
+            return;
+    }
+}
+
+}  // namespace
+
+// The command has no 50-row grid: every control of the form is a row.
+std::vector<ControlRow> RowsFromProject(const GenerateRequest& request, std::string& formName, std::ostream& err,
+                                        preview::FormLayout* layout) {
     const Project project = Open(*request.project, request.codePage, request.formName, err);
     formName = FindForm(project, request.formName, true);
+    for (const auto& component : project.spec.components)
+        if (layout && component.name == formName) *layout = preview::LayoutOf(component);
     const auto listed = ListControls(*project.host, formName);
     std::vector<ControlRow> rows(listed.size());
     for (std::size_t i = 0; i < listed.size(); ++i) rows[i].controlRef = listed[i].controlRef;
@@ -173,21 +190,6 @@ std::vector<ControlRow> RowsFromProject(const GenerateRequest& request, std::str
     }
     return rows;
 }
-
-void WriteGenerated(const GeneratedCode& code, Block block, std::ostream& out) {
-    switch (block) {
-        case Block::Declarations: out << code.declarations; return;
-        case Block::Load: out << code.onLoad; return;
-        case Block::Resize: out << code.onResize; return;
-        case Block::All:
-            out << kDeclarationsCaption << "\n" << code.declarations << "\n"
-                << kLoadCaption << "\n" << code.onLoad << "\n"
-                << kResizeCaption << "\n" << code.onResize;
-            return;
-    }
-}
-
-}  // namespace
 
 std::string Describe(const files::FileError& error) {
     return Location(error) + ": " + vb::Printable(error.Problem()) + CodePageHint(error);
@@ -225,9 +227,10 @@ int RunControls(const std::vector<std::string>& args, std::ostream& out, std::os
 int RunGenerate(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     const GenerateRequest request = ParseGenerate(args);
     std::string formName = request.formName;
+    preview::FormLayout layout;
     // Without a project the picks are the rows, as many as given.
-    const std::vector<ControlRow> rows = request.project ? RowsFromProject(request, formName, err) : request.picks;
-    WriteGenerated(GenerateResizeCode(formName, rows), request.block, out);
+    const std::vector<ControlRow> rows = request.project ? RowsFromProject(request, formName, err, &layout) : request.picks;
+    WriteGenerated(GenerateResizeCode(formName, rows, VariantFor(request, rows, layout, err)), request.block, out);
     return 0;
 }
 

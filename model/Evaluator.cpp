@@ -192,10 +192,8 @@ private:
             Expect("=");
             const Value value = Checked(Type::Single, Expression(to).number);
             if (pos_ != to) Fail("unexpected text after the expression");
-            const bool isSize = vb::SameNameIgnoringCase(property, "Width") || vb::SameNameIgnoringCase(property, "Height");
-            if (isSize && value.number < 0) throw Raised{kVbInvalidPropertyValue};
             if (!objects_.Get(object, property)) throw Raised{kVbNoSuchProperty};
-            objects_.Set(object, property, value.number);
+            if (!objects_.Set(object, property, value.number)) throw Raised{kVbInvalidPropertyValue};
             return false;
         }
         if (Peek().kind != Token::Name) Fail("expected a statement");

@@ -35,8 +35,9 @@ public:
     // The property's value in the units VB returns it in; nullopt when there is no such
     // object or property (run-time error 438).
     virtual std::optional<double> Get(std::string_view object, std::string_view property) const = 0;
-    // Only called with a value VB accepts for the property.
-    virtual void Set(std::string_view object, std::string_view property, double value) = 0;
+    // Sets the property, or returns false for a value the control refuses (error 380), such
+    // as a width below 0.
+    virtual bool Set(std::string_view object, std::string_view property, double value) = 0;
 };
 
 struct RunError {

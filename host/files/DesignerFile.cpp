@@ -185,6 +185,7 @@ private:
                 case LineKind::Blank: continue;
                 case LineKind::Property:
                     if (blocks.size() > 1 && KeywordIs(line.name, "Index")) ReadIndex(blocks.back(), line.value);
+                    else Keep(blocks.back().control, line, blocks.size() == 1);
                     continue;
                 case LineKind::BeginProperty:
                     if (line.value.empty()) Fail("BeginProperty without a property name");
@@ -206,6 +207,7 @@ private:
                 case LineKind::End: {
                     if (blocks.size() == 1) {
                         out_.controls = std::move(blocks.back().control.children);
+                        out_.rootProperties = std::move(blocks.back().control.properties);
                         return;  // the root's End: the designer block is complete
                     }
                     OpenBlock done = std::move(blocks.back());
@@ -222,6 +224,29 @@ private:
         const OpenBlock& open = blocks.back();
         Fail(open.line, "\"Begin " + vb::PrintablePrefix(open.control.className) + " " +
                             vb::PrintablePrefix(open.control.name) + "\" has no End (the file ends first)");
+    }
+
+    // A property of kKeptProperties: a number's text as written, or the root's Caption's
+    // bytes (decoded with the names).
+    static void Keep(memory::ControlSpec& control, const Classified& line, bool root) {
+        const auto kept = std::find_if(std::begin(kKeptProperties), std::end(kKeptProperties),
+                                       [&](std::string_view name) { return KeywordIs(line.name, name); });
+        if (kept == std::end(kKeptProperties)) return;
+        const std::string_view value = line.value;
+        if (*kept == "Caption") {
+            if (!root || value.empty() || value.front() != '"') return;  // a long caption is in the .frx
+            std::string bytes;
+            for (std::size_t i = 1; i < value.size(); ++i) {
+                if (value[i] != '"') bytes += value[i];
+                else if (i + 1 < value.size() && value[i + 1] == '"') bytes += value[++i];
+                else break;
+            }
+            control.properties[std::string(*kept)] = std::move(bytes);
+            return;
+        }
+        std::size_t end = 0;
+        while (end < value.size() && !IsBlank(value[end]) && value[end] != '\'') ++end;
+        control.properties[std::string(*kept)] = std::string(value.substr(0, end));
     }
 
     [[noreturn]] void FailMalformed() const {
@@ -376,6 +401,11 @@ DesignerFile DecodeDesigner(DesignerStructure&& structure, const std::string& la
     file.rootLine = structure.rootLine;
     decoder.Controls(structure.controls);
     file.controls = std::move(structure.controls);
+    file.properties = std::move(structure.rootProperties);
+    if (const auto caption = file.properties.find("Caption"); caption != file.properties.end()) {
+        if (auto text = page->ToUtf8(caption->second.AsText())) caption->second = std::move(*text);
+        else file.properties.erase(caption);
+    }
     file.name = structure.vbName.empty() && structure.vbNameLine == 0
                     ? file.rootName
                     : decoder.Name(structure.vbName, "VB_Name", structure.vbNameLine);

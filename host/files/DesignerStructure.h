@@ -4,6 +4,7 @@
 // rest of the project.
 #pragma once
 
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,7 @@ struct DesignerStructure {
     std::vector<memory::ControlSpec> controls;  // names and classes as in the file
     std::vector<int> beginLines;                // each control's Begin line, in file order
     int declaredCodePage = 0;                   // of the first font Charset that has one, else 0
+    std::map<std::string, PropertyValue> rootProperties;  // kKeptProperties; the Caption's bytes
 };
 
 // Reads the designer block of `bytes` into `out`. On a FileError, `out` keeps what was read

@@ -250,7 +250,8 @@ private:
         try {
             DesignerFile designer = detail::DecodeDesigner(std::move(*slot.structure), slot.label, codePage, codePages_);
             slot.component = memory::ComponentSpec{designer.name, slot.type, std::move(designer.controls),
-                                                   slot.type != ComponentType::ActiveXDesigner};
+                                                   slot.type != ComponentType::ActiveXDesigner,
+                                                   std::move(designer.properties)};
         } catch (const FileError& error) {
             LeaveOut(slot, error, name);
         }
@@ -319,7 +320,8 @@ memory::ProjectSpec ReadLoneDesigner(const fs::path& file, const EntryKind& kind
                         "the designer is " + designer.rootClass + ", expected " + std::string(kind.rootClass));
     memory::ProjectSpec project;
     project.components.push_back(
-        memory::ComponentSpec{designer.name, type, std::move(designer.controls), type != ComponentType::ActiveXDesigner});
+        memory::ComponentSpec{designer.name, type, std::move(designer.controls), type != ComponentType::ActiveXDesigner,
+                              std::move(designer.properties)});
     return project;
 }
 

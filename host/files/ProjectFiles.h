@@ -12,6 +12,7 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -55,7 +56,17 @@ struct DesignerFile {
     int rootLine = 0;       // line of the root Begin
     int codePage = 0;       // the code page its names were read in
     std::vector<memory::ControlSpec> controls;  // top-level controls in file order
+    // The root's geometry and frame properties (see kKeptProperties), as for each control.
+    std::map<std::string, PropertyValue> properties;
 };
+
+// Properties kept from the designer blocks, besides Name and Index, for a picture of the
+// form: a number's text as written; the root's Caption as text (read in the names' code
+// page; left out when it does not read). Values inside BeginProperty blocks belong to
+// property objects and are not kept.
+inline constexpr std::string_view kKeptProperties[] = {
+    "Left", "Top", "Width", "Height", "ClientWidth", "ClientHeight", "BorderStyle", "Appearance", "Caption",
+    "ControlBox", "ScaleMode", "ScaleWidth", "ScaleHeight", "ScaleLeft", "ScaleTop", "Visible", "MDIChild"};
 
 // Parses the designer block of a designer file's bytes; `fileLabel` names the file in
 // errors. Names are read in the forced code page, else in the one the first font Charset

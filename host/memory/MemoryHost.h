@@ -26,6 +26,8 @@ struct ComponentSpec {
     std::int32_t type = ComponentType::VBForm;
     std::vector<ControlSpec> controls;  // top-level controls in file order
     bool hasFormDesigner = true;        // false: Designer() fails (modules, classes)
+    // The designer's own properties (a form's ClientWidth, BorderStyle, ...), where read.
+    std::map<std::string, PropertyValue> properties{};
 };
 
 struct ProjectSpec {

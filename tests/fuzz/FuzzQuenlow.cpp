@@ -6,7 +6,8 @@
 //     \n@@ PATH \n BYTES             a file, as often as wanted (PATH relative, '/' between folders)
 // Each run writes the files into a scratch folder (the working directory during the run), reads
 // every designer file and the first project or designer file, lists and generates for its
-// forms, and runs the command line there. Besides crashes, it stops on any broken promise:
+// forms (the add-in's code and the robust and container variants, run on the form by the
+// evaluator and drawn), and runs the command line there. Besides crashes, it stops on any broken promise:
 // a name that is not a checked name, a generated line without CR LF, a diagnostic that is
 // not one printable line, an exit status other than 0, 1, 2, output after a usage error.
 #include <cstdint>
@@ -20,10 +21,12 @@
 #include <vector>
 
 #include "cli/Cli.h"
+#include "cli/Commands.h"
 #include "host/Listing.h"
 #include "host/files/ProjectFiles.h"
 #include "host/files/Text.h"
 #include "model/ResizeCode.h"
+#include "preview/Preview.h"
 #include "vb/Names.h"
 
 namespace {
@@ -131,6 +134,27 @@ void CheckBlock(const std::string& block) {
     if (!block.empty() && block.back() != '\n') Broken("block ends with CR LF", block);
 }
 
+// The variants of the code compile (the evaluator throws on what would not) and run on the
+// form at the design size and at a size from `seed`; the preview draws them.
+void ExerciseVariants(const tolvane::host::memory::ComponentSpec& component, const std::vector<tolvane::ControlRow>& rows,
+                      std::uint8_t seed) {
+    namespace preview = tolvane::preview;
+    const preview::FormLayout layout = preview::LayoutOf(component);
+    tolvane::cli::GenerateRequest request;
+    request.robust = seed & 1;
+    request.followContainers = seed & 2;
+    std::ostringstream notes;
+    const auto variant = tolvane::cli::VariantFor(request, rows, layout, notes);
+    const auto code = tolvane::GenerateResizeCode(component.name, rows, variant);
+    CheckBlock(code.declarations);
+    CheckBlock(code.onLoad);
+    CheckBlock(code.onResize);
+    const preview::TargetSize size{(seed & 4) != 0, layout.OuterWidth() * (seed % 7) / 2, layout.OuterHeight() * (seed % 5)};
+    const preview::Simulation simulation = preview::Simulate(layout, code, size);
+    const std::string svg = preview::RenderPreview(layout, simulation, {{}, "fuzz"});
+    if (svg.find("</svg>") == std::string::npos) Broken("the picture is whole", svg);
+}
+
 // Reads, lists and generates for every form of the project, with options from `seed`.
 void ExerciseProject(const std::string& path, std::uint8_t seed) {
     files::ProjectRead read;
@@ -165,10 +189,16 @@ void ExerciseProject(const std::string& path, std::uint8_t seed) {
         CheckBlock(code.declarations);
         CheckBlock(code.onLoad);
         CheckBlock(code.onResize);
+        ExerciseVariants(component, rows, seed);
     }
 }
 
 void ExerciseCommandLine(const std::vector<std::string>& args) {
+    // preview writes its picture where --out says: only into the scratch folder.
+    if (!args.empty() && args[0] == "preview")
+        for (const auto& arg : args)
+            if (arg.find('/') != std::string::npos || arg.find('\\') != std::string::npos || arg.find("..") != std::string::npos)
+                return;
     std::ostringstream out, err;
     const int status = tolvane::cli::Run(args, out, err);
     if (status < 0 || status > 2) Broken("exit status 0, 1 or 2", std::to_string(status));

@@ -1,4 +1,5 @@
-// A form and controls for the evaluator as a plain table of "Object.Property" values.
+// A form and controls for the evaluator as a plain table of "Object.Property" values; a
+// Width or Height below 0 is refused.
 #pragma once
 
 #include <initializer_list>
@@ -22,8 +23,11 @@ public:
         if (found == values_.end()) return std::nullopt;
         return found->second;
     }
-    void Set(std::string_view object, std::string_view property, double value) override {
+    bool Set(std::string_view object, std::string_view property, double value) override {
+        if (value < 0 && (vb::SameNameIgnoringCase(property, "Width") || vb::SameNameIgnoringCase(property, "Height")))
+            return false;
         values_[Key(object, property)] = value;
+        return true;
     }
 
 private:

@@ -1,0 +1,145 @@
+// quenlow preview: the form at its design size and at a new size, as the generated code
+// places its controls, drawn as one SVG file.
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <random>
+
+#include "cli/Cli.h"
+#include "cli/Commands.h"
+#include "host/files/ProjectFiles.h"
+#include "host/files/Text.h"
+#include "preview/Preview.h"
+#include "vb/Names.h"
+
+namespace tolvane::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct PreviewRequest {
+    GenerateRequest generate;
+    std::optional<preview::TargetSize> size;  // none: 150% of the design size
+    std::string out;
+};
+
+// "WIDTHxHEIGHT" in twips, or "minimized".
+preview::TargetSize ParseSize(const std::string& text) {
+    if (text == "minimized" || text == "minimised") return {true, 0, 0};
+    constexpr long kLargest = 200000;
+    auto number = [](std::string_view digits) {
+        long value = 0;
+        if (digits.empty() || digits.size() > 6) return 0L;
+        for (const char c : digits) {
+            if (c < '0' || c > '9') return 0L;
+            value = value * 10 + (c - '0');
+        }
+        return value <= kLargest ? value : 0L;
+    };
+    const std::size_t x = text.find_first_of("xX");
+    const long width = x == std::string::npos ? 0 : number(std::string_view(text).substr(0, x));
+    const long height = x == std::string::npos ? 0 : number(std::string_view(text).substr(x + 1));
+    if (width == 0 || height == 0)
+        throw UsageError("--size " + Quoted(text) + ": give WIDTHxHEIGHT in twips (each 1 to " + std::to_string(kLargest) +
+                         "), e.g. 9000x6000, or minimized");
+    return {false, static_cast<double>(width), static_cast<double>(height)};
+}
+
+// Takes --size and --out out of the arguments and reads the rest as generate does; every
+// check that needs no file is made before anything is read.
+PreviewRequest ParsePreview(const std::vector<std::string>& args) {
+    static const std::vector<std::string> valued = {"--form", "--pick", "--codepage", "--relative"};
+    std::optional<std::string> size, out;
+    std::vector<std::string> rest = {args.front()};
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        const std::size_t equals = arg.rfind("--", 0) == 0 ? arg.find('=') : std::string::npos;
+        const std::string option = arg.substr(0, equals);
+        if (option == "--size" || option == "--out") {
+            auto& value = option == "--size" ? size : out;
+            if (value) throw UsageError(option + ": given more than once");
+            if (equals == std::string::npos && (i + 1 == args.size() || args[i + 1].rfind("--", 0) == 0))
+                throw UsageError(option + ": missing value");
+            value = equals != std::string::npos ? arg.substr(equals + 1) : args[++i];
+            continue;
+        }
+        if (option == "--block") throw UsageError("--block: preview draws a picture, it writes no block");
+        rest.push_back(arg);
+        if (equals == std::string::npos && i + 1 < args.size() &&
+            std::find(valued.begin(), valued.end(), option) != valued.end())
+            rest.push_back(args[++i]);
+    }
+    PreviewRequest request{ParseGenerate(rest), std::nullopt, out.value_or("")};
+    if (!request.generate.project) throw UsageError("preview: a PROJECT is needed, to draw its form");
+    if (request.out.empty()) throw UsageError("preview: --out FILE.svg is required");
+    // A slip such as --out Form1.frm must not replace a project file.
+    const std::string extension = host::files::Utf8FromPath(host::files::PathFromUtf8(request.out).extension());
+    if (!vb::SameNameIgnoringCase(extension, ".svg"))
+        throw UsageError("--out " + Quoted(request.out) + ": give a file name ending in .svg");
+    if (size) request.size = ParseSize(*size);
+    return request;
+}
+
+// Writes to a new file beside the target and renames it over the target, so that a failed
+// run leaves no half-written picture.
+void WriteWhole(const std::string& target, const std::string& text) {
+    const fs::path path = host::files::PathFromUtf8(target);
+    std::random_device random;
+    fs::path temporary = path;
+    temporary += ".tmp-" + std::to_string(random()) + "~";
+    auto fail = [&](const std::string& why) {
+        std::error_code ignored;
+        fs::remove(temporary, ignored);
+        throw host::files::FileError(target, 0, "cannot be written: " + why);
+    };
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        if (!out) fail(std::strerror(errno));
+        out << text;
+        out.close();
+        if (!out) fail("write error");
+    }
+    std::error_code error;
+    fs::rename(temporary, path, error);
+    if (error) fail(error.message());
+}
+
+std::string Summary(const preview::Simulation& simulation) {
+    std::map<int, int> counts;
+    for (const auto* errors : {&simulation.loadErrors, &simulation.shownErrors, &simulation.resizeErrors})
+        for (const RunError& error : *errors) ++counts[error.number];
+    if (counts.empty()) return "no run-time error";
+    std::string text;
+    for (const auto& [number, lines] : counts)
+        text += (text.empty() ? "run-time error " : ", ") + std::to_string(number) + " in " + std::to_string(lines) +
+                (lines == 1 ? " line" : " lines");
+    return text;
+}
+
+}  // namespace
+
+int RunPreview(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    const PreviewRequest request = ParsePreview(args);
+    std::string formName = request.generate.formName;
+    preview::FormLayout layout;
+    const std::vector<ControlRow> rows = RowsFromProject(request.generate, formName, err, &layout);
+    const preview::TargetSize target = request.size.value_or(
+        preview::TargetSize{false, std::round(layout.OuterWidth() * 1.5), std::round(layout.OuterHeight() * 1.5)});
+    const CodeVariant variant = VariantFor(request.generate, rows, layout, err);
+    const preview::Simulation simulation = preview::Simulate(layout, GenerateResizeCode(formName, rows, variant), target);
+
+    preview::PreviewText text;
+    for (const ControlRow& row : rows)
+        if (IsSet(row.included)) text.picked.push_back(row.controlRef);
+    text.codeKind = std::string(variant.robust ? "robust code" : "the add-in's code") +
+                    (request.generate.followContainers ? ", controls follow their containers" : ", controls follow the form");
+    WriteWhole(request.out, preview::RenderPreview(layout, simulation, text));
+    out << request.out << ": " << formName << ", " << Summary(simulation) << "\n";
+    return kExitOk;
+}
+
+}  // namespace tolvane::cli

@@ -1,0 +1,73 @@
+// A form's design geometry as the preview needs it: the window's frame around the client
+// area, each control's position and size, which control holds which, and the units in
+// which each container places its contents.
+//
+// Metrics are those of Windows' classic look at 96 DPI (15 twips per pixel):
+//   BorderStyle 0 None                no frame, no title bar
+//   BorderStyle 1 Fixed Single        3-pixel frame, 19-pixel title bar
+//   BorderStyle 2 Sizable (default)   4-pixel frame, 19-pixel title bar
+//   BorderStyle 3 Fixed Dialog        3-pixel frame, 19-pixel title bar
+//   BorderStyle 4 Fixed ToolWindow    3-pixel frame, 16-pixel title bar
+//   BorderStyle 5 Sizable ToolWindow  4-pixel frame, 16-pixel title bar
+//   a menu bar (a visible top-level menu, not on an MDI child)  19 pixels
+// There is no title bar when Caption is "" and ControlBox is False. So a new sizable form,
+// as VB saves it at the designer's origin (ClientLeft 60, ClientTop 345), is 8 pixels wider
+// and 27 pixels taller than its client area. A picture box's border is 2 pixels (3-D) or 1
+// (flat); a frame and any other container places its contents in twips from its outer
+// top-left corner, a picture box in its ScaleMode units from its inner corner.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "host/memory/MemoryHost.h"
+
+namespace tolvane::preview {
+
+inline constexpr double kTwipsPerPixel = 15;
+
+// Outer size of a minimised window as VB reports it (160 x 24 pixels); its client area is empty.
+inline constexpr double kMinimizedWidth = 160 * kTwipsPerPixel;
+inline constexpr double kMinimizedHeight = 24 * kTwipsPerPixel;
+
+// The units in which a container places its contents: twips per unit on each axis, and the
+// coordinates of its inner top-left corner (ScaleLeft, ScaleTop).
+struct Scale {
+    double twipsPerUnitX = 1;
+    double twipsPerUnitY = 1;
+    double left = 0;
+    double top = 0;
+};
+
+struct LayoutControl {
+    std::string ref;        // how VB code names it: "Command1", "optColour(0)"
+    std::string className;  // "VB.Frame", ...
+    int container = -1;     // index of its container in FormLayout::controls; -1 the form
+    bool placed = false;    // it has Left, Top, Width and Height (menus, timers, lines do not)
+    // Twips from its container's origin, as the file stores them whatever the ScaleMode.
+    double left = 0, top = 0, width = 0, height = 0;
+    bool pictureBox = false;  // places its contents in ScaleWidth/ScaleHeight units
+    double border = 0;        // twips from its outer edge to its inner area, on each side
+    Scale scale;              // the units of its contents (twips but for a picture box)
+};
+
+struct FormLayout {
+    std::string name;
+    std::string caption;
+    double clientWidth = 0, clientHeight = 0;  // twips
+    double frame = 0;                          // the border on each side, twips
+    double titleBar = 0, menuBar = 0;          // twips
+    Scale scale;                               // the units of the form's own controls
+    std::vector<LayoutControl> controls;       // file order: each container before its contents
+
+    double OuterWidth() const { return clientWidth + 2 * frame; }
+    double OuterHeight() const { return clientHeight + 2 * frame + titleBar + menuBar; }
+    // The control VB code names `ref` (letter case ignored).
+    std::optional<std::size_t> Find(std::string_view ref) const;
+};
+
+// The layout of a form read from disk (the designer's root and control properties).
+FormLayout LayoutOf(const host::memory::ComponentSpec& form);
+
+}  // namespace tolvane::preview
