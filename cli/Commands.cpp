@@ -14,9 +14,6 @@ namespace {
 
 namespace files = host::files;
 
-constexpr std::string_view kDeclarationsCaption = "Paste this code in the form's declaration section";
-constexpr std::string_view kLoadCaption = "Paste this code in the form's Load event section";
-constexpr std::string_view kResizeCaption = "Paste this code in the form's Resize event section";
 
 // Controls that have no Left, Top, Width or Height at run time: code that sets them fails.
 constexpr std::string_view kUnplacedClasses[] = {"VB.Menu", "VB.Timer", "VB.Line"};
@@ -38,7 +35,7 @@ std::string CodePageHint(const files::FileError& error) {
 // A project read for a command, with what it left out.
 struct Project {
     std::string label;  // the path as given, for messages
-    host::memory::ProjectSpec spec;
+    host::memory::ProjectData spec;
     std::shared_ptr<host::memory::MemoryHost> host;
     std::vector<files::LeftOutComponent> leftOut;
 };
@@ -127,20 +124,18 @@ std::vector<host::ListedControl> ListControls(host::Root& root, const std::strin
 }
 
 // The class of the control `ref` ("Name" or "Name(3)") of a form, or "" when not found.
-std::string ClassOf(const std::vector<host::memory::ControlSpec>& controls, const std::string& ref) {
+std::string ClassOf(const std::vector<host::memory::ControlData>& controls, const std::string& ref) {
     for (const auto& control : controls) {
-        const std::string own =
-            control.index < 0 ? control.name : control.name + "(" + std::to_string(control.index) + ")";
-        if (own == ref) return control.className;
+        if (vb::ControlReference(control.name, control.index) == ref) return control.className;
         if (std::string found = ClassOf(control.children, ref); !found.empty()) return found;
     }
     return {};
 }
 
-const std::vector<host::memory::ControlSpec>& ControlsOf(const Project& project, const std::string& form) {
+const std::vector<host::memory::ControlData>& ControlsOf(const Project& project, const std::string& form) {
     for (const auto& component : project.spec.components)
         if (component.name == form) return component.controls;
-    static const std::vector<host::memory::ControlSpec> none;
+    static const std::vector<host::memory::ControlData> none;
     return none;
 }
 
@@ -198,12 +193,7 @@ std::string Describe(const files::FileError& error) {
 int RunForms(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     const auto request = ParseProjectCommand(args, 1, "quenlow forms PROJECT [--codepage N]");
     const Project project = Open(request.positional[0], request.codePage, "", err);
-    auto components = project.host->ActiveVBProject()->VBComponents();
-    const int count = components->Count();
-    for (int i = 1; i <= count; ++i) {
-        auto component = components->Item(i);
-        if (component->Type() == host::VBForm) out << component->Name() << "\n";
-    }
+    host::ForEachProjectForm(*project.host, [&](const std::string& name) { out << name << "\n"; });
     return 0;
 }
 

@@ -3,6 +3,7 @@
 // the disconnection run every step under its own guard, and AddToAddInCommandBar answers
 // failures with an empty result.
 #include "connect/Connect.h"
+#include "vb/Errors.h"
 
 #include <exception>
 #include <new>
@@ -22,8 +23,6 @@ constexpr std::int32_t kConnectModeExternal = 2;
 constexpr std::int16_t kButtonControl = 1;
 
 // Visual Basic's texts for the failures that are not host errors.
-constexpr const char* kObjectNotSet = "Object variable or With block variable not set";
-constexpr const char* kOutOfMemory = "Out of memory";
 
 // Runs one step; a failure of the step is dropped so that the next one runs.
 template <class Step>
@@ -39,7 +38,7 @@ std::string CurrentDescription() noexcept {
     try {
         throw;
     } catch (const std::bad_alloc&) {
-        return kOutOfMemory;
+        return vb::kOutOfMemory;
     } catch (const std::exception& e) {
         try {
             return e.what();
@@ -90,10 +89,10 @@ bool Connect::HasWindow() const { return window_ != nullptr; }
 AddInWindowApi& Connect::Window() {
     if (!window_) {
         // While the old instance is being destroyed nothing may put a new one in its place.
-        if (releasingWindow_) throw std::logic_error(kObjectNotSet);
-        if (!services_.makeWindow) throw std::logic_error(kObjectNotSet);
+        if (releasingWindow_) throw std::logic_error(vb::kObjectNotSet);
+        if (!services_.makeWindow) throw std::logic_error(vb::kObjectNotSet);
         window_ = services_.makeWindow();
-        if (!window_) throw std::logic_error(kObjectNotSet);
+        if (!window_) throw std::logic_error(vb::kObjectNotSet);
     }
     return *window_;
 }
@@ -157,21 +156,21 @@ std::shared_ptr<host::CommandBarControl> Connect::AddToAddInCommandBar(const std
 void Connect::AddinInstance_OnConnection(const std::function<std::shared_ptr<host::Root>()>& applicationAsRoot,
                                          std::int32_t connectMode) {
     try {
-        if (!applicationAsRoot) throw std::logic_error(kObjectNotSet);
+        if (!applicationAsRoot) throw std::logic_error(vb::kObjectNotSet);
         vbInstance_ = applicationAsRoot();
 
         if (connectMode == kConnectModeExternal) {
             Show();
         } else {
             menuItem_ = AddToAddInCommandBar(kMenuCaption);
-            if (!vbInstance_) throw std::logic_error(kObjectNotSet);
+            if (!vbInstance_) throw std::logic_error(vb::kObjectNotSet);
             auto events = vbInstance_->Events();
-            if (!events) throw std::logic_error(kObjectNotSet);
+            if (!events) throw std::logic_error(vb::kObjectNotSet);
             SetMenuHandler(events->CommandBarEvents(menuItem_));
         }
 
         if (connectMode == kConnectModeAfterStartup) {
-            if (!services_.settings) throw std::logic_error(kObjectNotSet);
+            if (!services_.settings) throw std::logic_error(vb::kObjectNotSet);
             const std::string value =
                 services_.settings->GetSetting(kApplicationTitle, kSettingsSection, kDisplayOnConnect, "0");
             if (value == "1") Show();
@@ -186,7 +185,7 @@ void Connect::AddinInstance_OnDisconnection(std::int32_t /*removeMode*/) {
         if (menuItem_) menuItem_->Delete();
     });
     auto save = [&](const char* value) {
-        if (!services_.settings) throw std::logic_error(kObjectNotSet);
+        if (!services_.settings) throw std::logic_error(vb::kObjectNotSet);
         services_.settings->SaveSetting(kApplicationTitle, kSettingsSection, kDisplayOnConnect, value);
     };
     if (formDisplayed_) {

@@ -6,6 +6,7 @@
 
 #include "forms/Form.h"
 #include "forms/Text.h"
+#include "vb/Names.h"
 
 namespace tolvane::forms {
 namespace {
@@ -27,10 +28,7 @@ constexpr int BorderInset = 30;
 Control::Control(Form& form, Kind kind, std::string name, int index)
     : form_(form), kind_(kind), name_(std::move(name)), index_(index) {}
 
-std::string Control::Reference() const {
-    if (index_ < 0) return name_;
-    return name_ + "(" + std::to_string(index_) + ")";
-}
+std::string Control::Reference() const { return vb::ControlReference(name_, index_); }
 
 void Control::Mark(std::uint32_t bits) {
     dirty_ |= bits;

@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "forms/ErrorReport.h"
+#include "vb/Errors.h"
 
 namespace tolvane::forms {
 
@@ -109,7 +110,7 @@ void Form::MoveFocus(Control* control) {
 
 void Form::SetFocus(Control& control) {
     if (&control.Parent() != this || !control.CanHoldFocus() || !control.IsReachable())
-        throw std::invalid_argument("Invalid procedure call or argument");
+        throw std::invalid_argument(vb::kInvalidCall);
     MoveFocus(&control);
 }
 

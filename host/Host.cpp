@@ -1,4 +1,5 @@
 #include "host/Host.h"
+#include "vb/Errors.h"
 
 #include <charconv>
 
@@ -17,7 +18,7 @@ std::int32_t PropertyValue::AsNumber() const {
         if (error == std::errc() && end == last && first != last) return number;
     }
     if (IsEmpty()) return 0;
-    throw HostError("Type mismatch");
+    throw HostError(vb::kTypeMismatch);
 }
 
 std::string PropertyValue::AsText() const {

@@ -14,6 +14,8 @@
 #include <string>
 #include <variant>
 
+#include "vb/Errors.h"
+
 namespace tolvane::host {
 
 // A failed host call. what() is the description text (for example "Subscript out of range").

@@ -3,6 +3,8 @@
 #include <set>
 #include <utility>
 
+#include "vb/Names.h"
+
 namespace tolvane::host {
 namespace {
 
@@ -14,10 +16,7 @@ ControlKey KeyOf(Control& control) {
     return {properties->Item("Name")->Value().AsText(), properties->Item("Index")->Value().AsNumber()};
 }
 
-std::string ReferenceOf(const ControlKey& key) {
-    if (key.second < 0) return key.first;
-    return key.first + "(" + std::to_string(key.second) + ")";
-}
+std::string ReferenceOf(const ControlKey& key) { return vb::ControlReference(key.first, key.second); }
 
 // Lists the controls inside `container`, last first, each followed by its own contents.
 // Returns false once the sink asked to stop.
@@ -32,6 +31,14 @@ bool ListContained(Control& container, int depth, const ListedControlSink& sink)
 }
 
 }  // namespace
+
+void ForEachProjectForm(Root& root, const std::function<void(std::string)>& take) {
+    const int count = root.ActiveVBProject()->VBComponents()->Count();
+    for (int i = 1; i <= count; ++i) {
+        if (root.ActiveVBProject()->VBComponents()->Item(i)->Type() != ComponentType::VBForm) continue;
+        take(root.ActiveVBProject()->VBComponents()->Item(i)->Name());
+    }
+}
 
 std::string ControlReference(Control& control) { return ReferenceOf(KeyOf(control)); }
 

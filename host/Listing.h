@@ -30,6 +30,11 @@ std::string ControlReference(Control& control);
 // Host failures propagate as HostError; rows already delivered stay delivered.
 void ListFormControls(FormDesigner& form, const ListedControlSink& sink);
 
+// The name of each standard form of the active project, in project order: what the form
+// selector offers (no MDI forms, modules or classes). Every read starts again from the root
+// object, so nothing of the IDE's is kept; names delivered before a failure stay delivered.
+void ForEachProjectForm(Root& root, const std::function<void(std::string)>& take);
+
 // The form component of the active project with this name, then its controls.
 void ListFormControls(Root& root, const std::string& formName, const ListedControlSink& sink);
 

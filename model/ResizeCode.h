@@ -19,6 +19,12 @@ struct GeneratedCode {
     bool operator==(const GeneratedCode& other) const = default;
 };
 
+// Where each block goes: the captions above the window's three boxes, and above each block
+// of the command line's output.
+inline constexpr const char* kDeclarationsCaption = "Paste this code in the form's declaration section";
+inline constexpr const char* kLoadCaption = "Paste this code in the form's Load event section";
+inline constexpr const char* kResizeCaption = "Paste this code in the form's Resize event section";
+
 // The control reference with every "(" and ")" turned into "_": Option1(3) -> Option1_3_.
 std::string VariableStem(std::string_view controlRef);
 

@@ -64,10 +64,10 @@ Scale ScaleOf(const Properties& properties, double innerWidth, double innerHeigh
 
 bool IsClass(const std::string& className, std::string_view wanted) { return vb::SameNameIgnoringCase(className, wanted); }
 
-void AddControls(const std::vector<host::memory::ControlSpec>& specs, int container, FormLayout& layout) {
+void AddControls(const std::vector<host::memory::ControlData>& specs, int container, FormLayout& layout) {
     for (const auto& spec : specs) {
         LayoutControl control;
-        control.ref = spec.index < 0 ? spec.name : spec.name + "(" + std::to_string(spec.index) + ")";
+        control.ref = vb::ControlReference(spec.name, spec.index);
         control.className = spec.className;
         control.container = container;
         const auto width = Number(spec.properties, "Width");
@@ -97,7 +97,7 @@ std::optional<std::size_t> FormLayout::Find(std::string_view ref) const {
     return std::nullopt;
 }
 
-FormLayout LayoutOf(const host::memory::ComponentSpec& form) {
+FormLayout LayoutOf(const host::memory::ComponentData& form) {
     const Properties& properties = form.properties;
     FormLayout layout;
     layout.name = form.name;

@@ -68,6 +68,6 @@ struct FormLayout {
 };
 
 // The layout of a form read from disk (the designer's root and control properties).
-FormLayout LayoutOf(const host::memory::ComponentSpec& form);
+FormLayout LayoutOf(const host::memory::ComponentData& form);
 
 }  // namespace tolvane::preview

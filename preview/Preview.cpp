@@ -4,13 +4,14 @@
 
 #include "preview/Svg.h"
 #include "vb/Names.h"
+#include "vb/Errors.h"
 
 namespace tolvane::preview {
 namespace {
 
 std::string ErrorName(int number) {
     switch (number) {
-        case kVbOverflow: return "Overflow";
+        case kVbOverflow: return vb::kOverflow;
         case kVbDivisionByZero: return "Division by zero";
         case kVbInvalidPropertyValue: return "Invalid property value";
         case kVbNoSuchProperty: return "Object doesn't support this property or method";

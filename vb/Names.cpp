@@ -176,4 +176,10 @@ std::string PrintablePrefix(std::string_view bytes, std::size_t maxBytes) {
     return Printable(bytes.substr(0, cut)) + "...";
 }
 
+std::string ControlReference(std::string_view name, std::int32_t index) {
+    std::string reference(name);
+    if (index >= 0) reference += "(" + std::to_string(index) + ")";
+    return reference;
+}
+
 }  // namespace tolvane::vb

@@ -2,6 +2,7 @@
 // identifier rule, case-insensitive comparison, and quoting a name in a one-line message.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -36,6 +37,10 @@ bool MayBeDoubleByteIdentifier(std::string_view utf8);
 char32_t FoldCodePoint(char32_t codePoint);
 std::string FoldCase(std::string_view utf8);
 bool SameNameIgnoringCase(std::string_view a, std::string_view b);
+
+// How VB code names a control: "Command1", or "Option1(3)" for element 3 of a control
+// array (an index below 0 means the control is no array element).
+std::string ControlReference(std::string_view name, std::int32_t index);
 
 // A name or byte string made safe to quote in a one-line message: valid UTF-8 stays as it
 // is, other bytes and control characters become \xNN.

@@ -7,6 +7,7 @@
 #include "forms/Text.h"
 #include "model/ResizeCode.h"
 #include "window/Module1.h"
+#include "vb/Errors.h"
 
 namespace tolvane {
 
@@ -137,13 +138,13 @@ void frmAddIn::CreateControls() {
         box.SetForeColour(OutputColour);
         return &box;
     };
-    Label3 = label("Label3", nullptr, "Paste this code in the form's declaration section", 5280, 120, 3015, 195,
+    Label3 = label("Label3", nullptr, kDeclarationsCaption, 5280, 120, 3015, 195,
                    Alignment::Left);
     txtDeclaration = output("txtDeclaration", 360);
-    Label4 = label("Label4", nullptr, "Paste this code in the form's Load event section", 5280, 2100, 3195, 195,
+    Label4 = label("Label4", nullptr, kLoadCaption, 5280, 2100, 3195, 195,
                    Alignment::Left);
     txtOnLoad = output("txtOnLoad", 2340);
-    Label5 = label("Label5", nullptr, "Paste this code in the form's Resize event section", 5280, 4080, 3135, 195,
+    Label5 = label("Label5", nullptr, kResizeCaption, 5280, 4080, 3135, 195,
                    Alignment::Left);
     txtOnResize = output("txtOnResize", 4320);
     txtDeclaration->OnDblClick([this] { txtDeclaration_DblClick(); });
@@ -177,7 +178,7 @@ void frmAddIn::CreateControls() {
 }
 
 host::Root& frmAddIn::Ide() const {
-    if (!VBInstance) throw std::runtime_error("Object variable or With block variable not set");
+    if (!VBInstance) throw std::runtime_error(vb::kObjectNotSet);
     return *VBInstance;
 }
 
@@ -187,24 +188,14 @@ void frmAddIn::Form_Load() {
     SetTopMost(*this);
     iCheckDefault_Left = static_cast<std::int16_t>(Check1[0]->Left());
 
-    ReadFormNames([this](std::string name) { cboForms->AddItem(std::move(name)); });
-}
-
-void frmAddIn::ReadFormNames(const std::function<void(std::string)>& take) const {
-    // Every read starts again from the root object; no host object is kept.
-    host::Root& ide = Ide();
-    const int count = ide.ActiveVBProject()->VBComponents()->Count();
-    for (int i = 1; i <= count; ++i) {
-        if (ide.ActiveVBProject()->VBComponents()->Item(i)->Type() != host::ComponentType::VBForm) continue;
-        take(ide.ActiveVBProject()->VBComponents()->Item(i)->Name());
-    }
+    host::ForEachProjectForm(Ide(), [this](std::string name) { cboForms->AddItem(std::move(name)); });
 }
 
 void frmAddIn::cboForms_DropDown() {
     // The window lives for the whole IDE session: offer the forms the project has now.
     // Everything is read before the list changes, so a failure leaves the list as it was.
     std::vector<std::string> names;
-    ReadFormNames([&](std::string name) { names.push_back(std::move(name)); });
+    host::ForEachProjectForm(Ide(), [&](std::string name) { names.push_back(std::move(name)); });
     std::vector<std::string> listed;
     for (int i = 0; i < cboForms->ListCount(); ++i) listed.push_back(cboForms->List(i));
     if (names == listed) return;  // an open list does not flicker for nothing
@@ -337,7 +328,7 @@ void frmAddIn::cmdAbout_Click() {
 
 void frmAddIn::CancelButton_Click() {
     cmdClear_Click();
-    if (Connect == nullptr) throw std::runtime_error("Object variable or With block variable not set");
+    if (Connect == nullptr) throw std::runtime_error(vb::kObjectNotSet);
     Connect->Hide();
 }
 

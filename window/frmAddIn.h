@@ -127,7 +127,6 @@ protected:
 private:
     host::Root& Ide() const;
     // Names of the active project's forms, in component order, each as soon as it is read.
-    void ReadFormNames(const std::function<void(std::string)>& take) const;
     void ShowControlCount(int listed);
     void FillRow(int row, const host::ListedControl& control);
     void ResetRow(int row);

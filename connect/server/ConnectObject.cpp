@@ -11,6 +11,7 @@
 #include "connect/server/ComSupport.h"
 #include "connect/server/Module.h"
 #include "host/com/ComHost.h"
+#include "vb/Errors.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -250,7 +251,7 @@ IFACEMETHODIMP ConnectObject::Extensibility::OnConnection(IDispatch* Application
     ComBoundary(kIID_IDTExtensibility2, [&] {
         outer_.connect_.AddinInstance_OnConnection(
             [Application]() -> std::shared_ptr<host::Root> {
-                if (!Application) throw host::HostError("Object variable or With block variable not set");
+                if (!Application) throw host::HostError(vb::kObjectNotSet);
                 return host::com::RootFromDispatch(Application);
             },
             static_cast<std::int32_t>(ConnectMode));

@@ -1,6 +1,6 @@
 // The small conversions between the forms package's state and the native controls: twips to
 // pixels, VB colours to COLORREF, a VB scroll range (which may run downwards) to the
-// ascending range a native scroll bar needs, UTF-8 to UTF-16, and the edit a user made
+// ascending range a native scroll bar needs, and the edit a user made
 // to a text, so that typing can be replayed into the state as a keystroke would change it.
 #pragma once
 
@@ -32,9 +32,6 @@ struct ScrollMapping {
     int ToNative(int value) const noexcept;
     int FromNative(int position) const noexcept;
 };
-
-std::wstring Widen(std::string_view utf8);
-std::string Narrow(std::wstring_view utf16);
 
 // The smallest replacement that turns `before` into `after`: `length` units at `start`
 // replaced by `inserted` (UTF-16 units, as the native edit controls count them).

@@ -24,6 +24,8 @@
 #include "forms/UserInput.h"
 #include "forms/win32/Mapping.h"
 #include "forms/win32/Realiser.h"
+#include "winapi/Text.h"
+#include "winapi/Window.h"
 
 namespace tolvane::forms::win32 {
 namespace {
@@ -37,17 +39,10 @@ constexpr int FirstControlId = 1000;
 // Entries the drop-down list shows before it scrolls.
 constexpr int ComboListEntries = 8;
 
-HMODULE ThisModule() noexcept {
-    HMODULE module = nullptr;
-    ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                         reinterpret_cast<LPCWSTR>(&ThisModule), &module);
-    return module;
-}
-
 struct Shared {
     int users = 0;
     ATOM formAtom = 0;
-    UniqueHook hook;
+    winapi::UniqueHook hook;
 };
 
 Shared& SharedState() {
@@ -60,7 +55,7 @@ ATOM RegisterOne(const wchar_t* name, UINT style) {
     wc.cbSize = sizeof wc;
     wc.style = style;
     wc.lpfnWndProc = &NativeForm::WindowProc;
-    wc.hInstance = ThisModule();
+    wc.hInstance = winapi::ThisModule();
     wc.hCursor = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
     wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
     wc.lpszClassName = name;
@@ -75,19 +70,11 @@ ATOM RegisterOne(const wchar_t* name, UINT style) {
 }
 
 void UnregisterAll() noexcept {
-    const HMODULE module = ThisModule();
+    const HMODULE module = winapi::ThisModule();
     ::UnregisterClassW(FormClass, module);
     ::UnregisterClassW(PictureClass, module);
     ::UnregisterClassW(FrameClass, module);
     ::UnregisterClassW(LineClass, module);
-}
-
-std::wstring WindowText(HWND hwnd) {
-    const int length = ::GetWindowTextLengthW(hwnd);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    const int copied = ::GetWindowTextW(hwnd, text.data(), length + 1);
-    text.resize(static_cast<std::size_t>(std::max(copied, 0)));
-    return text;
 }
 
 bool IsWithin(HWND inner, HWND outer) noexcept { return inner == outer || ::IsChild(outer, inner) != FALSE; }
@@ -368,7 +355,7 @@ void NativeForm::CreateWindows() {
     DestroyWindows();
     resources_ = std::make_unique<ThreadResources>();
     {
-        WindowDc screen(nullptr);
+        winapi::WindowDc screen(nullptr);
         dpiX_ = ::GetDeviceCaps(screen.get(), LOGPIXELSX);
         dpiY_ = ::GetDeviceCaps(screen.get(), LOGPIXELSY);
         if (dpiX_ <= 0) dpiX_ = 96;
@@ -385,8 +372,8 @@ void NativeForm::CreateWindows() {
     RECT frame{0, 0, TwipsToPixels(clientWidth_, dpiX_), TwipsToPixels(clientHeight_, dpiY_)};
     ::AdjustWindowRectEx(&frame, style, FALSE, exStyle);
     caption_ = form_.Caption();
-    HWND hwnd = ::CreateWindowExW(exStyle, FormClass, Widen(caption_).c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
-                                  frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, ThisModule(),
+    HWND hwnd = ::CreateWindowExW(exStyle, FormClass, winapi::Utf8ToWide(caption_).c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
+                                  frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, winapi::ThisModule(),
                                   this);
     if (hwnd == nullptr) throw std::runtime_error("The window could not be created");
     window_.reset(hwnd);
@@ -415,10 +402,10 @@ void NativeForm::CreateNative(std::size_t index) {
     const RECT r = control.GetKind() == Kind::Line ? LineRect(control) : PixelBounds(control);
     const bool textual = control.GetKind() != Kind::ComboBox && control.GetKind() != Kind::TextBox;
     HWND hwnd = ::CreateWindowExW(exStyle, ClassOf(control.GetKind()),
-                                  textual ? Widen(control.Caption()).c_str() : L"", StyleOf(control), r.left, r.top,
+                                  textual ? winapi::Utf8ToWide(control.Caption()).c_str() : L"", StyleOf(control), r.left, r.top,
                                   r.right - r.left, r.bottom - r.top, ContainerWindow(control),
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(FirstControlId + index)),
-                                  ThisModule(), this);
+                                  winapi::ThisModule(), this);
     if (hwnd == nullptr) throw std::runtime_error("The control " + control.Reference() + " could not be created");
     native.hwnd = hwnd;
     byWindow_[hwnd] = index;
@@ -468,7 +455,7 @@ void NativeForm::DestroyWindows() noexcept {
 void NativeForm::ApplyForm() {
     if (form_.Caption() != caption_) {
         caption_ = form_.Caption();
-        ::SetWindowTextW(window_.get(), Widen(caption_).c_str());
+        ::SetWindowTextW(window_.get(), winapi::Utf8ToWide(caption_).c_str());
     }
     if (form_.ClientWidth() != clientWidth_ || form_.ClientHeight() != clientHeight_) {
         clientWidth_ = form_.ClientWidth();
@@ -524,20 +511,20 @@ void NativeForm::ApplyText(Native& native, std::uint32_t bits) {
         if (bits & DirtyList) {
             ::SendMessageW(hwnd, CB_RESETCONTENT, 0, 0);
             for (int i = 0; i < control.ListCount(); ++i)
-                ::SendMessageW(hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(control.List(i)).c_str()));
+                ::SendMessageW(hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(winapi::Utf8ToWide(control.List(i)).c_str()));
         }
         if (bits & (DirtyList | DirtyListIndex))
             ::SendMessageW(hwnd, CB_SETCURSEL, static_cast<WPARAM>(control.ListIndex()), 0);
-        const std::wstring text = Widen(control.Text());
-        if (WindowText(hwnd) != text) ::SetWindowTextW(hwnd, text.c_str());
+        const std::wstring text = winapi::Utf8ToWide(control.Text());
+        if (winapi::WindowText(hwnd) != text) ::SetWindowTextW(hwnd, text.c_str());
         const int start = control.SelStart();
         ::SendMessageW(hwnd, CB_SETEDITSEL, 0, MAKELPARAM(start, start + control.SelLength()));
         return;
     }
     case Kind::TextBox: {
         if (bits & DirtyText) {
-            const std::wstring text = Widen(control.Text());
-            if (WindowText(hwnd) != text) ::SetWindowTextW(hwnd, text.c_str());
+            const std::wstring text = winapi::Utf8ToWide(control.Text());
+            if (winapi::WindowText(hwnd) != text) ::SetWindowTextW(hwnd, text.c_str());
         }
         const int start = control.SelStart();
         ::SendMessageW(hwnd, EM_SETSEL, static_cast<WPARAM>(start), static_cast<LPARAM>(start + control.SelLength()));
@@ -546,7 +533,7 @@ void NativeForm::ApplyText(Native& native, std::uint32_t bits) {
     case Kind::Label:
     case Kind::CheckBox:
     case Kind::CommandButton:
-        if (bits & DirtyText) ::SetWindowTextW(hwnd, Widen(control.Caption()).c_str());
+        if (bits & DirtyText) ::SetWindowTextW(hwnd, winapi::Utf8ToWide(control.Caption()).c_str());
         return;
     default:
         return;
@@ -583,7 +570,7 @@ void NativeForm::ApplyAppearance(Native& native) {
         base.lfWidth = 0;
         base.lfWeight = font.bold ? FW_BOLD : FW_NORMAL;
         if (!font.name.empty()) {
-            const std::wstring face = Widen(font.name);
+            const std::wstring face = winapi::Utf8ToWide(font.name);
             lstrcpynW(base.lfFaceName, face.c_str(), LF_FACESIZE);
         }
         native.font.reset(::CreateFontIndirectW(&base));
@@ -612,7 +599,7 @@ void NativeForm::ApplyAppearance(Native& native) {
         native.icon.reset();
         if (!control.PictureResource().empty()) {
             // At its natural size; a module without that resource shows nothing.
-            const std::wstring name = Widen(control.PictureResource());
+            const std::wstring name = winapi::Utf8ToWide(control.PictureResource());
             native.icon.reset(static_cast<HICON>(
                 ::LoadImageW(realiser_.ResourceModule(), name.c_str(), IMAGE_ICON, 0, 0, LR_DEFAULTCOLOR)));
         }
@@ -796,15 +783,15 @@ void NativeForm::ReplayTyping(HWND hwnd) {
     Native* native = Find(hwnd);
     if (native == nullptr) return;
     Control& control = *native->control;
-    const std::wstring now = WindowText(hwnd);
-    const std::wstring before = Widen(control.Text());
+    const std::wstring now = winapi::WindowText(hwnd);
+    const std::wstring before = winapi::Utf8ToWide(control.Text());
     if (now == before) return;
     // The state takes the change as the keystroke made it: the replaced range, then the
     // typed text, then the caret where the edit has it.
     const TextEdit edit = DiffText(before, now);
     const std::weak_ptr<char> alive = alive_;
     UserInput::Select(control, edit.start, edit.length);
-    UserInput::Type(control, Narrow(edit.inserted));
+    UserInput::Type(control, winapi::WideToUtf8(edit.inserted));
     if (!alive.expired()) SyncNativeState(hwnd);
 }
 
@@ -821,7 +808,7 @@ void NativeForm::SyncNativeState(HWND hwnd) {
         return;
     case Kind::TextBox:
     case Kind::ComboBox: {
-        if (WindowText(hwnd) != Widen(control.Text())) return;  // the handler changed it; EventDone shows it
+        if (winapi::WindowText(hwnd) != winapi::Utf8ToWide(control.Text())) return;  // the handler changed it; EventDone shows it
         DWORD start = 0, end = 0;
         if (control.GetKind() == Kind::TextBox)
             ::SendMessageW(hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
@@ -954,14 +941,14 @@ LRESULT NativeForm::OnCtlColor(HDC dc, HWND child) {
 }
 
 void NativeForm::OnPaint(HWND hwnd) {
-    PaintScope paint(hwnd);
+    winapi::PaintScope paint(hwnd);
     HDC dc = paint.dc();
     Native* self = hwnd == window_.get() ? nullptr : Find(hwnd);
     const Control* container = self != nullptr ? self->control : nullptr;
     if (container != nullptr && container->GetKind() == Kind::Line) {
         RECT client{};
         ::GetClientRect(hwnd, &client);
-        UniqueBrush brush(::CreateSolidBrush(ToColorRef(container->ForeColour())));
+        winapi::UniqueBrush brush(::CreateSolidBrush(ToColorRef(container->ForeColour())));
         ::FillRect(dc, &client, brush.get());
         return;
     }
@@ -981,8 +968,8 @@ void NativeForm::OnPaint(HWND hwnd) {
             continue;
         const int x1 = TwipsToPixels(line.X1(), dpiX_), y1 = TwipsToPixels(line.Y1(), dpiY_);
         const int x2 = TwipsToPixels(line.X2(), dpiX_), y2 = TwipsToPixels(line.Y2(), dpiY_);
-        UniquePen pen(::CreatePen(PS_SOLID, 1, ToColorRef(line.ForeColour())));
-        SelectScope select(dc, pen.get());
+        winapi::UniquePen pen(::CreatePen(PS_SOLID, 1, ToColorRef(line.ForeColour())));
+        winapi::SelectScope select(dc, pen.get());
         ::MoveToEx(dc, x1, y1, nullptr);
         ::LineTo(dc, x2, y2);
         ::SetPixel(dc, x2, y2, ToColorRef(line.ForeColour()));  // LineTo leaves out the end point

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "forms/Form.h"
-#include "forms/win32/Handles.h"
+#include "winapi/Handles.h"
 
 namespace tolvane::forms::win32 {
 
@@ -61,8 +61,8 @@ private:
     struct Native {
         Control* control = nullptr;
         HWND hwnd = nullptr;       // null for lines
-        UniqueFont font;           // a font of the control's own, if it has one
-        UniqueIcon icon;           // a picture box's image
+        winapi::UniqueFont font;           // a font of the control's own, if it has one
+        winapi::UniqueIcon icon;           // a picture box's image
         RECT lineRect{};           // where a slanted line was last drawn, in its container
     };
 
@@ -102,7 +102,7 @@ private:
     Form& form_;
     std::shared_ptr<char> alive_ = std::make_shared<char>();
     std::unique_ptr<ThreadResources> resources_;
-    UniqueWindow window_;
+    winapi::UniqueWindow window_;
     std::vector<Native> natives_;  // parallel to form_.Controls()
     std::unordered_map<HWND, std::size_t> byWindow_;
     std::unordered_map<const Control*, std::size_t> byControl_;

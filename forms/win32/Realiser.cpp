@@ -4,25 +4,16 @@
 
 #include "forms/win32/Mapping.h"
 #include "forms/win32/NativeForm.h"
+#include "winapi/Text.h"
+#include "winapi/Window.h"
 
 namespace tolvane::forms::win32 {
-namespace {
-
-HMODULE ModuleOfThisCode() noexcept {
-    HMODULE module = nullptr;
-    ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                         reinterpret_cast<LPCWSTR>(&ModuleOfThisCode), &module);
-    return module;
-}
-
-}  // namespace
-
 std::shared_ptr<Realiser> Realiser::Create() { return Create(Options{}); }
 
 std::shared_ptr<Realiser> Realiser::Create(Options options) { return std::shared_ptr<Realiser>(new Realiser(options)); }
 
 Realiser::Realiser(Options options)
-    : resources_(options.resources != nullptr ? options.resources : ModuleOfThisCode()),
+    : resources_(options.resources != nullptr ? options.resources : winapi::ThisModule()),
       messageBox_([](HWND owner, const std::wstring& text, const std::wstring& caption) {
           ::MessageBoxW(owner, text.c_str(), caption.c_str(), MB_OK);
       }) {}
@@ -79,9 +70,9 @@ void Realiser::Forget(NativeForm* native) noexcept {
 void Realiser::Report(const NativeForm& reporting, const std::string& description) const {
     // The box belongs to the form whose handler failed: its caption, over its window.
     std::wstring caption = L"Tolvane";
-    if (!reporting.GetForm().Caption().empty()) caption = Widen(reporting.GetForm().Caption());
+    if (!reporting.GetForm().Caption().empty()) caption = winapi::Utf8ToWide(reporting.GetForm().Caption());
     HWND owner = reporting.Window() != nullptr && ::IsWindowVisible(reporting.Window()) ? reporting.Window() : nullptr;
-    if (messageBox_) messageBox_(owner, Widen(description), caption);
+    if (messageBox_) messageBox_(owner, winapi::Utf8ToWide(description), caption);
 }
 
 }  // namespace tolvane::forms::win32

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "forms/win32/Handles.h"
+#include "winapi/Handles.h"
 
 namespace tolvane::forms::win32 {
 
@@ -20,9 +20,9 @@ Image CaptureWindow(HWND window) {
     const int width = bounds.right - bounds.left, height = bounds.bottom - bounds.top;
     if (width <= 0 || height <= 0) return image;
 
-    WindowDc source(window);
+    winapi::WindowDc source(window);
     if (source.get() == nullptr) return image;
-    UniqueMemoryDc memory(::CreateCompatibleDC(source.get()));
+    winapi::UniqueMemoryDc memory(::CreateCompatibleDC(source.get()));
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = width;
@@ -31,10 +31,10 @@ Image CaptureWindow(HWND window) {
     info.bmiHeader.biBitCount = 24;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    UniqueBitmap bitmap(::CreateDIBSection(source.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    winapi::UniqueBitmap bitmap(::CreateDIBSection(source.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!memory || !bitmap || bits == nullptr) return image;
     {
-        SelectScope select(memory.get(), bitmap.get());
+        winapi::SelectScope select(memory.get(), bitmap.get());
         if (!::BitBlt(memory.get(), 0, 0, width, height, source.get(), 0, 0, SRCCOPY)) return image;
         ::GdiFlush();
     }

@@ -12,6 +12,7 @@
 #include <olectl.h>
 
 #include "host/com/ComSupport.h"
+#include "vb/Errors.h"
 
 namespace tolvane::host::com {
 
@@ -26,7 +27,7 @@ constexpr DISPID kDispidClick = 1;
 using Cache = std::shared_ptr<DispatchCache>;
 
 short ToIndex(int position) {
-    if (position < SHRT_MIN || position > SHRT_MAX) throw HostError(kOverflow);
+    if (position < SHRT_MIN || position > SHRT_MAX) throw HostError(vb::kOverflow);
     return static_cast<short>(position);
 }
 
@@ -299,8 +300,8 @@ class EventSourceImpl final : public CommandBarEventSource, public NativeObject 
 public:
     EventSourceImpl(ComPtr<IUnknown> source, Cache cache) : source_(std::move(source)), cache_(std::move(cache)) {
         ComPtr<IConnectionPointContainer> container;
-        if (FAILED(source_.As(&container))) throw HostError(kNoEvents);
-        if (FAILED(container->FindConnectionPoint(kIidCommandBarEvents, &point_)) || !point_) throw HostError(kNoEvents);
+        if (FAILED(source_.As(&container))) throw HostError(vb::kNoEvents);
+        if (FAILED(container->FindConnectionPoint(kIidCommandBarEvents, &point_)) || !point_) throw HostError(vb::kNoEvents);
     }
     ~EventSourceImpl() override { Disconnect(); }
 
@@ -347,11 +348,11 @@ public:
     EventsImpl(ComPtr<IDispatch> object, Cache cache) : Adapter(std::move(object), std::move(cache), Interface::Events) {}
     std::shared_ptr<CommandBarEventSource> CommandBarEvents(const std::shared_ptr<CommandBarControl>& control) override {
         // Handing the IDE an empty reference here is not safe; refuse it ourselves.
-        if (!control) throw HostError(kInvalidCall);
+        if (!control) throw HostError(vb::kInvalidCall);
         auto* native = dynamic_cast<NativeObject*>(control.get());
-        if (!native || !native->Native()) throw HostError(kTypeMismatch);
+        if (!native || !native->Native()) throw HostError(vb::kTypeMismatch);
         ComPtr<IDispatch> item;
-        if (FAILED(native->Native()->QueryInterface(IID_PPV_ARGS(&item)))) throw HostError(kTypeMismatch);
+        if (FAILED(native->Native()->QueryInterface(IID_PPV_ARGS(&item)))) throw HostError(vb::kTypeMismatch);
         Variant argument = Variant::Dispatch(item.Get());
         Variant result = GetMember(L"CommandBarEvents", {&argument});
         // Its default interface has no members, so the IDE may answer with an IUnknown.
@@ -362,8 +363,8 @@ public:
         else if (v->vt == VT_DISPATCH)
             source = v->pdispVal;
         else if (v->vt != VT_EMPTY && v->vt != VT_NULL)
-            throw HostError(kTypeMismatch);
-        if (!source) throw HostError(kObjectNotSet);
+            throw HostError(vb::kTypeMismatch);
+        if (!source) throw HostError(vb::kObjectNotSet);
         return std::make_shared<EventSourceImpl>(std::move(source), cache_);
     }
 };
@@ -385,16 +386,16 @@ public:
 }  // namespace
 
 std::shared_ptr<Root> RootFromDispatch(IDispatch* application) {
-    if (!application) throw HostError(kObjectNotSet);
+    if (!application) throw HostError(vb::kObjectNotSet);
     // The VBE interface is dual, so what the query answers is itself an IDispatch.
     ComPtr<IDispatch> root;
     if (FAILED(application->QueryInterface(kIidVBE, reinterpret_cast<void**>(root.GetAddressOf()))) || !root)
-        throw HostError(kTypeMismatch);
+        throw HostError(vb::kTypeMismatch);
     return std::make_shared<RootImpl>(std::move(root), std::make_shared<DispatchCache>());
 }
 
 std::shared_ptr<CommandBarEventSource> EventSourceFromUnknown(IUnknown* source) {
-    if (!source) throw HostError(kObjectNotSet);
+    if (!source) throw HostError(vb::kObjectNotSet);
     return std::make_shared<EventSourceImpl>(ComPtr<IUnknown>(source), std::make_shared<DispatchCache>());
 }
 

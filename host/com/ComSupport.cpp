@@ -1,4 +1,5 @@
 #include "host/com/ComSupport.h"
+#include "vb/Errors.h"
 
 #include <cstdio>
 #include <new>
@@ -77,16 +78,16 @@ std::string DescribeFailure(HRESULT hr, const EXCEPINFO* info) {
         if (FAILED(info->scode)) hr = info->scode;
     }
     switch (hr) {
-        case DISP_E_BADINDEX: return "Subscript out of range";
-        case DISP_E_TYPEMISMATCH: return kTypeMismatch;
-        case DISP_E_OVERFLOW: return kOverflow;
+        case DISP_E_BADINDEX: return vb::kSubscriptOutOfRange;
+        case DISP_E_TYPEMISMATCH: return vb::kTypeMismatch;
+        case DISP_E_OVERFLOW: return vb::kOverflow;
         case DISP_E_UNKNOWNNAME:
         case DISP_E_MEMBERNOTFOUND: return "Object doesn't support this property or method";
         case DISP_E_PARAMNOTOPTIONAL: return "Argument not optional";
         case DISP_E_BADPARAMCOUNT: return "Wrong number of arguments or invalid property assignment";
-        case E_OUTOFMEMORY: return "Out of memory";
-        case E_INVALIDARG: return kInvalidCall;
-        case E_NOINTERFACE: return kTypeMismatch;
+        case E_OUTOFMEMORY: return vb::kOutOfMemory;
+        case E_INVALIDARG: return vb::kInvalidCall;
+        case E_NOINTERFACE: return vb::kTypeMismatch;
         default: break;
     }
     std::string text = SystemMessage(hr);
@@ -124,7 +125,7 @@ struct ExcepInfo {
 
 Variant Call(DispatchCache& cache, IDispatch* object, Interface kind, const wchar_t* name, WORD flags,
              std::vector<Variant*> args) {
-    if (!object) throw HostError(kObjectNotSet);
+    if (!object) throw HostError(vb::kObjectNotSet);
     const DISPID id = cache.Lookup(object, kind, name);
 
     std::vector<VARIANT> reversed;
@@ -170,13 +171,13 @@ ComPtr<IDispatch> AsDispatch(Variant& value) {
             Check(unknown->QueryInterface(IID_PPV_ARGS(&object)));
             return object;
         }
-        default: throw HostError(kTypeMismatch);
+        default: throw HostError(vb::kTypeMismatch);
     }
 }
 
 ComPtr<IDispatch> AsRequiredDispatch(Variant& value) {
     auto object = AsDispatch(value);
-    if (!object) throw HostError(kObjectNotSet);
+    if (!object) throw HostError(vb::kObjectNotSet);
     return object;
 }
 
@@ -225,7 +226,7 @@ PropertyValue AsPropertyValue(const Variant& value) {
             Check(VariantCopyInd(copy.Get(), const_cast<VARIANT*>(v)));
             return PropertyValue(AsText(copy));
         }
-        default: throw HostError(kTypeMismatch);
+        default: throw HostError(vb::kTypeMismatch);
     }
 }
 

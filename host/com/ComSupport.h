@@ -16,6 +16,7 @@
 #include <wrl/client.h>
 
 #include "host/Host.h"
+#include "vb/Errors.h"
 
 namespace tolvane::host::com {
 
@@ -102,11 +103,6 @@ inline void Check(HRESULT hr) {
 }
 
 // Visual Basic's texts for failures raised by the adapter itself.
-inline constexpr const char* kObjectNotSet = "Object variable or With block variable not set";
-inline constexpr const char* kTypeMismatch = "Type mismatch";
-inline constexpr const char* kInvalidCall = "Invalid procedure call or argument";
-inline constexpr const char* kOverflow = "Overflow";
-inline constexpr const char* kNoEvents = "Object or class does not support the set of events";
 
 // The interfaces the adapter talks to; DISPIDs are cached per interface and member name.
 enum class Interface {
@@ -150,7 +146,7 @@ inline Variant Get(DispatchCache& cache, IDispatch* object, Interface kind, cons
 
 // Result conversions. An object result that is Nothing gives null.
 ComPtr<IDispatch> AsDispatch(Variant& value);
-ComPtr<IDispatch> AsRequiredDispatch(Variant& value);  // Nothing -> HostError kObjectNotSet
+ComPtr<IDispatch> AsRequiredDispatch(Variant& value);  // Nothing -> HostError vb::kObjectNotSet
 std::int32_t AsInt32(const Variant& value);
 std::string AsText(const Variant& value);
 PropertyValue AsPropertyValue(const Variant& value);

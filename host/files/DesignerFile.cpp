@@ -110,7 +110,7 @@ public:
 
 private:
     struct OpenBlock {
-        memory::ControlSpec control;
+        memory::ControlData control;
         int line = 0;
         bool indexSeen = false;
     };
@@ -159,7 +159,7 @@ private:
 
     void ReadBlocks() {
         std::vector<OpenBlock> blocks;
-        blocks.push_back(OpenBlock{memory::ControlSpec{out_.rootName, -1, out_.rootClass, {}, {}}, out_.rootLine, false});
+        blocks.push_back(OpenBlock{memory::ControlData{out_.rootName, -1, out_.rootClass, {}, {}}, out_.rootLine, false});
         std::vector<OpenProperty> properties;
         Classified line;
         while (NextLine(line)) {
@@ -197,7 +197,7 @@ private:
                     if (words.size() != 2) Fail("malformed Begin line (expected \"Begin Library.Class Name\")");
                     if (static_cast<int>(blocks.size()) > kMaxNesting)
                         Fail("controls nested more than " + std::to_string(kMaxNesting) + " deep");
-                    memory::ControlSpec control;
+                    memory::ControlData control;
                     control.className = std::string(words[0]);
                     control.name = std::string(words[1]);
                     out_.beginLines.push_back(number);
@@ -228,7 +228,7 @@ private:
 
     // A property of kKeptProperties: a number's text as written, or the root's Caption's
     // bytes (decoded with the names).
-    static void Keep(memory::ControlSpec& control, const Classified& line, bool root) {
+    static void Keep(memory::ControlData& control, const Classified& line, bool root) {
         const auto kept = std::find_if(std::begin(kKeptProperties), std::end(kKeptProperties),
                                        [&](std::string_view name) { return KeywordIs(line.name, name); });
         if (kept == std::end(kKeptProperties)) return;
@@ -324,7 +324,7 @@ public:
 
     // Each control's names in file order (the order of the Begin lines); each control is
     // registered once its contents are, as the file closes its blocks.
-    void Controls(std::vector<memory::ControlSpec>& controls) {
+    void Controls(std::vector<memory::ControlData>& controls) {
         for (auto& control : controls) {
             const int line = beginLines_.at(next_++);
             control.name = Name(control.name, "control name", line);
@@ -343,11 +343,11 @@ private:
 
     [[noreturn]] void Fail(int line, const std::string& problem) const { throw FileError(label_, line, problem); }
 
-    static std::string Reference(const memory::ControlSpec& control) {
-        return control.index < 0 ? control.name : control.name + "(" + std::to_string(control.index) + ")";
+    static std::string Reference(const memory::ControlData& control) {
+        return vb::ControlReference(control.name, control.index);
     }
 
-    void Register(const memory::ControlSpec& control, int line) {
+    void Register(const memory::ControlData& control, int line) {
         NameUse& use = names_[FoldCase(control.name)];
         const std::string ref = Quote(Reference(control));
         if (control.index < 0) {

@@ -20,7 +20,7 @@ struct DesignerStructure {
     int rootLine = 0;
     std::string vbName;  // Attribute VB_Name's bytes, or empty
     int vbNameLine = 0;
-    std::vector<memory::ControlSpec> controls;  // names and classes as in the file
+    std::vector<memory::ControlData> controls;  // names and classes as in the file
     std::vector<int> beginLines;                // each control's Begin line, in file order
     int declaredCodePage = 0;                   // of the first font Charset that has one, else 0
     std::map<std::string, PropertyValue> rootProperties;  // kKeptProperties; the Caption's bytes

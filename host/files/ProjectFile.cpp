@@ -66,7 +66,7 @@ struct Slot {
     std::string label;  // of the file, once found
     std::optional<detail::DesignerStructure> structure;
     std::int32_t type = 0;
-    std::optional<memory::ComponentSpec> component;
+    std::optional<memory::ComponentData> component;
     std::optional<LeftOutComponent> leftOut;
 };
 
@@ -249,7 +249,7 @@ private:
         const int codePage = detail::NameCodePage(*slot.structure, codePages_, ProjectCodePage());
         try {
             DesignerFile designer = detail::DecodeDesigner(std::move(*slot.structure), slot.label, codePage, codePages_);
-            slot.component = memory::ComponentSpec{designer.name, slot.type, std::move(designer.controls),
+            slot.component = memory::ComponentData{designer.name, slot.type, std::move(designer.controls),
                                                    slot.type != ComponentType::ActiveXDesigner,
                                                    std::move(designer.properties)};
         } catch (const FileError& error) {
@@ -278,7 +278,7 @@ private:
             slot.leftOut->name = name;
             return;
         }
-        slot.component = memory::ComponentSpec{name, slot.kind->type, {}, false};
+        slot.component = memory::ComponentData{name, slot.kind->type, {}, false};
     }
 
     // The components in project order; a name used twice keeps its first component.
@@ -311,16 +311,16 @@ private:
     std::vector<Slot> slots_;
 };
 
-memory::ProjectSpec ReadLoneDesigner(const fs::path& file, const EntryKind& kind, const CodePages& codePages) {
+memory::ProjectData ReadLoneDesigner(const fs::path& file, const EntryKind& kind, const CodePages& codePages) {
     const std::string label = Label(file);
     DesignerFile designer = ParseDesigner(detail::ReadFileBytes(file, label), label, codePages);
     const std::int32_t type = TypeFor(kind, designer.rootClass);
     if (type == 0)
         throw FileError(label, designer.rootLine,
                         "the designer is " + designer.rootClass + ", expected " + std::string(kind.rootClass));
-    memory::ProjectSpec project;
+    memory::ProjectData project;
     project.components.push_back(
-        memory::ComponentSpec{designer.name, type, std::move(designer.controls), type != ComponentType::ActiveXDesigner,
+        memory::ComponentData{designer.name, type, std::move(designer.controls), type != ComponentType::ActiveXDesigner,
                               std::move(designer.properties)});
     return project;
 }

@@ -55,7 +55,7 @@ struct DesignerFile {
     std::string name;       // Attribute VB_Name, or the root name when there is none
     int rootLine = 0;       // line of the root Begin
     int codePage = 0;       // the code page its names were read in
-    std::vector<memory::ControlSpec> controls;  // top-level controls in file order
+    std::vector<memory::ControlData> controls;  // top-level controls in file order
     // The root's geometry and frame properties (see kKeptProperties), as for each control.
     std::map<std::string, PropertyValue> properties;
 };
@@ -82,7 +82,7 @@ struct LeftOutComponent {
 };
 
 struct ProjectRead {
-    memory::ProjectSpec project;
+    memory::ProjectData project;
     std::vector<LeftOutComponent> leftOut;  // in project order
 };
 

@@ -1,4 +1,5 @@
 #include "host/memory/MemoryHost.h"
+#include "vb/Errors.h"
 
 #include <algorithm>
 
@@ -40,7 +41,7 @@ int FaultPlan::Calls(const std::string& operation) const {
 namespace {
 
 // Keeps the project alive for as long as any object served from it.
-using ProjectRef = std::shared_ptr<const ProjectSpec>;
+using ProjectRef = std::shared_ptr<const ProjectData>;
 using Faults = std::shared_ptr<FaultPlan>;
 
 class PropertyImpl final : public Property {
@@ -58,7 +59,7 @@ private:
 
 class PropertiesImpl final : public Properties {
 public:
-    PropertiesImpl(Faults faults, ProjectRef project, const ControlSpec* control)
+    PropertiesImpl(Faults faults, ProjectRef project, const ControlData* control)
         : faults_(std::move(faults)), project_(std::move(project)), control_(control) {}
     std::shared_ptr<Property> Item(const std::string& name) override {
         faults_->Check("Properties.Item");
@@ -72,20 +73,20 @@ public:
         if (same("Index")) return std::make_shared<PropertyImpl>(faults_, PropertyValue(control_->index));
         for (const auto& [key, value] : control_->properties)
             if (same(key)) return std::make_shared<PropertyImpl>(faults_, value);
-        throw HostError("Invalid procedure call or argument");
+        throw HostError(vb::kInvalidCall);
     }
 
 private:
     Faults faults_;
     ProjectRef project_;
-    const ControlSpec* control_;
+    const ControlData* control_;
 };
 
 class ControlsImpl;
 
 class ControlImpl final : public Control {
 public:
-    ControlImpl(Faults faults, ProjectRef project, const ControlSpec* control)
+    ControlImpl(Faults faults, ProjectRef project, const ControlData* control)
         : faults_(std::move(faults)), project_(std::move(project)), control_(control) {}
     std::shared_ptr<Properties> GetProperties() override {
         faults_->Check("Control.Properties");
@@ -96,12 +97,12 @@ public:
 private:
     Faults faults_;
     ProjectRef project_;
-    const ControlSpec* control_;
+    const ControlData* control_;
 };
 
 class ControlsImpl final : public Controls {
 public:
-    ControlsImpl(Faults faults, ProjectRef project, std::vector<const ControlSpec*> items)
+    ControlsImpl(Faults faults, ProjectRef project, std::vector<const ControlData*> items)
         : faults_(std::move(faults)), project_(std::move(project)), items_(std::move(items)) {}
     int Count() override {
         faults_->Check("Controls.Count");
@@ -109,24 +110,24 @@ public:
     }
     std::shared_ptr<Control> Item(int position) override {
         faults_->Check("Controls.Item");
-        if (position < 1 || position > static_cast<int>(items_.size())) throw HostError("Subscript out of range");
+        if (position < 1 || position > static_cast<int>(items_.size())) throw HostError(vb::kSubscriptOutOfRange);
         return std::make_shared<ControlImpl>(faults_, project_, items_[position - 1]);
     }
 
 private:
     Faults faults_;
     ProjectRef project_;
-    std::vector<const ControlSpec*> items_;
+    std::vector<const ControlData*> items_;
 };
 
 std::shared_ptr<Controls> ControlImpl::ContainedVBControls() {
     faults_->Check("Control.ContainedVBControls");
-    std::vector<const ControlSpec*> children;
+    std::vector<const ControlData*> children;
     for (const auto& child : control_->children) children.push_back(&child);
     return std::make_shared<ControlsImpl>(faults_, project_, std::move(children));
 }
 
-void CollectEveryControl(const std::vector<ControlSpec>& controls, std::vector<const ControlSpec*>& out) {
+void CollectEveryControl(const std::vector<ControlData>& controls, std::vector<const ControlData*>& out) {
     for (const auto& control : controls) {
         out.push_back(&control);
         CollectEveryControl(control.children, out);
@@ -135,11 +136,11 @@ void CollectEveryControl(const std::vector<ControlSpec>& controls, std::vector<c
 
 class FormDesignerImpl final : public FormDesigner {
 public:
-    FormDesignerImpl(Faults faults, ProjectRef project, const ComponentSpec* component, FormCollection collection)
+    FormDesignerImpl(Faults faults, ProjectRef project, const ComponentData* component, FormCollection collection)
         : faults_(std::move(faults)), project_(std::move(project)), component_(component), collection_(collection) {}
     std::shared_ptr<Controls> VBControls() override {
         faults_->Check("FormDesigner.VBControls");
-        std::vector<const ControlSpec*> items;
+        std::vector<const ControlData*> items;
         if (collection_ == FormCollection::EveryControl) {
             CollectEveryControl(component_->controls, items);
         } else {
@@ -151,13 +152,13 @@ public:
 private:
     Faults faults_;
     ProjectRef project_;
-    const ComponentSpec* component_;
+    const ComponentData* component_;
     FormCollection collection_;
 };
 
 class ComponentImpl final : public Component {
 public:
-    ComponentImpl(Faults faults, ProjectRef project, const ComponentSpec* component, FormCollection collection)
+    ComponentImpl(Faults faults, ProjectRef project, const ComponentData* component, FormCollection collection)
         : faults_(std::move(faults)), project_(std::move(project)), component_(component), collection_(collection) {}
     std::int32_t Type() override {
         faults_->Check("Component.Type");
@@ -169,14 +170,14 @@ public:
     }
     std::shared_ptr<FormDesigner> Designer() override {
         faults_->Check("Component.Designer");
-        if (!component_->hasFormDesigner) throw HostError("Object variable or With block variable not set");
+        if (!component_->hasFormDesigner) throw HostError(vb::kObjectNotSet);
         return std::make_shared<FormDesignerImpl>(faults_, project_, component_, collection_);
     }
 
 private:
     Faults faults_;
     ProjectRef project_;
-    const ComponentSpec* component_;
+    const ComponentData* component_;
     FormCollection collection_;
 };
 
@@ -191,7 +192,7 @@ public:
     std::shared_ptr<Component> Item(int position) override {
         faults_->Check("Components.Item");
         if (position < 1 || position > static_cast<int>(project_->components.size()))
-            throw HostError("Subscript out of range");
+            throw HostError(vb::kSubscriptOutOfRange);
         return Serve(project_->components[position - 1]);
     }
     std::shared_ptr<Component> Item(const std::string& name) override {
@@ -205,11 +206,11 @@ public:
                            }))
                 return Serve(component);
         }
-        throw HostError("Subscript out of range");
+        throw HostError(vb::kSubscriptOutOfRange);
     }
 
 private:
-    std::shared_ptr<Component> Serve(const ComponentSpec& component) {
+    std::shared_ptr<Component> Serve(const ComponentData& component) {
         return std::make_shared<ComponentImpl>(faults_, project_, &component, collection_);
     }
     Faults faults_;
@@ -279,7 +280,7 @@ public:
     }
     std::shared_ptr<CommandBarControl> Add(std::int16_t type) override {
         faults_->Check("CommandBarControls.Add");
-        if (type != 1) throw HostError("Invalid procedure call or argument");
+        if (type != 1) throw HostError(vb::kInvalidCall);
         auto item = std::make_shared<MenuItemImpl>(faults_, weak_from_this());
         item->owner_ = owner_;
         items_.push_back(item);
@@ -363,7 +364,7 @@ std::shared_ptr<CommandBars> MenuModel::Bars() {
 
 std::shared_ptr<host::CommandBarEventSource> MenuModel::EventsFor(const std::shared_ptr<CommandBarControl>& control) {
     auto item = std::dynamic_pointer_cast<MenuItemImpl>(control);
-    if (!item || item->owner_ != this) throw HostError("Invalid procedure call or argument");
+    if (!item || item->owner_ != this) throw HostError(vb::kInvalidCall);
     auto source = std::make_shared<MenuEventsImpl>(faults_);
     item->sources_.push_back(source);
     return source;
@@ -391,7 +392,7 @@ MemoryHost::MemoryHost(FormCollection collection, bool withAddInsBar)
     if (withAddInsBar) menu_->AddBar("Add-Ins");
 }
 
-std::shared_ptr<MemoryHost> MemoryHost::Create(ProjectSpec project, FormCollection collection, bool withAddInsBar) {
+std::shared_ptr<MemoryHost> MemoryHost::Create(ProjectData project, FormCollection collection, bool withAddInsBar) {
     std::shared_ptr<MemoryHost> host(new MemoryHost(collection, withAddInsBar));
     host->OpenProject(std::move(project));
     return host;
@@ -399,13 +400,13 @@ std::shared_ptr<MemoryHost> MemoryHost::Create(ProjectSpec project, FormCollecti
 
 void MemoryHost::CloseProject() { project_.reset(); }
 
-void MemoryHost::OpenProject(ProjectSpec project) {
-    project_ = std::make_shared<const ProjectSpec>(std::move(project));
+void MemoryHost::OpenProject(ProjectData project) {
+    project_ = std::make_shared<const ProjectData>(std::move(project));
 }
 
 std::shared_ptr<Project> MemoryHost::ActiveVBProject() {
     faults_->Check("Root.ActiveVBProject");
-    if (!project_) throw HostError("Object variable or With block variable not set");
+    if (!project_) throw HostError(vb::kObjectNotSet);
     return std::make_shared<ProjectImpl>(faults_, project_, collection_);
 }
 

@@ -12,26 +12,26 @@
 
 namespace tolvane::host::memory {
 
-struct ControlSpec {
+struct ControlData {
     std::string name;
     std::int32_t index = -1;  // control-array index, -1 when no array element
     std::string className;    // "VB.Frame", "VB.Menu", ... (informative)
-    std::vector<ControlSpec> children;  // placed directly inside this control
+    std::vector<ControlData> children;  // placed directly inside this control
     // Further properties served by Properties(name); "Name" and "Index" come from the fields.
     std::map<std::string, PropertyValue> properties;
 };
 
-struct ComponentSpec {
+struct ComponentData {
     std::string name;
     std::int32_t type = ComponentType::VBForm;
-    std::vector<ControlSpec> controls;  // top-level controls in file order
+    std::vector<ControlData> controls;  // top-level controls in file order
     bool hasFormDesigner = true;        // false: Designer() fails (modules, classes)
     // The designer's own properties (a form's ClientWidth, BorderStyle, ...), where read.
     std::map<std::string, PropertyValue> properties{};
 };
 
-struct ProjectSpec {
-    std::vector<ComponentSpec> components;
+struct ProjectData {
+    std::vector<ComponentData> components;
 };
 
 // What a form designer's VBControls holds. The IDE's holds every control of the form
@@ -89,13 +89,13 @@ private:
 class MemoryHost : public Root, public std::enable_shared_from_this<MemoryHost> {
 public:
     // A host with an "Add-Ins" bar unless told otherwise.
-    static std::shared_ptr<MemoryHost> Create(ProjectSpec project,
+    static std::shared_ptr<MemoryHost> Create(ProjectData project,
                                               FormCollection collection = FormCollection::EveryControl,
                                               bool withAddInsBar = true);
 
     // No active project: ActiveVBProject fails as the IDE's would when used.
     void CloseProject();
-    void OpenProject(ProjectSpec project);
+    void OpenProject(ProjectData project);
 
     FaultPlan& Faults() { return *faults_; }
     MenuModel& Menu() { return *menu_; }
@@ -111,7 +111,7 @@ private:
     FormCollection collection_;
     std::shared_ptr<FaultPlan> faults_;
     std::shared_ptr<MenuModel> menu_;
-    std::shared_ptr<const ProjectSpec> project_;
+    std::shared_ptr<const ProjectData> project_;
 };
 
 }  // namespace tolvane::host::memory

@@ -18,7 +18,7 @@ namespace {
 
 using host::HostError;
 using host::memory::MemoryHost;
-using host::memory::ProjectSpec;
+using host::memory::ProjectData;
 
 // What every window instance of one test did, in order.
 struct WindowLog {
@@ -112,7 +112,7 @@ struct Message {
 
 class ConnectTest : public ::testing::Test {
 public:
-    void SetUp() override { host = MemoryHost::Create(ProjectSpec{}); }
+    void SetUp() override { host = MemoryHost::Create(ProjectData{}); }
 
     ConnectServices Services() {
         ConnectServices services;
@@ -302,7 +302,7 @@ TEST_F(ConnectTest, ApplicationThatIsNoIdeRootGivesOneMessageAndNoMenuItem) {
 }
 
 TEST_F(ConnectTest, MissingAddInsBarLeavesNoItemAndTheEventSourceRequestReportsTheFailure) {
-    host = MemoryHost::Create(ProjectSpec{}, host::memory::FormCollection::EveryControl, /*withAddInsBar=*/false);
+    host = MemoryHost::Create(ProjectData{}, host::memory::FormCollection::EveryControl, /*withAddInsBar=*/false);
     settings->values[kSettingKey] = "1";
     Connect connect(Services());
     connect.SetVBInstance(host);

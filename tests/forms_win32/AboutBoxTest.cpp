@@ -4,6 +4,7 @@
 
 #include "NativeTestSupport.h"
 #include "forms/win32/Mapping.h"
+#include "winapi/Text.h"
 
 namespace tolvane::testing {
 namespace {
@@ -32,7 +33,7 @@ TEST_F(NativeAboutTest, ShowsNoCaptionItsTextAndTheFocusOnOk) {
     EXPECT_EQ(client.right, TwipsToPixels(4995, ScreenDpiX()));
     EXPECT_EQ(client.bottom, TwipsToPixels(3225, ScreenDpiY()));
     EXPECT_EQ(TextOf(realiser->WindowOf(*about.lblTitle)), L"Tolvane 1.0");
-    EXPECT_EQ(TextOf(realiser->WindowOf(*about.lblDescription)), forms::win32::Widen(frmAbout::Description));
+    EXPECT_EQ(TextOf(realiser->WindowOf(*about.lblDescription)), winapi::Utf8ToWide(frmAbout::Description));
     EXPECT_EQ(::GetFocus(), realiser->WindowOf(*about.cmdOK));
     EXPECT_EQ(::GetWindowLongPtrW(realiser->WindowOf(*about.cmdOK), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
     // The title has a font of its own, bold.

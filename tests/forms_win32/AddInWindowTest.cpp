@@ -6,8 +6,9 @@
 
 #include "NativeTestSupport.h"
 #include "forms/ErrorReport.h"
-#include "forms/win32/Handles.h"
+#include "winapi/Handles.h"
 #include "forms/win32/Mapping.h"
+#include "winapi/Text.h"
 
 namespace tolvane::testing {
 namespace {
@@ -15,7 +16,6 @@ namespace {
 using forms::Control;
 using forms::win32::PixelRect;
 using forms::win32::TwipsToPixels;
-using forms::win32::Widen;
 
 TEST_F(NativeAddInTest, WindowHasItsCaptionSizeBorderAndStaysOnTop) {
     HWND form = FormWindow();
@@ -112,7 +112,7 @@ TEST_F(NativeAddInTest, PickingAFormShowsItsRowsAsNativeCheckBoxes) {
         EXPECT_EQ(::IsWindowVisible(hwnd) != FALSE, box->Visible());
         if (!box->Visible()) continue;
         ++shown;
-        EXPECT_EQ(TextOf(hwnd), Widen(box->Caption()));
+        EXPECT_EQ(TextOf(hwnd), winapi::Utf8ToWide(box->Caption()));
         EXPECT_EQ(RectInParent(hwnd).left, TwipsToPixels(box->Left(), ScreenDpiX())) << "indent";
         // Options show, greyed until the row is ticked.
         EXPECT_TRUE(::IsWindowVisible(Hwnd(window->chkMoveH[static_cast<std::size_t>(row)])));
@@ -163,7 +163,7 @@ TEST_F(NativeAddInTest, TheScrollBarRunsDownwardsAndMovesThePanel) {
     const RECT row = RectIn(Hwnd(window->Check1[15]), viewport);
     EXPECT_NEAR(row.top, TwipsToPixels(-3000 + 60 + 300 * 15, dpiY), 1);
     EXPECT_TRUE(::IsWindowVisible(Hwnd(window->Check1[15])));
-    EXPECT_EQ(TextOf(Hwnd(window->Check1[15])), Widen(window->Check1[15]->Caption()));
+    EXPECT_EQ(TextOf(Hwnd(window->Check1[15])), winapi::Utf8ToWide(window->Check1[15]->Caption()));
 
     scroll(SB_LINEUP);  // SmallChange 50, towards Min
     EXPECT_EQ(window->VScroll1->Value(), -2950);
@@ -188,9 +188,9 @@ TEST_F(NativeAddInTest, GenerateFillsTheNativeOutputBoxes) {
     const std::wstring declarations = TextOf(Hwnd(window->txtDeclaration));
     const std::wstring onLoad = TextOf(Hwnd(window->txtOnLoad));
     const std::wstring onResize = TextOf(Hwnd(window->txtOnResize));
-    EXPECT_EQ(declarations, Widen(window->txtDeclaration->Text()));
-    EXPECT_EQ(onLoad, Widen(window->txtOnLoad->Text()));
-    EXPECT_EQ(onResize, Widen(window->txtOnResize->Text()));
+    EXPECT_EQ(declarations, winapi::Utf8ToWide(window->txtDeclaration->Text()));
+    EXPECT_EQ(onLoad, winapi::Utf8ToWide(window->txtOnLoad->Text()));
+    EXPECT_EQ(onResize, winapi::Utf8ToWide(window->txtOnResize->Text()));
     EXPECT_NE(declarations.find(L"Dim iCommand1_Left as integer"), std::wstring::npos);
     EXPECT_NE(onLoad.find(L"iCommand1_Left = Command1.Left"), std::wstring::npos);
     EXPECT_NE(onResize.find(L"Command1.Left = Form1.Width - (iFormWidth - iCommand1_Left)"), std::wstring::npos);
@@ -331,8 +331,8 @@ TEST_F(NativeAddInTest, AFormWithMoreControlsThanRowsSaysSoInTheHead) {
     EXPECT_TRUE(::IsWindowVisible(head));
     EXPECT_EQ(TextOf(head), L"Control Name (50 of 80)");
     // On one line: the label is wide enough for its text in its own font.
-    forms::win32::WindowDc dc(head);
-    forms::win32::SelectScope font(dc.get(), reinterpret_cast<HFONT>(::SendMessageW(head, WM_GETFONT, 0, 0)));
+    winapi::WindowDc dc(head);
+    winapi::SelectScope font(dc.get(), reinterpret_cast<HFONT>(::SendMessageW(head, WM_GETFONT, 0, 0)));
     SIZE text{};
     const std::wstring caption = TextOf(head);
     ::GetTextExtentPoint32W(dc.get(), caption.c_str(), static_cast<int>(caption.size()), &text);

@@ -2,6 +2,7 @@
 
 #include "forms/Text.h"
 #include "forms/win32/Mapping.h"
+#include "winapi/Text.h"
 
 namespace tolvane::forms::win32 {
 namespace {
@@ -52,10 +53,13 @@ TEST(ToColorRef, TakesRgbValuesAsTheyAreAndLooksUpSystemColours) {
 TEST(WideText, RoundTripsAndCountsAsTheStateCounts) {
     const std::string samples[] = {"", "Form1", "Größe €", "emoji \xF0\x9F\x98\x80 end", "a\r\nb"};
     for (const std::string& utf8 : samples) {
-        const std::wstring wide = Widen(utf8);
-        EXPECT_EQ(Narrow(wide), utf8);
+        const std::wstring wide = winapi::Utf8ToWide(utf8);
+        EXPECT_EQ(winapi::WideToUtf8(wide), utf8);
         EXPECT_EQ(static_cast<int>(wide.size()), Utf16Length(utf8)) << utf8;
     }
+    // What is not well formed becomes U+FFFD, and the rest of the text survives.
+    EXPECT_EQ(winapi::Utf8ToWide("a\xFF" "b"), L"a\xFFFD" L"b");
+    EXPECT_EQ(winapi::WideToUtf8(std::wstring(L"a") + wchar_t(0xD800) + L"b"), "a\xEF\xBF\xBD" "b");
 }
 
 TEST(DiffText, FindsTheSmallestReplacement) {
@@ -76,7 +80,7 @@ TEST(DiffText, FindsTheSmallestReplacement) {
         // A character whose low half changed is replaced whole, never half a surrogate pair.
         {L"x\xD83D\xDE00", L"x\xD83D\xDE01", {1, 2, L"\xD83D\xDE01"}},
     };
-    for (const Case& c : cases) EXPECT_EQ(DiffText(c.before, c.after), c.edit) << "before: " << Narrow(c.before);
+    for (const Case& c : cases) EXPECT_EQ(DiffText(c.before, c.after), c.edit) << "before: " << winapi::WideToUtf8(c.before);
 }
 
 }  // namespace

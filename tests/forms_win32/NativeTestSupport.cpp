@@ -5,34 +5,26 @@
 #include <set>
 
 #include "forms/ErrorReport.h"
-#include "forms/win32/Handles.h"
+#include "winapi/Handles.h"
 #include "forms/win32/Mapping.h"
+#include "tests/support/HostBuilders.h"
+#include "winapi/Text.h"
 
 namespace tolvane::testing {
 
-using host::memory::ComponentSpec;
-using host::memory::ControlSpec;
+using host::memory::ComponentData;
+using host::memory::ControlData;
 
-namespace {
-
-ControlSpec Ctl(std::string name, int index = -1, std::vector<ControlSpec> children = {}) {
-    ControlSpec control;
-    control.name = std::move(name);
-    control.index = index;
-    control.children = std::move(children);
-    return control;
-}
-
-}  // namespace
-
-host::memory::ProjectSpec NativeProject() {
-    host::memory::ProjectSpec project;
+host::memory::ProjectData NativeProject() {
+    host::memory::ProjectData project;
     project.components.push_back({"Module1", host::ComponentType::StdModule, {}, false});
-    ComponentSpec form1{"Form1", host::ComponentType::VBForm, {}, true};
-    form1.controls = {Ctl("Command1"), Ctl("Frame1", -1, {Ctl("Option1", 0), Ctl("Option1", 1)}), Ctl("Text1")};
+    ComponentData form1{"Form1", host::ComponentType::VBForm, {}, true};
+    form1.controls = {ControlNamed("Command1"),
+                      ControlNamed("Frame1", -1, {ControlNamed("Option1", 0), ControlNamed("Option1", 1)}),
+                      ControlNamed("Text1")};
     project.components.push_back(form1);
-    ComponentSpec big{"Big", host::ComponentType::VBForm, {}, true};
-    for (int i = 1; i <= 80; ++i) big.controls.push_back(Ctl("Ctl" + std::to_string(i)));
+    ComponentData big{"Big", host::ComponentType::VBForm, {}, true};
+    for (int i = 1; i <= 80; ++i) big.controls.push_back(ControlNamed("Ctl" + std::to_string(i)));
     project.components.push_back(big);
     project.components.push_back({"Empty", host::ComponentType::VBForm, {}, true});
     return project;
@@ -70,12 +62,12 @@ RECT RectIn(HWND hwnd, HWND ancestor) {
 RECT RectInParent(HWND hwnd) { return RectIn(hwnd, ::GetParent(hwnd)); }
 
 int ScreenDpiX() {
-    forms::win32::WindowDc screen(nullptr);
+    winapi::WindowDc screen(nullptr);
     return ::GetDeviceCaps(screen.get(), LOGPIXELSX);
 }
 
 int ScreenDpiY() {
-    forms::win32::WindowDc screen(nullptr);
+    winapi::WindowDc screen(nullptr);
     return ::GetDeviceCaps(screen.get(), LOGPIXELSY);
 }
 
@@ -100,7 +92,7 @@ void Notify(HWND control, UINT code) {
 
 void ChooseEntry(HWND combo, const std::string& entry) {
     const LRESULT index = ::SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                         reinterpret_cast<LPARAM>(forms::win32::Widen(entry).c_str()));
+                                         reinterpret_cast<LPARAM>(winapi::Utf8ToWide(entry).c_str()));
     ASSERT_GE(index, 0) << entry;
     ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     ::PostMessageW(::GetParent(combo), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(combo), CBN_SELCHANGE),

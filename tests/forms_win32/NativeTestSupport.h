@@ -46,7 +46,7 @@ struct ShownBox {
 };
 
 // Module1, Form1 (Command1, a frame with an option array, Text1), Big (80 controls), Empty.
-host::memory::ProjectSpec NativeProject();
+host::memory::ProjectData NativeProject();
 
 class NativeAddInTest : public ::testing::Test {
 protected:

@@ -117,7 +117,7 @@ void CheckName(const std::string& name) {
     }
 }
 
-void CheckControls(const std::vector<tolvane::host::memory::ControlSpec>& controls) {
+void CheckControls(const std::vector<tolvane::host::memory::ControlData>& controls) {
     for (const auto& control : controls) {
         CheckName(control.name);
         if (control.index < -1 || control.index > 32767) Broken("index in range", control.name);
@@ -136,7 +136,7 @@ void CheckBlock(const std::string& block) {
 
 // The variants of the code compile (the evaluator throws on what would not) and run on the
 // form at the design size and at a size from `seed`; the preview draws them.
-void ExerciseVariants(const tolvane::host::memory::ComponentSpec& component, const std::vector<tolvane::ControlRow>& rows,
+void ExerciseVariants(const tolvane::host::memory::ComponentData& component, const std::vector<tolvane::ControlRow>& rows,
                       std::uint8_t seed) {
     namespace preview = tolvane::preview;
     const preview::FormLayout layout = preview::LayoutOf(component);

@@ -42,7 +42,7 @@ def main():
                 data = path.read_bytes()
                 (out / ("file-" + path.name)).write_bytes(seed(["controls", path.name, vb_name(data)], [(path.name, data)]))
     parts = [(p.name, p.read_bytes()) for p in sorted(fixtures.iterdir())]
-    (out / "fixture-parts").write_bytes(seed(["forms", "Parts.vbp"], parts))
+    (out / "fixture-parts").write_bytes(seed(["forms", "Components.vbp"], parts))
     for path in sorted((source / "tests" / "fuzz" / "seeds").iterdir()):
         (out / ("hand-" + path.name)).write_bytes(path.read_bytes())
 

@@ -5,29 +5,30 @@
 
 #include "host/Listing.h"
 #include "host/memory/MemoryHost.h"
+#include "tests/support/HostBuilders.h"
 
 namespace tolvane::host {
 namespace {
 
-using memory::ComponentSpec;
-using memory::ControlSpec;
+using memory::ComponentData;
+using memory::ControlData;
 using memory::FormCollection;
 using memory::MemoryHost;
-using memory::ProjectSpec;
+using memory::ProjectData;
 
-ControlSpec C(std::string name, std::vector<ControlSpec> children = {}, std::int32_t index = -1) {
-    ControlSpec control;
+ControlData C(std::string name, std::vector<ControlData> children = {}, std::int32_t index = -1) {
+    ControlData control;
     control.name = std::move(name);
     control.index = index;
     control.children = std::move(children);
     return control;
 }
 
-ProjectSpec OneForm(std::vector<ControlSpec> controls) {
-    ComponentSpec form;
+ProjectData OneForm(std::vector<ControlData> controls) {
+    ComponentData form;
     form.name = "Form1";
     form.controls = std::move(controls);
-    return ProjectSpec{{form}};
+    return ProjectData{{form}};
 }
 
 // Rows as "ref@depth", in listing order.
@@ -44,7 +45,7 @@ std::vector<std::string> List(MemoryHost& host, int limit = 1000) {
 // (as the IDE does) or only the top level.
 class Listing : public ::testing::TestWithParam<FormCollection> {
 protected:
-    std::shared_ptr<MemoryHost> Host(std::vector<ControlSpec> controls) {
+    std::shared_ptr<MemoryHost> Host(std::vector<ControlData> controls) {
         return MemoryHost::Create(OneForm(std::move(controls)), GetParam());
     }
 };
@@ -94,9 +95,9 @@ TEST_P(Listing, ArrayElementsSpreadOverContainersKeepTheirOwnPlaces) {
 }
 
 TEST_P(Listing, StopsAsSoonAsTheSinkSaysSoEvenInsideAContainer) {
-    std::vector<ControlSpec> inner;
+    std::vector<ControlData> inner;
     for (int i = 0; i < 30; ++i) inner.push_back(C("txt", {}, i));
-    std::vector<ControlSpec> top;
+    std::vector<ControlData> top;
     for (int i = 0; i < 30; ++i) top.push_back(C("lbl", {}, i));
     top.push_back(C("fra", std::move(inner)));
     auto host = Host(std::move(top));
@@ -141,11 +142,11 @@ TEST(ListingFailures, UnknownFormAndNoProjectAreHostErrors) {
 }
 
 TEST(ListingFailures, ComponentWithoutFormDesignerFails) {
-    ComponentSpec module;
+    ComponentData module;
     module.name = "Module1";
     module.type = ComponentType::StdModule;
     module.hasFormDesigner = false;
-    auto host = MemoryHost::Create(ProjectSpec{{module}});
+    auto host = MemoryHost::Create(ProjectData{{module}});
     EXPECT_THROW(ListFormControls(*host, "Module1", [](const ListedControl&) { return true; }), HostError);
     EXPECT_THROW(ListFormControls(*host, "Missing", [](const ListedControl&) { return true; }), HostError);
 }

@@ -5,20 +5,20 @@
 namespace tolvane::host {
 namespace {
 
-using memory::ComponentSpec;
-using memory::ControlSpec;
+using memory::ComponentData;
+using memory::ControlData;
 using memory::FormCollection;
 using memory::MemoryHost;
-using memory::ProjectSpec;
+using memory::ProjectData;
 
-ProjectSpec SampleProject() {
-    ComponentSpec form1{"Form1", ComponentType::VBForm, {}, true};
-    ControlSpec frame{"fraMain", -1, "VB.Frame", {ControlSpec{"txtName", -1, "VB.TextBox", {}, {}}}, {}};
+ProjectData SampleProject() {
+    ComponentData form1{"Form1", ComponentType::VBForm, {}, true};
+    ControlData frame{"fraMain", -1, "VB.Frame", {ControlData{"txtName", -1, "VB.TextBox", {}, {}}}, {}};
     frame.properties["Caption"] = PropertyValue(std::string("Main"));
-    form1.controls = {frame, ControlSpec{"cmdOK", 2, "VB.CommandButton", {}, {}}};
-    ComponentSpec module{"Module1", ComponentType::StdModule, {}, false};
-    ComponentSpec mdi{"MDIForm1", ComponentType::VBMDIForm, {}, true};
-    return ProjectSpec{{form1, module, mdi}};
+    form1.controls = {frame, ControlData{"cmdOK", 2, "VB.CommandButton", {}, {}}};
+    ComponentData module{"Module1", ComponentType::StdModule, {}, false};
+    ComponentData mdi{"MDIForm1", ComponentType::VBMDIForm, {}, true};
+    return ProjectData{{form1, module, mdi}};
 }
 
 TEST(MemoryHost, ServesComponentsByPositionAndByNameIgnoringCase) {

@@ -295,7 +295,7 @@ TEST(Designer, DamagedFilesAreReadWholeOrRefusedNeverHalfRead) {
         try {
             const DesignerFile file = ParseDesigner(bytes, "Damaged.frm", codePage);
             // Whatever is read is names only.
-            std::vector<const memory::ControlSpec*> stack;
+            std::vector<const memory::ControlData*> stack;
             for (const auto& control : file.controls) stack.push_back(&control);
             while (!stack.empty()) {
                 const auto* control = stack.back();

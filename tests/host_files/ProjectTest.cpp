@@ -85,7 +85,7 @@ TEST(Project, ListsAFormNestedThreeDeep) {
 }
 
 TEST(Project, GivesUserControlsPagesAndDesignersTheirTypes) {
-    auto host = OpenProject(testing::Fixture("Parts.vbp")).host;
+    auto host = OpenProject(testing::Fixture("Components.vbp")).host;
     auto components = host->ActiveVBProject()->VBComponents();
     ASSERT_EQ(components->Count(), 4);
     EXPECT_EQ(components->Item(1)->Type(), ComponentType::UserControl);

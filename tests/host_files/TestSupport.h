@@ -49,7 +49,7 @@ private:
 };
 
 // "Name" or "Name(3)", children in brackets: "fra[txtA,txtB]".
-inline std::string Tree(const std::vector<memory::ControlSpec>& controls) {
+inline std::string Tree(const std::vector<memory::ControlData>& controls) {
     std::string out;
     for (const auto& control : controls) {
         if (!out.empty()) out += ",";

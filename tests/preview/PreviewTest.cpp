@@ -12,8 +12,8 @@
 namespace tolvane::preview {
 namespace {
 
-using host::memory::ComponentSpec;
-using host::memory::ControlSpec;
+using host::memory::ComponentData;
+using host::memory::ControlData;
 
 FormLayout ExampleForm(const std::string& name) {
     const auto read = host::files::ReadProject(std::filesystem::path(TOLVANE_SOURCE_DIR) / "examples" / "Example.vbp");
@@ -45,11 +45,11 @@ const FrameCase kFrames[] = {
 class FrameMetrics : public ::testing::TestWithParam<FrameCase> {};
 
 TEST_P(FrameMetrics, GiveTheOuterSizeTheCodeReads) {
-    ComponentSpec form;
+    ComponentData form;
     form.name = "Form1";
     form.properties = {{"ClientWidth", std::string("4680")}, {"ClientHeight", std::string("3195")}};
     for (const auto& [name, value] : GetParam().properties) form.properties[name] = value;
-    if (GetParam().menuVisible) form.controls.push_back(ControlSpec{"mnuFile", -1, "VB.Menu", {}, {{"Visible", std::string(GetParam().menuVisible)}}});
+    if (GetParam().menuVisible) form.controls.push_back(ControlData{"mnuFile", -1, "VB.Menu", {}, {{"Visible", std::string(GetParam().menuVisible)}}});
     const FormLayout layout = LayoutOf(form);
     EXPECT_EQ(layout.OuterWidth(), GetParam().width);
     EXPECT_EQ(layout.OuterHeight(), GetParam().height);
@@ -59,13 +59,13 @@ INSTANTIATE_TEST_SUITE_P(Table, FrameMetrics, ::testing::ValuesIn(kFrames));
 
 // A pixel form holding a picture box with a user scale of 100 x 50 units inside its 3-D border.
 TEST(FormRun, ReadsAndPlacesInEachContainersUnits) {
-    ComponentSpec form;
+    ComponentData form;
     form.name = "F";
     form.properties = {{"ClientWidth", std::string("6000")}, {"ClientHeight", std::string("4500")},
                        {"ScaleMode", std::string("3")}, {"BorderStyle", std::string("0")}};
-    ControlSpec child{"Text1", -1, "VB.TextBox", {}, {{"Left", std::string("294")}, {"Top", std::string("0")},
+    ControlData child{"Text1", -1, "VB.TextBox", {}, {{"Left", std::string("294")}, {"Top", std::string("0")},
                                                        {"Width", std::string("588")}, {"Height", std::string("300")}}};
-    form.controls.push_back(ControlSpec{"Picture1", -1, "VB.PictureBox", {child},
+    form.controls.push_back(ControlData{"Picture1", -1, "VB.PictureBox", {child},
                                         {{"Left", std::string("150")}, {"Top", std::string("300")},
                                          {"Width", std::string("3000")}, {"Height", std::string("1560")},
                                          {"ScaleMode", std::string("0")}, {"ScaleWidth", std::string("100")},

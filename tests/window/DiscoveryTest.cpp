@@ -260,7 +260,7 @@ TEST_F(WindowTest, OpeningTheListFillsItAgainFromTheProjectKeepingTheText) {
     ASSERT_TRUE(Pick("Form3"));
     ASSERT_TRUE(driver.Tick(*window->Check1[0]));
     // Form2 goes, Form4 comes in after Form1; modules and MDI forms are still left out.
-    ProjectSpec changed = SampleProject();
+    ProjectData changed = SampleProject();
     changed.components.erase(changed.components.begin() + 4);
     changed.components.insert(changed.components.begin() + 2, FlatForm("Form4", 3));
     changed.components.push_back({"Module2", host::ComponentType::StdModule, {}, false});

@@ -4,29 +4,21 @@
 
 namespace tolvane::testing {
 
-ControlSpec Ctl(std::string name, int index, std::vector<ControlSpec> children) {
-    ControlSpec control;
-    control.name = std::move(name);
-    control.index = index;
-    control.children = std::move(children);
-    return control;
-}
-
-ComponentSpec FlatForm(std::string name, int count, const std::string& prefix) {
-    ComponentSpec form{std::move(name), host::ComponentType::VBForm, {}, true};
-    for (int i = 1; i <= count; ++i) form.controls.push_back(Ctl(prefix + std::to_string(i)));
+ComponentData FlatForm(std::string name, int count, const std::string& prefix) {
+    ComponentData form{std::move(name), host::ComponentType::VBForm, {}, true};
+    for (int i = 1; i <= count; ++i) form.controls.push_back(ControlNamed(prefix + std::to_string(i)));
     return form;
 }
 
-ProjectSpec SampleProject() {
-    ProjectSpec project;
+ProjectData SampleProject() {
+    ProjectData project;
     project.components.push_back({"Module1", host::ComponentType::StdModule, {}, false});
-    ComponentSpec form1{"Form1", host::ComponentType::VBForm, {}, true};
+    ComponentData form1{"Form1", host::ComponentType::VBForm, {}, true};
     form1.controls = {
-        Ctl("Command1"),
-        Ctl("Frame1", -1, {Ctl("Option1", 0), Ctl("Option1", 1)}),
-        Ctl("Picture1", -1, {Ctl("Frame2", -1, {Ctl("Label1")})}),
-        Ctl("Text1"),
+        ControlNamed("Command1"),
+        ControlNamed("Frame1", -1, {ControlNamed("Option1", 0), ControlNamed("Option1", 1)}),
+        ControlNamed("Picture1", -1, {ControlNamed("Frame2", -1, {ControlNamed("Label1")})}),
+        ControlNamed("Text1"),
     };
     project.components.push_back(form1);
     project.components.push_back({"Class1", host::ComponentType::ClassModule, {}, false});
@@ -34,8 +26,8 @@ ProjectSpec SampleProject() {
     project.components.push_back(FlatForm("Form2", 20));
     project.components.push_back(FlatForm("Form3", 5));
     project.components.push_back(FlatForm("Big", 60, "Ctl"));
-    ComponentSpec nested{"Nested", host::ComponentType::VBForm, {}, true};
-    nested.controls = {Ctl("cmdGo"), Ctl("fraBox", -1, {Ctl("txtA"), Ctl("txtB")})};
+    ComponentData nested{"Nested", host::ComponentType::VBForm, {}, true};
+    nested.controls = {ControlNamed("cmdGo"), ControlNamed("fraBox", -1, {ControlNamed("txtA"), ControlNamed("txtB")})};
     project.components.push_back(nested);
     project.components.push_back({"Empty", host::ComponentType::VBForm, {}, true});
     return project;

@@ -11,23 +11,23 @@
 #include "forms/Driver.h"
 #include "forms/ErrorReport.h"
 #include "host/memory/MemoryHost.h"
+#include "tests/support/HostBuilders.h"
 #include "window/frmAddIn.h"
 
 namespace tolvane::testing {
 
-using host::memory::ComponentSpec;
-using host::memory::ControlSpec;
+using host::memory::ComponentData;
+using host::memory::ControlData;
 using host::memory::MemoryHost;
-using host::memory::ProjectSpec;
+using host::memory::ProjectData;
 
-ControlSpec Ctl(std::string name, int index = -1, std::vector<ControlSpec> children = {});
 // A form with `count` plain controls named <prefix>1 .. <prefix>count.
-ComponentSpec FlatForm(std::string name, int count, const std::string& prefix = "Text");
+ComponentData FlatForm(std::string name, int count, const std::string& prefix = "Text");
 
 // Module1, Form1 (Command1, a frame with an option array, a picture box with a nested
 // frame), Class1, MDIForm1, Form2 (20 text boxes), Form3 (5 text boxes), Big (60 controls),
 // Nested (fraBox last, holding txtA and txtB), Empty (no controls).
-ProjectSpec SampleProject();
+ProjectData SampleProject();
 
 class RecordingOwner : public AddInOwner {
 public:

@@ -12,6 +12,7 @@
 #include <olectl.h>
 
 #include "host/com/ComSupport.h"
+#include "vb/Errors.h"
 
 namespace tolvane::idesim {
 
@@ -336,7 +337,7 @@ private:
         args.AtMost(1);
         const std::string name = ToText(args.Get(0), 0);
         auto property = properties_->Item(name);
-        if (!property) throw HostError("Object variable or With block variable not set");
+        if (!property) throw HostError(vb::kObjectNotSet);
         ReturnObject(result, Make<PropertyObject>(state_, std::move(property), name));
     }
     std::shared_ptr<host::Properties> properties_;
@@ -375,13 +376,13 @@ private:
             if (!SameName(properties->Item("Name")->Value().AsText(), name)) continue;
             const std::int32_t arrayIndex = properties->Item("Index")->Value().AsNumber();
             if (byElement ? arrayIndex == element : arrayIndex < 0) return ReturnObject(result, ServeControl(state_, control));
-            if (!byElement) throw HostError("Control array element must be specified");  // name of an array
+            if (!byElement) throw HostError(vb::kArrayElementNeeded);  // name of an array
         }
-        throw HostError("Subscript out of range");
+        throw HostError(vb::kSubscriptOutOfRange);
     }
     std::shared_ptr<host::Control> Item(std::int32_t position) {
         auto control = controls_->Item(position);
-        if (!control) throw HostError("Object variable or With block variable not set");
+        if (!control) throw HostError(vb::kObjectNotSet);
         return control;
     }
     static bool SameName(const std::string& a, const std::string& b) {
@@ -404,11 +405,11 @@ private:
         args.AtMost(0);
         if (member == 42) {
             auto properties = control_->GetProperties();
-            if (!properties) throw HostError("Object variable or With block variable not set");
+            if (!properties) throw HostError(vb::kObjectNotSet);
             return ReturnObject(result, Make<PropertiesObject>(state_, std::move(properties)));
         }
         auto contained = control_->ContainedVBControls();
-        if (!contained) throw HostError("Object variable or With block variable not set");
+        if (!contained) throw HostError(vb::kObjectNotSet);
         ReturnObject(result, Make<ControlsObject>(state_, std::move(contained), "ContainedVBControls"));
     }
     std::shared_ptr<host::Control> control_;
@@ -428,7 +429,7 @@ private:
         Only(access, Access::Get);
         args.AtMost(0);
         auto controls = form_->VBControls();
-        if (!controls) throw HostError("Object variable or With block variable not set");
+        if (!controls) throw HostError(vb::kObjectNotSet);
         ReturnObject(result, Make<ControlsObject>(state_, std::move(controls), "VBControls"));
     }
     std::shared_ptr<host::FormDesigner> form_;
@@ -475,7 +476,7 @@ private:
         Variant index = args.Get(0);
         std::shared_ptr<host::Component> component =
             IsText(index) ? components_->Item(ToText(std::move(index), 0)) : components_->Item(ToInt32(std::move(index), 0));
-        if (!component) throw HostError("Subscript out of range");
+        if (!component) throw HostError(vb::kSubscriptOutOfRange);
         ReturnObject(result, Make<ComponentObject>(state_, std::move(component)));
     }
     std::shared_ptr<host::Components> components_;
@@ -491,7 +492,7 @@ private:
         Only(access, Access::Get);
         args.AtMost(0);
         auto components = project_->VBComponents();
-        if (!components) throw HostError("Object variable or With block variable not set");
+        if (!components) throw HostError(vb::kObjectNotSet);
         ReturnObject(result, Make<ComponentsObject>(state_, std::move(components)));
     }
     std::shared_ptr<host::Project> project_;
@@ -552,7 +553,7 @@ private:
         args.AtMost(5);
         std::int32_t type = 1;  // msoControlButton
         if (!args.Missing(0)) type = ToInt32(args.Get(0), 0);
-        if (type < SHRT_MIN || type > SHRT_MAX) throw HostError("Overflow");
+        if (type < SHRT_MIN || type > SHRT_MAX) throw HostError(vb::kOverflow);
         auto item = controls_->Add(static_cast<std::int16_t>(type));
         if (!item) throw HostError("Method 'Add' of object 'CommandBarControls' failed");
         ReturnObject(result, ServeItem(state_, std::move(item)));
@@ -572,7 +573,7 @@ private:
         args.AtMost(0);
         if (member == 0x6004000E) return ReturnText(result, name_);
         auto controls = bar_->Controls();
-        if (!controls) throw HostError("Object variable or With block variable not set");
+        if (!controls) throw HostError(vb::kObjectNotSet);
         ReturnObject(result, Make<CommandBarControlsObject>(state_, std::move(controls)));
     }
     std::shared_ptr<host::CommandBar> bar_;
@@ -796,7 +797,7 @@ private:
             item = served->Item();
         }
         auto source = events_->CommandBarEvents(item);
-        if (!source) throw HostError("Object variable or With block variable not set");
+        if (!source) throw HostError(vb::kObjectNotSet);
         ComPtr<IDispatch> object = Make<EventSourceObject>(state_, std::move(source));
         if (!result) return;
         if (state_->options.eventSourceAsUnknown) {
@@ -848,7 +849,7 @@ private:
 
 Simulator::Simulator(std::shared_ptr<host::Root> root, SimulatorOptions options)
     : state_(std::make_shared<SimulatorState>()) {
-    if (!root) throw HostError("Object variable or With block variable not set");
+    if (!root) throw HostError(vb::kObjectNotSet);
     state_->root = std::move(root);
     state_->options = options;
     vbe_ = Make<VbeObject>(state_);

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "forms/win32/Screenshot.h"
+#include "winapi/Window.h"
 
 namespace tolvane::idesim {
 
@@ -133,16 +134,10 @@ void PumpFor(DWORD ms) {
 HWND FindOwnWindow(const wchar_t* caption, const wchar_t* className) {
     for (HWND window : OwnTopLevelWindows()) {
         if (className && !SameText(ClassName(window), className)) continue;
-        if (caption && WindowText(window) != caption) continue;
+        if (caption && winapi::WindowText(window) != caption) continue;
         return window;
     }
     return nullptr;
-}
-
-std::wstring WindowText(HWND window) {
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
 }
 
 // ---- message boxes ----
@@ -167,7 +162,7 @@ void MessageBoxWatcher::Watch() {
             GetDlgItemTextW(box, 0xFFFF, text, 1024);  // the message box's static text
             {
                 std::lock_guard<std::mutex> lock(mutex_);
-                seen_.push_back({WindowText(box), text});
+                seen_.push_back({winapi::WindowText(box), text});
             }
             PostMessageW(box, WM_COMMAND, IDOK, 0);
             // Count each box once: wait for it to go, closing it harder if OK is not its button.
@@ -185,7 +180,7 @@ void MessageBoxWatcher::Watch() {
 std::optional<AddInWindow> AddInWindow::Find() {
     // The add-in's window, not a message box that carries the same caption.
     for (HWND window : OwnTopLevelWindows())
-        if (WindowText(window) == kCaption && !SameText(ClassName(window), L"#32770")) return AddInWindow(window);
+        if (winapi::WindowText(window) == kCaption && !SameText(ClassName(window), L"#32770")) return AddInWindow(window);
     return std::nullopt;
 }
 
@@ -213,7 +208,7 @@ std::vector<std::wstring> AddInWindow::Forms() const {
 
 std::wstring AddInWindow::SelectedForm() const {
     HWND combo = FormList();
-    return combo ? WindowText(combo) : std::wstring();
+    return combo ? winapi::WindowText(combo) : std::wstring();
 }
 
 bool AddInWindow::Pick(const std::wstring& form) {
@@ -253,13 +248,13 @@ std::vector<std::vector<HWND>> AddInWindow::RowBoxes() const {
 
 std::vector<std::wstring> AddInWindow::Rows() const {
     std::vector<std::wstring> captions;
-    for (const auto& row : RowBoxes()) captions.push_back(WindowText(row.front()));
+    for (const auto& row : RowBoxes()) captions.push_back(winapi::WindowText(row.front()));
     return captions;
 }
 
 HWND AddInWindow::Box(const std::wstring& row, Column column) const {
     for (const auto& boxes : RowBoxes()) {
-        if (WindowText(boxes.front()) != row) continue;
+        if (winapi::WindowText(boxes.front()) != row) continue;
         // Options in screen order left to right, the row box first.
         const auto at = static_cast<std::size_t>(column);
         return at < boxes.size() ? boxes[at] : nullptr;
@@ -280,7 +275,7 @@ bool AddInWindow::Press(const std::wstring& caption) { return PressButton(window
 
 bool PressButton(HWND window, const std::wstring& caption) {
     for (HWND child : Descendants(window)) {
-        if (IsPushButton(child) && WindowText(child) == caption) {
+        if (IsPushButton(child) && winapi::WindowText(child) == caption) {
             SendMessageW(child, BM_CLICK, 0, 0);
             Pump();
             return true;
@@ -293,7 +288,7 @@ HWND AddInWindow::AboutBox() const {
     for (HWND window : OwnTopLevelWindows()) {
         if (window == window_ || !IsWindowVisible(window)) continue;
         for (HWND child : Descendants(window))
-            if (IsPushButton(child) && WindowText(child) == L"OK") return window;
+            if (IsPushButton(child) && winapi::WindowText(child) == L"OK") return window;
     }
     return nullptr;
 }
@@ -304,7 +299,7 @@ std::wstring AddInWindow::Output(int which) const {
         if (SameText(ClassName(child), L"Edit") && (GetWindowLongW(child, GWL_STYLE) & ES_MULTILINE)) edits.push_back(child);
     std::sort(edits.begin(), edits.end(), [](HWND a, HWND b) { return ScreenRect(a).top < ScreenRect(b).top; });
     const auto at = static_cast<std::size_t>(which);
-    return at < edits.size() ? WindowText(edits[at]) : std::wstring();
+    return at < edits.size() ? winapi::WindowText(edits[at]) : std::wstring();
 }
 
 bool AddInWindow::Screenshot(const std::wstring& path) const { return idesim::Screenshot(window_, path); }

@@ -125,7 +125,6 @@ private:
     HWND window_;
 };
 
-std::wstring WindowText(HWND window);
 // Writes what a window's client area shows as a 24-bit BMP (after a repaint); false when it
 // cannot be read.
 bool Screenshot(HWND window, const std::wstring& path);

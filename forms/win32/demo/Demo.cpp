@@ -12,25 +12,26 @@
 #include "forms/win32/Screenshot.h"
 #include "host/memory/MemoryHost.h"
 #include "window/frmAddIn.h"
+#include "winapi/Text.h"
 
 namespace {
 
 using namespace tolvane;
-using host::memory::ComponentSpec;
-using host::memory::ControlSpec;
+using host::memory::ComponentData;
+using host::memory::ControlData;
 
-ControlSpec Ctl(std::string name, int index = -1, std::vector<ControlSpec> children = {}) {
-    ControlSpec control;
+ControlData Ctl(std::string name, int index = -1, std::vector<ControlData> children = {}) {
+    ControlData control;
     control.name = std::move(name);
     control.index = index;
     control.children = std::move(children);
     return control;
 }
 
-host::memory::ProjectSpec DemoProject() {
-    host::memory::ProjectSpec project;
+host::memory::ProjectData DemoProject() {
+    host::memory::ProjectData project;
     project.components.push_back({"Module1", host::ComponentType::StdModule, {}, false});
-    ComponentSpec main{"frmMain", host::ComponentType::VBForm, {}, true};
+    ComponentData main{"frmMain", host::ComponentType::VBForm, {}, true};
     main.controls = {
         Ctl("lblName"),
         Ctl("txtName"),
@@ -41,7 +42,7 @@ host::memory::ProjectSpec DemoProject() {
         Ctl("cmdCancel"),
     };
     project.components.push_back(main);
-    ComponentSpec second{"frmSettings", host::ComponentType::VBForm, {}, true};
+    ComponentData second{"frmSettings", host::ComponentType::VBForm, {}, true};
     second.controls = {Ctl("chkAutoSave"), Ctl("txtPath"), Ctl("cmdBrowse")};
     project.components.push_back(second);
     return project;
@@ -112,7 +113,7 @@ int main(int argc, char** argv) {
     }
 
     if (argc == 3 && std::string(argv[1]) == "--shots") {
-        const int result = PlayAndShoot(*realiser, *window, forms::win32::Widen(argv[2]));
+        const int result = PlayAndShoot(*realiser, *window, winapi::Utf8ToWide(argv[2]));
         api->Unload();
         return result;
     }

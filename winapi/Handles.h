@@ -1,12 +1,12 @@
-// Owning wrappers for the Win32 handles the realisation creates, so that every window, GDI
-// object, icon and hook goes away exactly once, on every path.
+// One owner template for Win32 handles, with a one-line alias per kind, and the scoped GDI
+// helpers: every window, key, GDI object, icon and hook goes away exactly once, on every path.
 #pragma once
 
 #include <windows.h>
 
 #include <utility>
 
-namespace tolvane::forms::win32 {
+namespace tolvane::winapi {
 
 template <class T, class Close>
 class UniqueHandle {
@@ -23,6 +23,10 @@ public:
     UniqueHandle& operator=(const UniqueHandle&) = delete;
 
     T get() const noexcept { return handle_; }
+    T* put() noexcept {  // for out parameters: closes what is held first
+        reset();
+        return &handle_;
+    }
     explicit operator bool() const noexcept { return handle_ != nullptr; }
     T release() noexcept { return std::exchange(handle_, nullptr); }
     void reset(T handle = nullptr) noexcept {
@@ -48,6 +52,9 @@ struct UnhookClose {
 struct DeleteDcClose {
     void operator()(HDC dc) const noexcept { ::DeleteDC(dc); }
 };
+struct RegCloseKeyClose {
+    void operator()(HKEY key) const noexcept { ::RegCloseKey(key); }
+};
 
 using UniqueWindow = UniqueHandle<HWND, DestroyWindowClose>;
 using UniqueFont = UniqueHandle<HFONT, DeleteObjectClose>;
@@ -57,6 +64,7 @@ using UniqueBitmap = UniqueHandle<HBITMAP, DeleteObjectClose>;
 using UniqueIcon = UniqueHandle<HICON, DestroyIconClose>;
 using UniqueHook = UniqueHandle<HHOOK, UnhookClose>;
 using UniqueMemoryDc = UniqueHandle<HDC, DeleteDcClose>;
+using UniqueHKey = UniqueHandle<HKEY, RegCloseKeyClose>;
 
 // A DC from GetDC / GetWindowDC, released to its window.
 class WindowDc {
@@ -105,4 +113,4 @@ private:
     HDC dc_ = nullptr;
 };
 
-}  // namespace tolvane::forms::win32
+}  // namespace tolvane::winapi
