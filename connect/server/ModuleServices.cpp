@@ -26,7 +26,8 @@ ConnectServices ModuleServices() {
     ConnectServices services;
     // Each Connect gets its own realiser: native windows for frmAddIn and frmAbout, icons
     // from this module's resources, and window errors reported in a message box.
-    services.makeWindow = MakeAddInWindowFactory(forms::win32::Realiser::Create()->AsFormRealiser());
+    const auto realiser = forms::win32::Realiser::Create({.errorCaption = kApplicationTitle});
+    services.makeWindow = MakeAddInWindowFactory(realiser->AsFormRealiser());
     services.settings = std::make_shared<RegistrySettingsStore>();
     services.messageBox = ShowMessageBox;
     return services;

@@ -4,20 +4,35 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "forms/Form.h"
+
 namespace tolvane::forms::win32 {
 
 int TwipsToPixels(int twips, int dpi) noexcept {
     return static_cast<int>(std::lround(static_cast<double>(twips) * dpi / 1440.0));
 }
 
-int PixelsToTwips(int pixels, int dpi) noexcept {
-    if (dpi <= 0) return 0;
-    return static_cast<int>(std::lround(static_cast<double>(pixels) * 1440.0 / dpi));
-}
-
 RECT PixelRect(const Rect& twips, int dpiX, int dpiY) noexcept {
     return RECT{TwipsToPixels(twips.left, dpiX), TwipsToPixels(twips.top, dpiY), TwipsToPixels(twips.right, dpiX),
                 TwipsToPixels(twips.bottom, dpiY)};
+}
+
+RECT LineWindowRect(const Control& line, int dpiX, int dpiY) {
+    int stacked = 0;
+    for (const auto& other : line.Parent().Controls()) {
+        if (other.get() == &line) break;
+        if (other->GetKind() == Kind::Line && other->Container() == line.Container() && other->X1() == line.X1() &&
+            other->Y1() == line.Y1() && other->X2() == line.X2() && other->Y2() == line.Y2())
+            ++stacked;
+    }
+    const bool horizontal = line.Y1() == line.Y2();
+    const int dx = horizontal ? 0 : stacked;
+    const int dy = horizontal ? stacked : 0;
+    const int x1 = TwipsToPixels(std::min(line.X1(), line.X2()), dpiX) + dx;
+    const int y1 = TwipsToPixels(std::min(line.Y1(), line.Y2()), dpiY) + dy;
+    const int x2 = TwipsToPixels(std::max(line.X1(), line.X2()), dpiX) + dx;
+    const int y2 = TwipsToPixels(std::max(line.Y1(), line.Y2()), dpiY) + dy;
+    return RECT{x1, y1, x2 + 1, y2 + 1};
 }
 
 COLORREF ToColorRef(Colour colour) noexcept {

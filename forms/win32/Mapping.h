@@ -1,5 +1,5 @@
 // The small conversions between the forms package's state and the native controls: twips to
-// pixels, VB colours to COLORREF, a VB scroll range (which may run downwards) to the
+// pixels, where a line's window goes, VB colours to COLORREF, a VB scroll range (which may run downwards) to the
 // ascending range a native scroll bar needs, and the edit a user made
 // to a text, so that typing can be replayed into the state as a keystroke would change it.
 #pragma once
@@ -16,10 +16,14 @@ namespace tolvane::forms::win32 {
 // Rounds to the nearest pixel, halves away from zero, so that a negative offset (a panel
 // scrolled upwards) maps to the mirror of the positive one.
 int TwipsToPixels(int twips, int dpi) noexcept;
-int PixelsToTwips(int pixels, int dpi) noexcept;
 
 // Edges are converted one by one, so that controls that touch in twips touch in pixels.
 RECT PixelRect(const Rect& twips, int dpiX, int dpiY) noexcept;
+
+// The window of a horizontal or vertical line, in its container's pixels, end pixel included.
+// A line laid exactly over an earlier one of its container (an etched rule: a grey line, then
+// a white one on the same ends) goes one pixel further down (or right), or it would hide it.
+RECT LineWindowRect(const Control& line, int dpiX, int dpiY);
 
 // &H00BBGGRR is a COLORREF already; &H800000nn names system colour nn.
 COLORREF ToColorRef(Colour colour) noexcept;

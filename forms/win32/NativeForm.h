@@ -1,7 +1,11 @@
 // One realised form: its top-level window and one native control per forms::Control. It is
 // the form's FormObserver, so it hears loads, unloads, focus moves and the end of each event;
-// the window procedures turn native notifications into UserInput calls. Lives exactly as long
-// as the form (or the Realiser, if that goes first); its windows live from load to unload.
+// the window procedures turn native notifications into user input. Lives exactly as long as
+// the form (or the Realiser, if that goes first); its windows live from load to unload.
+//
+// Its members are defined by concern: NativeForm.cpp (lifetime, creating the windows and
+// applying the state), WindowClasses.cpp (the procedures Windows calls), NativeInput.cpp
+// (input and keyboard navigation) and NativePaint.cpp (drawing).
 #pragma once
 
 #include <windows.h>
@@ -12,22 +16,13 @@
 #include <vector>
 
 #include "forms/Form.h"
+#include "forms/win32/LifetimeToken.h"
 #include "winapi/Handles.h"
 
 namespace tolvane::forms::win32 {
 
 class Realiser;
-
-// Window classes and the keyboard hook, shared by every realised window on the thread and
-// held while at least one exists. The classes go again with the last window: a DLL must not
-// leave a class behind whose window procedure would vanish with it.
-class ThreadResources {
-public:
-    ThreadResources();  // throws std::runtime_error when registration fails
-    ~ThreadResources();
-    ThreadResources(const ThreadResources&) = delete;
-    ThreadResources& operator=(const ThreadResources&) = delete;
-};
+class ThreadResources;
 
 class NativeForm final : public FormObserver {
 public:
@@ -52,55 +47,94 @@ public:
     bool ShowError(Form&, const ErrorReport& report) override;
     void Destroyed(Form&) override;
 
-    // Thunks Windows calls; each is one catch-all boundary.
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    // What Windows calls: one procedure per window class, the text boxes' subclass and the
+    // keyboard hook. No exception leaves any of them.
+    static LRESULT CALLBACK FormProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    static LRESULT CALLBACK PictureProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    static LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    static LRESULT CALLBACK LineProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     static LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     static LRESULT CALLBACK MessageHook(int code, WPARAM wParam, LPARAM lParam) noexcept;
 
 private:
     struct Native {
         Control* control = nullptr;
-        HWND hwnd = nullptr;       // null for lines
-        winapi::UniqueFont font;           // a font of the control's own, if it has one
-        winapi::UniqueIcon icon;           // a picture box's image
+        HWND hwnd = nullptr;       // null for a slanted line, which its container paints
+        winapi::UniqueFont font;   // a font of the control's own, if it has one
+        winapi::UniqueIcon icon;   // a picture box's image
         RECT lineRect{};           // where a slanted line was last drawn, in its container
     };
 
-    static NativeForm* FromWindow(HWND anyWindowOfTheForm) noexcept;
-    LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    bool PreTranslate(MSG& message);
-    void OnCommand(HWND child, UINT code);
-    void OnScroll(HWND bar, UINT code);
-    LRESULT OnCtlColor(HDC dc, HWND child);
-    void OnPaint(HWND hwnd);
-    void OnDoubleClick(HWND edit);
-    void OnActivate(bool active);
+    // Sets a flag for the lifetime of a scope (re-entrant: restores what it found).
+    class FlagScope {
+    public:
+        explicit FlagScope(bool& flag) noexcept : flag_(flag), previous_(flag) { flag_ = true; }
+        ~FlagScope() { flag_ = previous_; }
+        FlagScope(const FlagScope&) = delete;
+        FlagScope& operator=(const FlagScope&) = delete;
 
+    private:
+        bool& flag_;
+        bool previous_;
+    };
+
+    using MessageHandler = LRESULT (NativeForm::*)(HWND, UINT, WPARAM, LPARAM);
+
+    // WindowClasses.cpp: the thunk behind every procedure and the one catch-all boundary.
+    static LRESULT Dispatch(MessageHandler handler, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    template <class Body>
+    static bool Guarded(NativeForm* self, const char* source, Body&& body) noexcept;
+    static NativeForm* FromWindow(HWND anyWindowOfTheForm) noexcept;
+    LRESULT FormMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT PictureMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT FrameMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT LineMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT ContainerMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+    // NativeInput.cpp
+    LRESULT OnCommand(HWND child, UINT code);
+    LRESULT OnScroll(HWND bar, UINT code);
+    LRESULT OnClose();
+    LRESULT OnActivate(bool active);
+    void OnDoubleClick(HWND edit);
+    bool PreTranslate(MSG& message);
+    void ReplayTyping(HWND hwnd);
+    void SyncNativeState(HWND hwnd);
+    void SyncFocusFromNative();
+
+    // NativePaint.cpp
+    LRESULT OnCtlColor(HDC dc, HWND child);
+    LRESULT OnPaintForm(HWND hwnd);
+    LRESULT OnPaintPicture(HWND hwnd);
+    LRESULT OnPaintFrame(HWND hwnd);
+    LRESULT OnPaintLine(HWND hwnd);
+    void PaintSlantedLines(HDC dc, const Control* container) const;
+
+    // NativeForm.cpp
     void CreateWindows();
     void DestroyWindows() noexcept;
     void CreateNative(std::size_t index);
+    void FitComboField(Native& native, int height);
     void Apply(std::size_t index, std::uint32_t bits);
     void ApplyForm();
     void ApplyGeometry(Native& native);
     void ApplyText(Native& native, std::uint32_t bits);
     void ApplyValue(Native& native);
+    void ApplyFont(Native& native);
+    void ApplyPicture(Native& native);
     void ApplyAppearance(Native& native);
     void InvalidateLine(Native& native);
-    void ReplayTyping(HWND hwnd);
-    void SyncNativeState(HWND hwnd);
-    void SyncFocusFromNative();
     void Fail(const char* source, const char* description) noexcept;
 
     Native* Find(HWND hwnd);
     Native* Find(const Control* control);
     HWND ContainerWindow(const Control& control) const;
     RECT PixelBounds(const Control& control) const;
-    RECT LineRect(const Control& line) const;
-    HFONT FontFor(const Native& native) const;
+    RECT WindowRectOf(const Control& control) const;
 
     Realiser& realiser_;
     Form& form_;
-    std::shared_ptr<char> alive_ = std::make_shared<char>();
+    LifetimeToken lifetime_;
     std::unique_ptr<ThreadResources> resources_;
     winapi::UniqueWindow window_;
     std::vector<Native> natives_;  // parallel to form_.Controls()

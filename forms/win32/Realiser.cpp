@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "forms/win32/Mapping.h"
 #include "forms/win32/NativeForm.h"
 #include "winapi/Text.h"
 #include "winapi/Window.h"
@@ -14,7 +13,8 @@ std::shared_ptr<Realiser> Realiser::Create(Options options) { return std::shared
 
 Realiser::Realiser(Options options)
     : resources_(options.resources != nullptr ? options.resources : winapi::ThisModule()),
-      messageBox_([](HWND owner, const std::wstring& text, const std::wstring& caption) {
+      errorCaption_(winapi::Utf8ToWide(options.errorCaption)),
+      errorBox_([](HWND owner, const std::wstring& text, const std::wstring& caption) {
           ::MessageBoxW(owner, text.c_str(), caption.c_str(), MB_OK);
       }) {}
 
@@ -58,7 +58,7 @@ HWND Realiser::WindowOf(const Control& control) const {
     return native != nullptr ? native->WindowOf(control) : nullptr;
 }
 
-void Realiser::SetMessageBox(MessageBoxFunction show) { messageBox_ = std::move(show); }
+void Realiser::SetErrorBox(ErrorBoxFunction show) { errorBox_ = std::move(show); }
 
 void Realiser::Forget(NativeForm* native) noexcept {
     const auto at = std::find_if(forms_.begin(), forms_.end(), [&](const auto& p) { return p.get() == native; });
@@ -69,10 +69,10 @@ void Realiser::Forget(NativeForm* native) noexcept {
 
 void Realiser::Report(const NativeForm& reporting, const std::string& description) const {
     // The box belongs to the form whose handler failed: its caption, over its window.
-    std::wstring caption = L"Tolvane";
-    if (!reporting.GetForm().Caption().empty()) caption = winapi::Utf8ToWide(reporting.GetForm().Caption());
+    const std::string& formCaption = reporting.GetForm().Caption();
+    const std::wstring caption = formCaption.empty() ? errorCaption_ : winapi::Utf8ToWide(formCaption);
     HWND owner = reporting.Window() != nullptr && ::IsWindowVisible(reporting.Window()) ? reporting.Window() : nullptr;
-    if (messageBox_) messageBox_(owner, winapi::Utf8ToWide(description), caption);
+    if (errorBox_) errorBox_(owner, winapi::Utf8ToWide(description), caption);
 }
 
 }  // namespace tolvane::forms::win32

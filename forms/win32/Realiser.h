@@ -3,13 +3,14 @@
 // and destroyed when it unloads. User input on a native control goes through UserInput (the
 // state is written first, then the handler runs); after each event what changed is applied,
 // and only that. An error a handler of a realised form does not handle is shown by that
-// form's realiser, in a message box with one OK button captioned with the form's caption or
-// "Tolvane"; so each realiser (each Connect object has one) shows its own forms' errors,
-// whatever became of the others.
+// form's realiser, in a message box with one OK button captioned with the form's caption or,
+// for a form without one, the caption the realiser was given (the application's title); so
+// each realiser (each Connect object has one) shows its own forms' errors, whatever became
+// of the others.
 //
 // Everything runs on the one user-interface thread that creates the forms. The windows are
 // modeless inside a message loop we do not own (the IDE's), so keyboard navigation (Tab,
-// access keys, Enter and Esc) comes from a thread message hook; see NativeForm.cpp.
+// access keys, Enter and Esc) comes from a thread message hook; see WindowClasses.h.
 #pragma once
 
 #include <windows.h>
@@ -27,7 +28,7 @@ namespace tolvane::forms::win32 {
 class NativeForm;
 
 // Shows one error report; the default calls MessageBoxW(owner, text, caption, MB_OK).
-using MessageBoxFunction = std::function<void(HWND owner, const std::wstring& text, const std::wstring& caption)>;
+using ErrorBoxFunction = std::function<void(HWND owner, const std::wstring& text, const std::wstring& caption)>;
 
 class Realiser : public std::enable_shared_from_this<Realiser> {
 public:
@@ -35,6 +36,8 @@ public:
         // The module whose resources hold picture boxes' icons; null: the module that
         // contains this code (Quenlow_AddIn.dll in the product).
         HMODULE resources = nullptr;
+        // The error box's caption for a form without a caption of its own (UTF-8).
+        std::string errorCaption;
     };
 
     static std::shared_ptr<Realiser> Create();
@@ -43,7 +46,8 @@ public:
     Realiser(const Realiser&) = delete;
     Realiser& operator=(const Realiser&) = delete;
 
-    // What window/frmAddIn.h calls a FormRealiser. It keeps this realiser alive.
+    // Attach as a function, for whoever creates the forms to call with each new one. It
+    // keeps this realiser alive.
     std::function<void(Form&)> AsFormRealiser();
 
     // Attaches a native window to the form (created at once if the form is loaded). A form
@@ -55,7 +59,7 @@ public:
     HWND WindowOf(const Form& form) const;
     HWND WindowOf(const Control& control) const;
 
-    void SetMessageBox(MessageBoxFunction show);
+    void SetErrorBox(ErrorBoxFunction show);
     HMODULE ResourceModule() const { return resources_; }
 
 private:
@@ -67,7 +71,8 @@ private:
     void Report(const NativeForm& reporting, const std::string& description) const;
 
     HMODULE resources_ = nullptr;
-    MessageBoxFunction messageBox_;
+    std::wstring errorCaption_;
+    ErrorBoxFunction errorBox_;
     std::vector<std::unique_ptr<NativeForm>> forms_;
 };
 

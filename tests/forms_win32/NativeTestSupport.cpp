@@ -128,7 +128,7 @@ std::size_t DistinctColours(const forms::win32::Image& image) {
 void NativeAddInTest::SetUp() {
     forms::ClearRecordedErrors();
     realiser = forms::win32::Realiser::Create();
-    realiser->SetMessageBox([this](HWND owner, const std::wstring& text, const std::wstring& caption) {
+    realiser->SetErrorBox([this](HWND owner, const std::wstring& text, const std::wstring& caption) {
         boxes.push_back({owner, text, caption});
     });
     host = host::memory::MemoryHost::Create(NativeProject());

@@ -50,11 +50,11 @@ bool ClassRegistered(const wchar_t* name) {
     return ::GetClassInfoExW(::GetModuleHandleW(nullptr), name, &info) != FALSE;
 }
 
-TEST(Realiser, AppliesHandlerChangesAndReportsErrorsWithTheDefaultCaption) {
+TEST(Realiser, AppliesHandlerChangesAndReportsErrorsWithTheGivenCaption) {
     forms::ClearRecordedErrors();
-    auto realiser = forms::win32::Realiser::Create();
+    auto realiser = forms::win32::Realiser::Create({.errorCaption = "Test application"});
     std::vector<ShownBox> boxes;
-    realiser->SetMessageBox([&](HWND owner, const std::wstring& text, const std::wstring& caption) {
+    realiser->SetErrorBox([&](HWND owner, const std::wstring& text, const std::wstring& caption) {
         boxes.push_back({owner, text, caption});
     });
     SmallForm form;
@@ -69,7 +69,7 @@ TEST(Realiser, AppliesHandlerChangesAndReportsErrorsWithTheDefaultCaption) {
     ::SendMessageW(button, BM_CLICK, 0, 0);  // this click throws
     Pump();
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].caption, L"Tolvane") << "an empty caption names the product";
+    EXPECT_EQ(boxes[0].caption, L"Test application") << "a form without a caption takes the realiser's";
     EXPECT_EQ(boxes[0].text, L"Division by zero");
     EXPECT_EQ(::SendMessageW(box, BM_GETCHECK, 0, 0), BST_INDETERMINATE);
 
@@ -90,7 +90,7 @@ TEST(Realiser, AppliesHandlerChangesAndReportsErrorsWithTheDefaultCaption) {
 
 TEST(Realiser, AWindowNeverOutlivesItsFormOrItsRealiser) {
     auto realiser = forms::win32::Realiser::Create();
-    realiser->SetMessageBox([](HWND, const std::wstring&, const std::wstring&) {});
+    realiser->SetErrorBox([](HWND, const std::wstring&, const std::wstring&) {});
     HWND first = nullptr;
     {
         SmallForm form;
@@ -149,7 +149,7 @@ TEST(Realiser, ErrorsOfALiveWindowAreShownWhicheverOtherConnectObjectWent) {
         Session sessions[2];
         for (Session& s : sessions) {
             auto realiser = forms::win32::Realiser::Create();
-            realiser->SetMessageBox([&s](HWND owner, const std::wstring& text, const std::wstring& caption) {
+            realiser->SetErrorBox([&s](HWND owner, const std::wstring& text, const std::wstring& caption) {
                 s.boxes.push_back({owner, text, caption});
             });
             s.realiser = realiser;
