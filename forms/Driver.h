@@ -31,7 +31,6 @@ public:
     bool PressEsc(Form& form) { return Press(form, Key::Escape); }
     bool PressTab(Form& form) { return Press(form, Key::Tab); }
     bool PressShiftTab(Form& form) { return Press(form, Key::ShiftTab); }
-    bool PressSpace(Form& form) { return Press(form, Key::Space); }
     bool PressAccessKey(Form& form, char letter);
     bool PressCloseBox(Form& form);
 

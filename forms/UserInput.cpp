@@ -134,11 +134,6 @@ void UserInput::PressKey(Form& form, Key key) {
     case Key::Escape:
         if (Control* button = form.CancelButton(); button != nullptr && button->IsReachable()) button->RaiseClick();
         return;
-    case Key::Space:
-        if (active == nullptr) return;
-        if (active->GetKind() == Kind::CheckBox) Toggle(*active);
-        else if (active->GetKind() == Kind::CommandButton) active->RaiseClick();
-        return;
     case Key::Tab:
     case Key::ShiftTab: {
         const auto order = form.TabOrder();

@@ -12,7 +12,7 @@
 
 namespace tolvane::forms {
 
-enum class Key { Enter, Escape, Tab, ShiftTab, Space };
+enum class Key { Enter, Escape, Tab, ShiftTab };
 
 class UserInput {
 public:
@@ -38,7 +38,7 @@ public:
     static void DragThumb(Control& bar, int value);
     // A key pressed while the form is active. Enter in a multi-line text box inserts a line
     // break; on a button it presses the button; elsewhere it presses the default button.
-    // Esc presses the cancel button. Tab moves the focus. Space toggles or presses.
+    // Esc presses the cancel button. Tab moves the focus.
     static void PressKey(Form& form, Key key);
     // Alt+letter; returns false when no reachable control carries that access key.
     static bool PressAccessKey(Form& form, char letter);

@@ -14,6 +14,7 @@
 #include "forms/win32/Realiser.h"
 #include "forms/win32/Screenshot.h"
 #include "host/memory/MemoryHost.h"
+#include "tests/support/RecordingOwner.h"
 #include "window/frmAddIn.h"
 
 namespace tolvane::testing {
@@ -65,18 +66,7 @@ protected:
     std::shared_ptr<host::memory::MemoryHost> host;
     std::unique_ptr<AddInWindowApi> api;
     frmAddIn* window = nullptr;
-
-    class Owner : public AddInOwner {
-    public:
-        frmAddIn* window = nullptr;
-        int hides = 0;
-        int closed = 0;
-        void Hide() override {
-            ++hides;
-            if (window) window->Hide();
-        }
-        void WindowClosed() override { ++closed; }
-    } owner;
+    RecordingOwner owner;
 };
 
 }  // namespace tolvane::testing

@@ -12,6 +12,7 @@
 #include "forms/ErrorReport.h"
 #include "host/memory/MemoryHost.h"
 #include "tests/support/HostBuilders.h"
+#include "tests/support/RecordingOwner.h"
 #include "window/frmAddIn.h"
 
 namespace tolvane::testing {
@@ -28,18 +29,6 @@ ComponentData FlatForm(std::string name, int count, const std::string& prefix = 
 // frame), Class1, MDIForm1, Form2 (20 text boxes), Form3 (5 text boxes), Big (60 controls),
 // Nested (fraBox last, holding txtA and txtB), Empty (no controls).
 ProjectData SampleProject();
-
-class RecordingOwner : public AddInOwner {
-public:
-    frmAddIn* window = nullptr;
-    int hides = 0;
-    int closed = 0;
-    void Hide() override {
-        ++hides;
-        if (window) window->Hide();
-    }
-    void WindowClosed() override { ++closed; }
-};
 
 // The state a user can see of one grid row.
 struct RowView {
