@@ -13,41 +13,45 @@ const char* const frmAbout::IconResource = "ABOUT_ICON";
 
 frmAbout::frmAbout() : Form("frmAbout") {}
 
+namespace {
+
+using forms::Placement;
+
+constexpr forms::Colour Black = 0x00000000;
+
+// A control of the layout and the member that points to it.
+struct Placed {
+    forms::Control* frmAbout::*member;
+    Placement placement;
+};
+
+}  // namespace
+
 void frmAbout::CreateControls() {
     SetCaption("");
     SetClientSize(4995, 3225);
     SetBorder(/*fixedDialog=*/true, /*closeBox=*/true);
 
-    picIcon = &Add(Kind::PictureBox, "picIcon");
-    picIcon->Move(120, 120, 480, 480);
+    const Placed layout[] = {
+        {&frmAbout::picIcon, {Kind::PictureBox, "picIcon", nullptr, nullptr, 120, 120, 480, 480}},
+        {&frmAbout::lblTitle,
+         {Kind::Label, "lblTitle", nullptr, "Tolvane 1.0", 720, 120, 2445, 480, forms::Alignment::Left, Black}},
+        {&frmAbout::lblDescription,
+         {Kind::Label, "lblDescription", nullptr, Description, 660, 660, 3885, 930, forms::Alignment::Left, Black}},
+        // Two lines on the same spot draw one etched rule: grey, with white over it.
+        {&frmAbout::Line3,
+         {Kind::Line, "Line3", nullptr, nullptr, 120, 1560, 4860, 1560, forms::Alignment::Left, 0x00808080}},
+        {&frmAbout::Line1,
+         {Kind::Line, "Line1", nullptr, nullptr, 120, 1560, 4860, 1560, forms::Alignment::Left, 0x00FFFFFF}},
+        {&frmAbout::cmdOK, {Kind::CommandButton, "cmdOK", nullptr, "OK", 3300, 2640, 1260, 345}},
+    };
+    for (const Placed& placed : layout) this->*placed.member = &Place(placed.placement);
+
     picIcon->SetPictureResource(IconResource);
-
-    lblTitle = &Add(Kind::Label, "lblTitle");
-    lblTitle->Move(720, 120, 2445, 480);
-    lblTitle->SetCaption("Tolvane 1.0");
     lblTitle->SetFont(forms::Font{"MS Sans Serif", 12, true});
-    lblTitle->SetForeColour(0x00000000);
-
-    lblDescription = &Add(Kind::Label, "lblDescription");
-    lblDescription->Move(660, 660, 3885, 930);
-    lblDescription->SetCaption(Description);
-    lblDescription->SetForeColour(0x00000000);
-
-    // Two lines on the same spot draw one etched rule: grey, with white over it.
-    Line3 = &Add(Kind::Line, "Line3");
-    Line3->SetLineEnds(120, 1560, 4860, 1560);
-    Line3->SetForeColour(0x00808080);
-    Line1 = &Add(Kind::Line, "Line1");
-    Line1->SetLineEnds(120, 1560, 4860, 1560);
-    Line1->SetForeColour(0x00FFFFFF);
-
-    cmdOK = &Add(Kind::CommandButton, "cmdOK");
-    cmdOK->Move(3300, 2640, 1260, 345);
-    cmdOK->SetCaption("OK");
     cmdOK->SetDefault(true);
     cmdOK->SetCancel(true);
     cmdOK->OnClick([this] { cmdOK_Click(); });
-
     SetTabOrder({cmdOK, picIcon});
 }
 

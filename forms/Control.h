@@ -42,8 +42,10 @@ enum DirtyBits : std::uint32_t {
     DirtyAll = (1u << 12) - 1,
 };
 
-// VB colour values (&H00BBGGRR).
+// VB colour values (&H00BBGGRR; &H800000nn names system colour nn).
 using Colour = std::uint32_t;
+// The system's button text colour, every control's ForeColor until set.
+inline constexpr Colour ButtonTextColour = 0x80000012;
 
 struct Font {
     std::string name;  // empty: the form's default dialog font
@@ -236,7 +238,7 @@ private:
     Alignment alignment_ = Alignment::Left;
     bool multiLine_ = false;
     ScrollBars scrollBars_ = ScrollBars::None;
-    Colour foreColour_ = 0x80000012;  // the system's button text colour, as VB stores it
+    Colour foreColour_ = ButtonTextColour;
     bool border_ = false;
     Font font_;
     std::string picture_;

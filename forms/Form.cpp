@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <string>
 
 #include "forms/ErrorReport.h"
 #include "vb/Errors.h"
@@ -39,6 +40,25 @@ Control& Form::Add(Kind kind, const std::string& name, Control* container, int i
     if (kind == Kind::Label || kind == Kind::Frame || kind == Kind::Line) control->SetTabStop(false);
     controls_.push_back(std::move(control));
     return *controls_.back();
+}
+
+Control& Form::Place(const Placement& placement) {
+    Control* container = nullptr;
+    if (placement.container != nullptr) {
+        container = Find(placement.container);
+        if (container == nullptr)
+            throw std::logic_error(std::string(placement.name) + " is placed before its container " +
+                                   placement.container);
+    }
+    Control& control = Add(placement.kind, placement.name, container);
+    if (placement.kind == Kind::Line)
+        control.SetLineEnds(placement.left, placement.top, placement.width, placement.height);
+    else
+        control.Move(placement.left, placement.top, placement.width, placement.height);
+    if (placement.caption != nullptr) control.SetCaption(placement.caption);
+    control.SetAlignment(placement.alignment);
+    control.SetForeColour(placement.foreColour);
+    return control;
 }
 
 void Form::Load() {

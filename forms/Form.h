@@ -43,6 +43,18 @@ public:
     virtual void Destroyed(Form&) {}
 };
 
+// One control of a layout table, for Form::Place. Geometry in twips, in the container's client
+// area: Left, Top, Width and Height, or a line's two ends.
+struct Placement {
+    Kind kind;
+    const char* name;
+    const char* container = nullptr;  // a control placed before it; null: the form
+    const char* caption = nullptr;    // null: none
+    int left = 0, top = 0, width = 0, height = 0;  // a line: X1, Y1, X2, Y2
+    Alignment alignment = Alignment::Left;
+    Colour foreColour = ButtonTextColour;
+};
+
 class Form {
 public:
     explicit Form(std::string name);
@@ -113,6 +125,9 @@ public:
 protected:
     // Adds a control to the layout; only from CreateControls.
     Control& Add(Kind kind, const std::string& name, Control* container = nullptr, int index = -1);
+    // Adds the control a layout table describes; throws std::logic_error if its container
+    // has not been placed yet.
+    Control& Place(const Placement& placement);
     virtual void CreateControls() = 0;
     // The Load event.
     virtual void Form_Load() {}

@@ -16,11 +16,72 @@ using forms::Kind;
 
 namespace {
 
+using forms::Alignment;
+using forms::Placement;
+
 // Dark blue (red 0, green 0, blue 128) as a VB colour value &H00BBGGRR.
 constexpr forms::Colour OutputColour = 0x00800000;
 
+// The "Control Name" head; wider only while it also counts what the grid cannot show (up to
+// the "M" over the first option column).
+constexpr const char* ControlNameCaption = "Control Name";
+constexpr int ControlNameWidth = 1095;
+constexpr int ControlNameCountingWidth = 2295;
+
+// A control of the layout and the member that points to it.
+struct Placed {
+    Control* frmAddIn::*member;
+    Placement placement;
+};
+
+// In creation order: a later control lies in front of an earlier one. The grid's rows are
+// created between these two tables, after the panel that holds them.
+constexpr Placed GridLayout[] = {
+    // Form picker.
+    {&frmAddIn::Label1, {Kind::Label, "Label1", nullptr, "Select a form:", 180, 180, 1155, 195, Alignment::Right}},
+    {&frmAddIn::cboForms, {Kind::ComboBox, "cboForms", nullptr, nullptr, 1440, 120, 2535, 315}},
+    // Column headings (the header group).
+    {&frmAddIn::Frame1, {Kind::Frame, "Frame1", nullptr, nullptr, 120, 540, 4995, 4935}},
+    {&frmAddIn::lblControlName,
+     {Kind::Label, "lblControlName", "Frame1", ControlNameCaption, 240, 540, ControlNameWidth, 195}},
+    {&frmAddIn::lblLeftRight, {Kind::Label, "lblLeftRight", "Frame1", "Left/Right", 2490, 240, 855, 195, Alignment::Center}},
+    {&frmAddIn::Line1, {Kind::Line, "Line1", "Frame1", nullptr, 2490, 480, 3330, 480}},
+    {&frmAddIn::lblLRM, {Kind::Label, "lblLRM", "Frame1", "M", 2595, 540, 195, 195, Alignment::Center}},
+    {&frmAddIn::lblLRR, {Kind::Label, "lblLRR", "Frame1", "R", 2835, 540, 195, 195, Alignment::Center}},
+    {&frmAddIn::lblLRS, {Kind::Label, "lblLRS", "Frame1", "S", 3075, 540, 195, 195, Alignment::Center}},
+    {&frmAddIn::lblUpDown, {Kind::Label, "lblUpDown", "Frame1", "Up/Down", 3600, 240, 855, 195, Alignment::Center}},
+    {&frmAddIn::Line2, {Kind::Line, "Line2", "Frame1", nullptr, 3600, 480, 4440, 480}},
+    {&frmAddIn::lblUDM, {Kind::Label, "lblUDM", "Frame1", "M", 3675, 540, 195, 195, Alignment::Center}},
+    {&frmAddIn::lblUDR, {Kind::Label, "lblUDR", "Frame1", "R", 3915, 540, 195, 195, Alignment::Center}},
+    {&frmAddIn::lblUDS, {Kind::Label, "lblUDS", "Frame1", "S", 4155, 540, 195, 195, Alignment::Center}},
+    // The grid: a bordered viewport in front of the frame's lower part, the panel it scrolls
+    // and the bar that scrolls it.
+    {&frmAddIn::Picture2, {Kind::PictureBox, "Picture2", nullptr, nullptr, 240, 1320, 4755, 4035}},
+    {&frmAddIn::Picture1, {Kind::PictureBox, "Picture1", "Picture2", nullptr, 0, 0, 4395, 15195}},
+    {&frmAddIn::VScroll1, {Kind::VScrollBar, "VScroll1", "Picture2", nullptr, 4440, 0, 255, 3975}},
+};
+
+constexpr Placed OutputLayout[] = {
+    // Output column.
+    {&frmAddIn::Label3, {Kind::Label, "Label3", nullptr, kDeclarationsCaption, 5280, 120, 3015, 195}},
+    {&frmAddIn::txtDeclaration,
+     {Kind::TextBox, "txtDeclaration", nullptr, nullptr, 5280, 360, 4155, 1635, Alignment::Left, OutputColour}},
+    {&frmAddIn::Label4, {Kind::Label, "Label4", nullptr, kLoadCaption, 5280, 2100, 3195, 195}},
+    {&frmAddIn::txtOnLoad,
+     {Kind::TextBox, "txtOnLoad", nullptr, nullptr, 5280, 2340, 4155, 1635, Alignment::Left, OutputColour}},
+    {&frmAddIn::Label5, {Kind::Label, "Label5", nullptr, kResizeCaption, 5280, 4080, 3135, 195}},
+    {&frmAddIn::txtOnResize,
+     {Kind::TextBox, "txtOnResize", nullptr, nullptr, 5280, 4320, 4155, 1635, Alignment::Left, OutputColour}},
+    // Command row. No default or cancel button: Enter and Esc press nothing.
+    {&frmAddIn::cmdGenCode, {Kind::CommandButton, "cmdGenCode", nullptr, "&Generate Code", 120, 5565, 1755, 375}},
+    {&frmAddIn::cmdClear, {Kind::CommandButton, "cmdClear", nullptr, "&Clear", 1950, 5565, 915, 375}},
+    {&frmAddIn::cmdAbout, {Kind::CommandButton, "cmdAbout", nullptr, "&About", 3240, 5580, 915, 375}},
+    {&frmAddIn::CancelButton, {Kind::CommandButton, "CancelButton", nullptr, "E&xit", 4260, 5580, 855, 375}},
+};
+
 // Geometry of one row's boxes: Left, Width, Height and the Top of row 0; the pitch is 300.
 struct ColumnLayout {
+    frmAddIn::RowArray frmAddIn::*array;
     const char* name;
     int left;
     int width;
@@ -30,18 +91,13 @@ struct ColumnLayout {
 
 constexpr int RowPitch = 300;
 constexpr ColumnLayout RowColumns[7] = {
-    {"Check1", 120, 1995, 315, 60},     {"chkMoveH", 2460, 195, 195, 120}, {"chkSizeH", 2700, 195, 195, 120},
-    {"chkScaleH", 2940, 195, 195, 120}, {"chkMoveV", 3540, 195, 195, 120}, {"chkSizeV", 3780, 195, 195, 120},
-    {"chkScaleV", 4020, 195, 195, 120},
+    {&frmAddIn::Check1, "Check1", 120, 1995, 315, 60},       {&frmAddIn::chkMoveH, "chkMoveH", 2460, 195, 195, 120},
+    {&frmAddIn::chkSizeH, "chkSizeH", 2700, 195, 195, 120},  {&frmAddIn::chkScaleH, "chkScaleH", 2940, 195, 195, 120},
+    {&frmAddIn::chkMoveV, "chkMoveV", 3540, 195, 195, 120},  {&frmAddIn::chkSizeV, "chkSizeV", 3780, 195, 195, 120},
+    {&frmAddIn::chkScaleV, "chkScaleV", 4020, 195, 195, 120},
 };
 
 CheckState AsCheck(int value) { return static_cast<CheckState>(value); }
-
-// The "Control Name" head; wider only while it also counts what the grid cannot show (up to
-// the "M" over the first option column).
-constexpr const char* ControlNameCaption = "Control Name";
-constexpr int ControlNameWidth = 1095;
-constexpr int ControlNameCountingWidth = 2295;
 
 }  // namespace
 
@@ -63,118 +119,53 @@ void frmAddIn::CreateControls() {
     SetCaption("Tolvane");
     SetClientSize(9570, 6030);
     SetBorder(/*fixedDialog=*/true, /*closeBox=*/true);
-
-    auto label = [this](const char* name, Control* container, const char* caption, int left, int top, int width,
-                        int height, forms::Alignment alignment) -> Control* {
-        Control& c = Add(Kind::Label, name, container);
-        c.Move(left, top, width, height);
-        c.SetCaption(caption);
-        c.SetAlignment(alignment);
-        return &c;
-    };
-    using forms::Alignment;
-
-    // Form picker.
-    Label1 = label("Label1", nullptr, "Select a form:", 180, 180, 1155, 195, Alignment::Right);
-    cboForms = &Add(Kind::ComboBox, "cboForms");
-    cboForms->Move(1440, 120, 2535, 315);
-    cboForms->OnClick([this] { cboForms_Click(); });
-    cboForms->OnDropDown([this] { cboForms_DropDown(); });
-
-    // Column headings, hidden until a pick lists controls.
-    Frame1 = &Add(Kind::Frame, "Frame1");
-    Frame1->Move(120, 540, 4995, 4935);
-    lblControlName =
-        label("lblControlName", Frame1, ControlNameCaption, 240, 540, ControlNameWidth, 195, Alignment::Left);
-    lblLeftRight = label("lblLeftRight", Frame1, "Left/Right", 2490, 240, 855, 195, Alignment::Center);
-    Line1 = &Add(Kind::Line, "Line1", Frame1);
-    Line1->SetLineEnds(2490, 480, 3330, 480);
-    lblLRM = label("lblLRM", Frame1, "M", 2595, 540, 195, 195, Alignment::Center);
-    lblLRR = label("lblLRR", Frame1, "R", 2835, 540, 195, 195, Alignment::Center);
-    lblLRS = label("lblLRS", Frame1, "S", 3075, 540, 195, 195, Alignment::Center);
-    lblUpDown = label("lblUpDown", Frame1, "Up/Down", 3600, 240, 855, 195, Alignment::Center);
-    Line2 = &Add(Kind::Line, "Line2", Frame1);
-    Line2->SetLineEnds(3600, 480, 4440, 480);
-    lblUDM = label("lblUDM", Frame1, "M", 3675, 540, 195, 195, Alignment::Center);
-    lblUDR = label("lblUDR", Frame1, "R", 3915, 540, 195, 195, Alignment::Center);
-    lblUDS = label("lblUDS", Frame1, "S", 4155, 540, 195, 195, Alignment::Center);
-    for (Control* c : HeaderGroup()) c->SetVisible(false);
-
-    // The grid: a bordered viewport, the panel it scrolls and the bar that scrolls it.
-    // Created after Frame1, so it lies in front of the frame's lower part.
-    Picture2 = &Add(Kind::PictureBox, "Picture2");
-    Picture2->Move(240, 1320, 4755, 4035);
-    Picture2->SetBorder(true);
-    Picture1 = &Add(Kind::PictureBox, "Picture1", Picture2);
-    Picture1->Move(0, 0, 4395, 15195);
-    VScroll1 = &Add(Kind::VScrollBar, "VScroll1", Picture2);
-    VScroll1->Move(4440, 0, 255, 3975);
-    VScroll1->SetRange(0, -15195, 50, 200);
-    VScroll1->OnChange([this] { VScroll1_Change(); });
-    VScroll1->OnScroll([this] { VScroll1_Scroll(); });
-
-    RowArray* arrays[7] = {&Check1, &chkMoveH, &chkSizeH, &chkScaleH, &chkMoveV, &chkSizeV, &chkScaleV};
-    for (int column = 0; column < 7; ++column) {
-        const ColumnLayout& layout = RowColumns[column];
+    for (const Placed& placed : GridLayout) this->*placed.member = &Place(placed.placement);
+    for (const ColumnLayout& column : RowColumns) {
         for (int row = 0; row < RowCapacity; ++row) {
-            Control& box = Add(Kind::CheckBox, layout.name, Picture1, row);
-            box.Move(layout.left, layout.top0 + RowPitch * row, layout.width, layout.height);
+            Control& box = Add(Kind::CheckBox, column.name, Picture1, row);
+            box.Move(column.left, column.top0 + RowPitch * row, column.width, column.height);
             box.SetCaption("Check1");
             box.SetVisible(false);
-            (*arrays[column])[static_cast<std::size_t>(row)] = &box;
+            (this->*column.array)[static_cast<std::size_t>(row)] = &box;
         }
     }
-    for (int row = 0; row < RowCapacity; ++row) {
-        const auto index = static_cast<std::int16_t>(row);
-        Check1[static_cast<std::size_t>(row)]->OnClick([this, index] { Check1_Click(index); });
+    for (const Placed& placed : OutputLayout) this->*placed.member = &Place(placed.placement);
+
+    ShowHeaderGroup(false);  // until a pick lists controls
+    Picture2->SetBorder(true);
+    VScroll1->SetRange(0, -15195, 50, 200);
+    for (Control* box : {txtDeclaration, txtOnLoad, txtOnResize}) {
+        box->SetMultiLine(true);
+        box->SetScrollBars(forms::ScrollBars::Both);
     }
-
-    // Output column.
-    auto output = [this](const char* name, int top) -> Control* {
-        Control& box = Add(Kind::TextBox, name);
-        box.Move(5280, top, 4155, 1635);
-        box.SetMultiLine(true);
-        box.SetScrollBars(forms::ScrollBars::Both);
-        box.SetForeColour(OutputColour);
-        return &box;
-    };
-    Label3 = label("Label3", nullptr, kDeclarationsCaption, 5280, 120, 3015, 195,
-                   Alignment::Left);
-    txtDeclaration = output("txtDeclaration", 360);
-    Label4 = label("Label4", nullptr, kLoadCaption, 5280, 2100, 3195, 195,
-                   Alignment::Left);
-    txtOnLoad = output("txtOnLoad", 2340);
-    Label5 = label("Label5", nullptr, kResizeCaption, 5280, 4080, 3135, 195,
-                   Alignment::Left);
-    txtOnResize = output("txtOnResize", 4320);
-    txtDeclaration->OnDblClick([this] { txtDeclaration_DblClick(); });
-    txtOnLoad->OnDblClick([this] { txtOnLoad_DblClick(); });
-    txtOnResize->OnDblClick([this] { txtOnResize_DblClick(); });
-
-    // Command row. No default or cancel button: Enter and Esc press nothing.
-    auto button = [this](const char* name, const char* caption, int left, int top, int width) -> Control* {
-        Control& b = Add(Kind::CommandButton, name);
-        b.Move(left, top, width, 375);
-        b.SetCaption(caption);
-        return &b;
-    };
-    cmdGenCode = button("cmdGenCode", "&Generate Code", 120, 5565, 1755);
-    cmdClear = button("cmdClear", "&Clear", 1950, 5565, 915);
-    cmdAbout = button("cmdAbout", "&About", 3240, 5580, 915);
-    CancelButton = button("CancelButton", "E&xit", 4260, 5580, 855);
-    cmdGenCode->OnClick([this] { cmdGenCode_Click(); });
-    cmdClear->OnClick([this] { cmdClear_Click(); });
-    cmdAbout->OnClick([this] { cmdAbout_Click(); });
-    CancelButton->OnClick([this] { CancelButton_Click(); });
+    AttachHandlers();
 
     // Tab order: commands, output, the grid's containers, then the rows, row by row.
-    std::vector<Control*> order = {cboForms,    cmdGenCode, cmdClear,    cmdAbout, CancelButton, txtDeclaration,
-                                   txtOnLoad,   txtOnResize, Picture2,   VScroll1, Picture1};
+    std::vector<Control*> order = {cboForms,  cmdGenCode,  cmdClear, cmdAbout, CancelButton, txtDeclaration,
+                                   txtOnLoad, txtOnResize, Picture2, VScroll1, Picture1};
     for (int row = 0; row < RowCapacity; ++row) {
         order.push_back(Check1[static_cast<std::size_t>(row)]);
         for (Control* option : OptionBoxes(row)) order.push_back(option);
     }
     SetTabOrder(order);
+}
+
+void frmAddIn::AttachHandlers() {
+    cboForms->OnClick([this] { cboForms_Click(); });
+    cboForms->OnDropDown([this] { cboForms_DropDown(); });
+    VScroll1->OnChange([this] { VScroll1_Change(); });
+    VScroll1->OnScroll([this] { VScroll1_Scroll(); });
+    for (int row = 0; row < RowCapacity; ++row) {
+        const auto index = static_cast<std::int16_t>(row);
+        Check1[static_cast<std::size_t>(row)]->OnClick([this, index] { Check1_Click(index); });
+    }
+    txtDeclaration->OnDblClick([this] { txtDeclaration_DblClick(); });
+    txtOnLoad->OnDblClick([this] { txtOnLoad_DblClick(); });
+    txtOnResize->OnDblClick([this] { txtOnResize_DblClick(); });
+    cmdGenCode->OnClick([this] { cmdGenCode_Click(); });
+    cmdClear->OnClick([this] { cmdClear_Click(); });
+    cmdAbout->OnClick([this] { cmdAbout_Click(); });
+    CancelButton->OnClick([this] { CancelButton_Click(); });
 }
 
 host::Root& frmAddIn::Ide() const {

@@ -125,6 +125,7 @@ protected:
     void AfterUnload(forms::UnloadMode mode) override;
 
 private:
+    void AttachHandlers();
     host::Root& Ide() const;
     // Names of the active project's forms, in component order, each as soon as it is read.
     void ShowControlCount(int listed);

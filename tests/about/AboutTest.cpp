@@ -1,19 +1,21 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "about/frmAbout.h"
 #include "forms/Driver.h"
 #include "forms/ErrorReport.h"
+#include "tests/support/FormGeometry.h"
 
 namespace tolvane {
 namespace {
 
 using forms::Kind;
 
-TEST(About, LayoutAndTextVerbatim) {
+TEST(About, LayoutHoldsTogetherAroundAnEtchedRule) {
     frmAbout box;
     box.Show();
     EXPECT_EQ(box.Caption(), "");
@@ -21,50 +23,42 @@ TEST(About, LayoutAndTextVerbatim) {
     EXPECT_EQ(box.ClientHeight(), 3225);
     EXPECT_TRUE(box.FixedDialog());
     EXPECT_TRUE(box.HasCloseBox());
-
-    struct Expected {
-        const char* name;
-        Kind kind;
-        const char* caption;
-        int left, top, width, height;
-    };
-    const std::vector<Expected> table = {
-        {"picIcon", Kind::PictureBox, "", 120, 120, 480, 480},
-        {"lblTitle", Kind::Label, "Tolvane 1.0", 720, 120, 2445, 480},
-        {"lblDescription", Kind::Label, frmAbout::Description, 660, 660, 3885, 930},
-        {"cmdOK", Kind::CommandButton, "OK", 3300, 2640, 1260, 345},
-    };
-    for (const auto& e : table) {
-        const forms::Control* c = box.Find(e.name);
-        ASSERT_NE(c, nullptr) << e.name;
-        EXPECT_EQ(c->GetKind(), e.kind) << e.name;
-        EXPECT_EQ(c->Caption(), e.caption) << e.name;
-        EXPECT_EQ(c->Bounds(), (forms::Rect{e.left, e.top, e.left + e.width, e.top + e.height})) << e.name;
-        EXPECT_TRUE(c->Visible()) << e.name;
-    }
     EXPECT_EQ(box.Controls().size(), 6u);
-    EXPECT_EQ(std::string(frmAbout::Description),
+    EXPECT_EQ(testing::OutsideTheirArea(box), std::vector<std::string>{});
+
+    // Two lines on one spot draw one etched rule, grey with white over it. The rule parts the
+    // icon, title and text above it from the button below; the text's box reaches over the
+    // rule's spot (its three lines end above it), and nothing else overlaps.
+    EXPECT_EQ(testing::OverlappingNeighbours(box),
+              (std::set<std::string>{"Line3 ~ Line1", "lblDescription ~ Line3", "lblDescription ~ Line1"}));
+    EXPECT_EQ(box.Line3->Bounds(), box.Line1->Bounds());
+    EXPECT_EQ(box.Line3->Y1(), box.Line3->Y2()) << "level";
+    EXPECT_EQ(box.Line3->ForeColour(), 0x00808080u);
+    EXPECT_EQ(box.Line1->ForeColour(), 0x00FFFFFFu);
+    const forms::Rect rule = box.Line3->Bounds();
+    for (const forms::Control* above : {box.picIcon, box.lblTitle})
+        EXPECT_LE(above->Bounds().bottom, box.lblDescription->Top()) << above->Name();
+    EXPECT_LT(box.lblDescription->Top(), rule.top);
+    EXPECT_GE(box.cmdOK->Top(), rule.bottom);
+
+    EXPECT_EQ(box.TabOrder(), (std::vector<forms::Control*>{box.cmdOK, box.picIcon}));
+    EXPECT_EQ(box.ActiveControl(), box.cmdOK) << "OK has the focus when the box opens";
+    EXPECT_EQ(box.DefaultButton(), box.cmdOK);
+    EXPECT_EQ(box.CancelButton(), box.cmdOK);
+}
+
+TEST(About, ShowsItsTextVerbatim) {
+    frmAbout box;
+    box.Show();
+    EXPECT_EQ(box.lblTitle->Caption(), "Tolvane 1.0");
+    EXPECT_EQ(box.lblTitle->GetFont(), (forms::Font{"MS Sans Serif", 12, true}));
+    EXPECT_EQ(box.lblDescription->Caption(),
               "Visual Basic add-in that generates code to move, size, and scale  controls on your forms.  Simple to "
               "use, yet provides you with many options to achieve the exact behavior you desire from your form's "
               "resize event.");
-    EXPECT_EQ(box.lblTitle->GetFont(), (forms::Font{"MS Sans Serif", 12, true}));
-    EXPECT_EQ(box.lblTitle->ForeColour(), 0u);
-    EXPECT_EQ(box.lblDescription->ForeColour(), 0u);
+    for (const forms::Control* text : {box.lblTitle, box.lblDescription}) EXPECT_EQ(text->ForeColour(), 0u);
+    EXPECT_EQ(box.cmdOK->Caption(), "OK");
     EXPECT_EQ(box.picIcon->PictureResource(), frmAbout::IconResource);
-
-    struct Rule {
-        const forms::Control* line;
-        forms::Colour colour;
-    };
-    for (const auto& r : {Rule{box.Line3, 0x00808080u}, Rule{box.Line1, 0x00FFFFFFu}}) {
-        EXPECT_EQ(r.line->GetKind(), Kind::Line);
-        EXPECT_EQ((std::vector<int>{r.line->X1(), r.line->Y1(), r.line->X2(), r.line->Y2()}),
-                  (std::vector<int>{120, 1560, 4860, 1560}));
-        EXPECT_EQ(r.line->ForeColour(), r.colour);
-    }
-    EXPECT_EQ(box.DefaultButton(), box.cmdOK);
-    EXPECT_EQ(box.CancelButton(), box.cmdOK);
-    EXPECT_EQ(box.ActiveControl(), box.cmdOK) << "OK has the focus when the box opens";
 }
 
 TEST(About, OkEnterEscAndTheCloseBoxEachCloseTheBox) {

@@ -1,6 +1,13 @@
+#include <algorithm>
+#include <iterator>
+#include <set>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "WindowFixture.h"
+#include "model/ResizeCode.h"
+#include "tests/support/FormGeometry.h"
 
 namespace tolvane::testing {
 namespace {
@@ -8,93 +15,89 @@ namespace {
 using forms::Alignment;
 using forms::Kind;
 
-struct Expected {
-    const char* name;
-    Kind kind;
-    const char* container;  // "" for the window
-    const char* caption;
-    int left, top, width, height;
-    bool visible;
-};
-
-TEST_F(WindowTest, EveryControlOfTheLayoutStandsWhereTheWindowStoresIt) {
-    const std::vector<Expected> table = {
-        {"Label1", Kind::Label, "", "Select a form:", 180, 180, 1155, 195, true},
-        {"cboForms", Kind::ComboBox, "", "", 1440, 120, 2535, 315, true},
-        {"Frame1", Kind::Frame, "", "", 120, 540, 4995, 4935, true},
-        {"lblControlName", Kind::Label, "Frame1", "Control Name", 240, 540, 1095, 195, false},
-        {"lblLeftRight", Kind::Label, "Frame1", "Left/Right", 2490, 240, 855, 195, false},
-        {"lblLRM", Kind::Label, "Frame1", "M", 2595, 540, 195, 195, false},
-        {"lblLRR", Kind::Label, "Frame1", "R", 2835, 540, 195, 195, false},
-        {"lblLRS", Kind::Label, "Frame1", "S", 3075, 540, 195, 195, false},
-        {"lblUpDown", Kind::Label, "Frame1", "Up/Down", 3600, 240, 855, 195, false},
-        {"lblUDM", Kind::Label, "Frame1", "M", 3675, 540, 195, 195, false},
-        {"lblUDR", Kind::Label, "Frame1", "R", 3915, 540, 195, 195, false},
-        {"lblUDS", Kind::Label, "Frame1", "S", 4155, 540, 195, 195, false},
-        {"Picture2", Kind::PictureBox, "", "", 240, 1320, 4755, 4035, true},
-        {"Picture1", Kind::PictureBox, "Picture2", "", 0, 0, 4395, 15195, true},
-        {"VScroll1", Kind::VScrollBar, "Picture2", "", 4440, 0, 255, 3975, true},
-        {"Label3", Kind::Label, "", "Paste this code in the form's declaration section", 5280, 120, 3015, 195, true},
-        {"txtDeclaration", Kind::TextBox, "", "", 5280, 360, 4155, 1635, true},
-        {"Label4", Kind::Label, "", "Paste this code in the form's Load event section", 5280, 2100, 3195, 195, true},
-        {"txtOnLoad", Kind::TextBox, "", "", 5280, 2340, 4155, 1635, true},
-        {"Label5", Kind::Label, "", "Paste this code in the form's Resize event section", 5280, 4080, 3135, 195, true},
-        {"txtOnResize", Kind::TextBox, "", "", 5280, 4320, 4155, 1635, true},
-        {"cmdGenCode", Kind::CommandButton, "", "&Generate Code", 120, 5565, 1755, 375, true},
-        {"cmdClear", Kind::CommandButton, "", "&Clear", 1950, 5565, 915, 375, true},
-        {"cmdAbout", Kind::CommandButton, "", "&About", 3240, 5580, 915, 375, true},
-        {"CancelButton", Kind::CommandButton, "", "E&xit", 4260, 5580, 855, 375, true},
-    };
-    for (const auto& e : table) {
-        const forms::Control* c = window->Find(e.name);
-        ASSERT_NE(c, nullptr) << e.name;
-        EXPECT_EQ(c->GetKind(), e.kind) << e.name;
-        EXPECT_EQ(c->Container() ? c->Container()->Name() : std::string(), e.container) << e.name;
-        EXPECT_EQ(c->Caption(), e.caption) << e.name;
-        EXPECT_EQ(c->Bounds(), (forms::Rect{e.left, e.top, e.left + e.width, e.top + e.height})) << e.name;
-        EXPECT_EQ(c->Visible(), e.visible) << e.name;
-        EXPECT_TRUE(c->Enabled()) << e.name;
-        EXPECT_TRUE(c->GetFont().name.empty()) << e.name << " keeps the window's dialog font";
-    }
-
-    struct LineEnds {
-        const char* name;
-        int x1, y1, x2, y2;
-    };
-    for (const auto& l : {LineEnds{"Line1", 2490, 480, 3330, 480}, LineEnds{"Line2", 3600, 480, 4440, 480}}) {
-        const forms::Control* c = window->Find(l.name);
-        ASSERT_NE(c, nullptr) << l.name;
-        EXPECT_EQ(c->GetKind(), Kind::Line);
-        EXPECT_EQ(c->Container(), window->Frame1);
-        EXPECT_EQ((std::vector<int>{c->X1(), c->Y1(), c->X2(), c->Y2()}), (std::vector<int>{l.x1, l.y1, l.x2, l.y2}));
-        EXPECT_FALSE(c->Visible()) << l.name;
-    }
-
+TEST_F(WindowTest, EveryControlLiesInsideWhatHoldsIt) {
+    // Picture1, the panel the bar scrolls, is as tall as the bar's range and shows through
+    // Picture2; it fits across.
+    EXPECT_EQ(OutsideTheirArea(*window), std::vector<std::string>{"Picture1"});
+    EXPECT_LE(window->Picture1->Bounds().right, HoldingArea(*window->Picture1).right);
+    EXPECT_EQ(window->Picture1->Height(), -window->VScroll1->Max());
+    // The bar fills the viewport's inner height.
+    EXPECT_EQ(window->VScroll1->Bounds().bottom, HoldingArea(*window->VScroll1).bottom);
     // Nothing beyond the layout: 27 single controls and seven arrays of 50.
     EXPECT_EQ(window->Controls().size(), 27u + 7u * 50u);
 }
 
-TEST_F(WindowTest, SevenRowArraysOfFiftyStartHiddenUncheckedEnabled) {
-    struct Column {
-        const char* name;
-        const frmAddIn::RowArray* array;
-        int left, width, height, top0;
+TEST_F(WindowTest, ControlsOverlapOnlyWhereTheLayoutMeansThem) {
+    // The grid's viewport lies in front of the frame's lower part, and each row's name box
+    // reaches 15 twips into the next row's.
+    std::set<std::string> meant = {"Frame1 ~ Picture2"};
+    for (int i = 0; i + 1 < RowCapacity; ++i)
+        meant.insert("Check1(" + std::to_string(i) + ") ~ Check1(" + std::to_string(i + 1) + ")");
+    const std::set<std::string> found = OverlappingNeighbours(*window);
+    std::vector<std::string> unmeant, missing;
+    std::set_difference(found.begin(), found.end(), meant.begin(), meant.end(), std::back_inserter(unmeant));
+    std::set_difference(meant.begin(), meant.end(), found.begin(), found.end(), std::back_inserter(missing));
+    EXPECT_EQ(unmeant, std::vector<std::string>{});
+    EXPECT_EQ(missing, std::vector<std::string>{});
+    for (const forms::Control* c : window->HeaderGroup())
+        EXPECT_FALSE(Overlaps(InForm(*c), InForm(*window->Picture2))) << c->Name() << " is not hidden by the grid";
+}
+
+TEST_F(WindowTest, TheHeaderGroupHeadsTheOptionColumns) {
+    // "Left/Right" and "Up/Down", each underlined, over "M", "R" and "S": move, resize, scale.
+    struct Group {
+        const forms::Control* head;
+        const char* caption;
+        const forms::Control* underline;
+        std::vector<const forms::Control*> letters;
+        std::vector<const frmAddIn::RowArray*> columns;
     };
-    const std::vector<Column> columns = {
-        {"Check1", &window->Check1, 120, 1995, 315, 60},       {"chkMoveH", &window->chkMoveH, 2460, 195, 195, 120},
-        {"chkSizeH", &window->chkSizeH, 2700, 195, 195, 120},  {"chkScaleH", &window->chkScaleH, 2940, 195, 195, 120},
-        {"chkMoveV", &window->chkMoveV, 3540, 195, 195, 120},  {"chkSizeV", &window->chkSizeV, 3780, 195, 195, 120},
-        {"chkScaleV", &window->chkScaleV, 4020, 195, 195, 120},
+    const Group groups[] = {
+        {window->lblLeftRight, "Left/Right", window->Line1, {window->lblLRM, window->lblLRR, window->lblLRS},
+         {&window->chkMoveH, &window->chkSizeH, &window->chkScaleH}},
+        {window->lblUpDown, "Up/Down", window->Line2, {window->lblUDM, window->lblUDR, window->lblUDS},
+         {&window->chkMoveV, &window->chkSizeV, &window->chkScaleV}},
     };
-    for (const auto& column : columns) {
+    for (const Group& g : groups) {
+        SCOPED_TRACE(g.caption);
+        EXPECT_EQ(g.head->Caption(), g.caption);
+        const forms::Rect head = InForm(*g.head), underline = InForm(*g.underline);
+        EXPECT_TRUE(head.bottom <= underline.top && head.left <= underline.left && underline.right <= head.right);
+        for (std::size_t k = 0; k < 3; ++k) {
+            const forms::Rect letter = InForm(*g.letters[k]);
+            const forms::Rect box = InForm(*(*g.columns[k])[0]);
+            EXPECT_EQ(g.letters[k]->Caption(), std::string(1, "MRS"[k]));
+            EXPECT_TRUE(underline.bottom <= letter.top && head.left <= letter.left && letter.right <= head.right);
+            // Over its column: the boxes' middle lies within the letter.
+            const int middle = (box.left + box.right) / 2;
+            EXPECT_TRUE(letter.left <= middle && middle < letter.right) << g.letters[k]->Name();
+        }
+    }
+    for (const forms::Control* c : window->HeaderGroup()) EXPECT_EQ(c->Container(), window->Frame1) << c->Name();
+}
+
+forms::Rect Shifted(forms::Rect r, int down) { return {r.left, r.top + down, r.right, r.bottom + down}; }
+
+TEST_F(WindowTest, SevenRowArraysOfFiftyAtAPitchOf300StartHiddenUncheckedEnabled) {
+    const std::vector<std::pair<const char*, const frmAddIn::RowArray*>> columns = {
+        {"Check1", &window->Check1},     {"chkMoveH", &window->chkMoveH},   {"chkSizeH", &window->chkSizeH},
+        {"chkScaleH", &window->chkScaleH}, {"chkMoveV", &window->chkMoveV}, {"chkSizeV", &window->chkSizeV},
+        {"chkScaleV", &window->chkScaleV},
+    };
+    int left = 0;
+    for (const auto& [name, array] : columns) {
+        const forms::Control& first = *(*array)[0];
+        EXPECT_GT(first.Left(), left) << name << ": the columns read left to right";
+        left = first.Left();
+        // Each option box stands in the middle of its row's name box.
+        const forms::Control& nameBox = *window->Check1[0];
+        EXPECT_EQ(2 * first.Top() + first.Height(), 2 * nameBox.Top() + nameBox.Height()) << name;
         for (int i = 0; i < RowCapacity; ++i) {
-            const forms::Control* box = (*column.array)[static_cast<std::size_t>(i)];
-            ASSERT_EQ(box, window->Find(column.name, i)) << column.name << i;
+            const forms::Control* box = (*array)[static_cast<std::size_t>(i)];
+            ASSERT_EQ(box, window->Find(name, i)) << name << i;
             EXPECT_EQ(box->GetKind(), Kind::CheckBox);
             EXPECT_EQ(box->Container(), window->Picture1);
-            const int top = column.top0 + 300 * i;
-            EXPECT_EQ(box->Bounds(), (forms::Rect{column.left, top, column.left + column.width, top + column.height}))
-                << column.name << i;
+            EXPECT_EQ(box->Bounds(), Shifted(first.Bounds(), 300 * i)) << name << i;
             EXPECT_EQ(box->Caption(), "Check1");
             EXPECT_FALSE(box->Visible());
             EXPECT_TRUE(box->Enabled());
@@ -103,6 +106,26 @@ TEST_F(WindowTest, SevenRowArraysOfFiftyStartHiddenUncheckedEnabled) {
     }
     EXPECT_EQ(window->Check1[49]->Top(), 14760);
     EXPECT_EQ(window->chkScaleV[49]->Top(), 14820);
+}
+
+TEST_F(WindowTest, EachOutputBoxLiesUnderItsLabel) {
+    struct Pair {
+        const forms::Control* label;
+        const char* caption;
+        const forms::Control* box;
+    };
+    const Pair pairs[] = {{window->Label3, kDeclarationsCaption, window->txtDeclaration},
+                          {window->Label4, kLoadCaption, window->txtOnLoad},
+                          {window->Label5, kResizeCaption, window->txtOnResize}};
+    int top = 0;
+    for (const Pair& p : pairs) {
+        EXPECT_EQ(p.label->Caption(), p.caption);
+        EXPECT_GE(p.label->Top(), top) << p.caption;
+        EXPECT_EQ(p.label->Left(), p.box->Left()) << p.caption;
+        EXPECT_LE(p.label->Bounds().bottom, p.box->Top()) << p.caption;
+        EXPECT_EQ(p.box->Bounds(), Shifted(pairs[0].box->Bounds(), p.box->Top() - pairs[0].box->Top())) << p.caption;
+        top = p.box->Bounds().bottom;
+    }
 }
 
 TEST_F(WindowTest, WindowAndControlProperties) {
@@ -115,6 +138,16 @@ TEST_F(WindowTest, WindowAndControlProperties) {
     EXPECT_EQ(window->DefaultButton(), nullptr);
     EXPECT_EQ(window->forms::Form::CancelButton(), nullptr);
     EXPECT_TRUE(window->TopMost());
+
+    // Every control enabled, in the window's dialog font; hidden only the header group and rows.
+    for (const auto& c : window->Controls()) {
+        const auto& header = window->HeaderGroup();
+        const bool hidden =
+            c->GetKind() == Kind::CheckBox || std::find(header.begin(), header.end(), c.get()) != header.end();
+        EXPECT_EQ(c->Visible(), !hidden) << c->Reference();
+        EXPECT_TRUE(c->Enabled()) << c->Reference();
+        EXPECT_TRUE(c->GetFont().name.empty() && c->GetFont().points == 0) << c->Reference();
+    }
 
     for (const forms::Control* box : {window->txtDeclaration, window->txtOnLoad, window->txtOnResize}) {
         EXPECT_TRUE(box->MultiLine()) << box->Name();
