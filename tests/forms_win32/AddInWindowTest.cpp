@@ -14,6 +14,7 @@ namespace tolvane::testing {
 namespace {
 
 using forms::Control;
+using forms::win32::LineWindowRect;
 using forms::win32::PixelRect;
 using forms::win32::TwipsToPixels;
 
@@ -75,12 +76,8 @@ TEST_F(NativeAddInTest, EachControlIsANativeWindowWhereTheLayoutPutsIt) {
         EXPECT_EQ(::IsWindowVisible(hwnd) != FALSE, c.visible);
         HWND container = control->Container() != nullptr ? Hwnd(control->Container()) : FormWindow();
         EXPECT_EQ(::GetParent(hwnd), container);
-        RECT expected = PixelRect(control->Bounds(), dpiX, dpiY);
-        if (control->GetKind() == forms::Kind::Line) {
-            // A line covers its end pixel.
-            expected.right = TwipsToPixels(control->X2(), dpiX) + 1;
-            expected.bottom = TwipsToPixels(control->Y2(), dpiY) + 1;
-        }
+        const RECT expected = control->GetKind() == forms::Kind::Line ? LineWindowRect(*control, dpiX, dpiY)
+                                                                      : PixelRect(control->Bounds(), dpiX, dpiY);
         const RECT actual = RectInParent(hwnd);
         EXPECT_EQ(actual.left, expected.left);
         EXPECT_EQ(actual.top, expected.top);
