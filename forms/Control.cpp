@@ -212,13 +212,36 @@ std::string Control::SelText() const {
     return text_.substr(from, to - from);
 }
 
-void Control::ReplaceSelectionFromUser(std::string_view typed) {
+void Control::SetValueFromUser(int value) {
+    value_ = kind_ == Kind::VScrollBar ? std::clamp(value, std::min(min_, max_), std::max(min_, max_))
+                                       : std::clamp(value, 0, 2);
+    form_.Touch();
+}
+
+void Control::SelectFromUser(int start, int length) {
+    const int size = Utf16Length(text_);
+    selStart_ = std::clamp(start, 0, size);
+    selLength_ = std::clamp(length, 0, size - selStart_);
+    form_.Touch();
+}
+
+void Control::ChooseListEntryFromUser(int index) {
+    if (index < 0 || index >= ListCount()) return;
+    listIndex_ = index;
+    text_ = list_[static_cast<std::size_t>(index)];
+    selStart_ = 0;
+    selLength_ = Utf16Length(text_);
+    form_.Touch();
+}
+
+void Control::TypeFromUser(std::string_view typed) {
     const std::size_t from = ByteOffset(text_, selStart_);
     const std::size_t to = ByteOffset(text_, selStart_ + selLength_);
     text_.replace(from, to - from, typed);
     selStart_ += Utf16Length(typed);
     selLength_ = 0;
     ClampSelection();
+    if (kind_ == Kind::ComboBox) listIndex_ = -1;
     form_.Touch();
 }
 

@@ -5,8 +5,8 @@
 // changed scroll bar Value raises Change, a changed Text raises Change and a changed
 // ListIndex raises Click. Every such change also sets a dirty bit, so that a native
 // realisation can apply exactly what changed after each event. Input from the user goes
-// through UserInput instead: it writes the state without a dirty bit (the native control
-// already shows it) and then raises the event.
+// through forms/UserInput.h instead: it writes the state with the *FromUser members, without
+// a dirty bit (the native control already shows it), and then raises the event.
 #pragma once
 
 #include <cstdint>
@@ -18,7 +18,6 @@
 namespace tolvane::forms {
 
 class Form;
-class UserInput;
 
 enum class Kind { Label, ComboBox, CheckBox, PictureBox, Frame, Line, TextBox, CommandButton, VScrollBar };
 
@@ -201,6 +200,15 @@ public:
     void RaiseScroll();
     void RaiseDropDown();
 
+    // What the user did to the control, written as the native control already shows it: no
+    // dirty bit and no event (forms/UserInput.h raises the event afterwards).
+    void SetValueFromUser(int value);  // within what the kind allows
+    void SelectFromUser(int start, int length);  // clamped to the text
+    void ChooseListEntryFromUser(int index);  // its text, all of it selected
+    // Replaces the selection with `typed` as a keystroke would; a combo box's text then
+    // names no list entry.
+    void TypeFromUser(std::string_view typed);
+
     // Dirty bits since the last TakeDirty; a realisation applies and clears them.
     std::uint32_t Dirty() const { return dirty_; }
     std::uint32_t TakeDirty() {
@@ -210,12 +218,9 @@ public:
     }
 
 private:
-    friend class UserInput;
     void Mark(std::uint32_t bits);
     void Raise(const char* event, const Handler& handler);
     void ClampSelection();
-    // Replaces the selection with `typed` as a keystroke would; no dirty bit.
-    void ReplaceSelectionFromUser(std::string_view typed);
 
     Form& form_;
     Kind kind_;

@@ -27,7 +27,7 @@ bool Driver::OfKind(const Control& control, Kind kind, const char* what) {
 
 bool Driver::Click(Control& control) {
     if (!Reachable(control)) return false;
-    UserInput::Click(control);
+    input::Click(control);
     return true;
 }
 
@@ -38,7 +38,7 @@ bool Driver::Tick(Control& checkBox) {
 
 bool Driver::DoubleClick(Control& control) {
     if (!Reachable(control)) return false;
-    UserInput::DoubleClick(control);
+    input::DoubleClick(control);
     return true;
 }
 
@@ -46,7 +46,7 @@ bool Driver::Type(Control& control, std::string_view text) {
     if (control.GetKind() != Kind::TextBox && control.GetKind() != Kind::ComboBox)
         return Refuse(control.Reference() + " takes no typing");
     if (!Reachable(control)) return false;
-    UserInput::Type(control, text);
+    input::Type(control, text);
     return true;
 }
 
@@ -54,13 +54,13 @@ bool Driver::Select(Control& control, int start, int length) {
     if (control.GetKind() != Kind::TextBox && control.GetKind() != Kind::ComboBox)
         return Refuse(control.Reference() + " has no text selection");
     if (!Reachable(control)) return false;
-    UserInput::Select(control, start, length);
+    input::Select(control, start, length);
     return true;
 }
 
 bool Driver::OpenList(Control& combo) {
     if (!OfKind(combo, Kind::ComboBox, "combo box") || !Reachable(combo)) return false;
-    UserInput::OpenList(combo);
+    input::OpenList(combo);
     return true;
 }
 
@@ -68,7 +68,7 @@ bool Driver::ChooseListEntry(Control& combo, int index) {
     if (!OfKind(combo, Kind::ComboBox, "combo box") || !Reachable(combo)) return false;
     if (index < 0 || index >= combo.ListCount())
         return Refuse(combo.Reference() + " has no list entry " + std::to_string(index));
-    UserInput::ChooseListEntry(combo, index);
+    input::ChooseListEntry(combo, index);
     return true;
 }
 
@@ -81,14 +81,14 @@ bool Driver::ChooseListEntry(Control& combo, std::string_view entry) {
 bool Driver::Press(Form& form, Key key) {
     refusal_.clear();
     if (!form.IsShown()) return Refuse(form.Name() + " is not shown");
-    UserInput::PressKey(form, key);
+    input::PressKey(form, key);
     return true;
 }
 
 bool Driver::PressAccessKey(Form& form, char letter) {
     refusal_.clear();
     if (!form.IsShown()) return Refuse(form.Name() + " is not shown");
-    if (!UserInput::PressAccessKey(form, letter))
+    if (!input::PressAccessKey(form, letter))
         return Refuse(form.Name() + " has no reachable control for Alt+" + std::string(1, letter));
     return true;
 }
@@ -97,25 +97,25 @@ bool Driver::PressCloseBox(Form& form) {
     refusal_.clear();
     if (!form.IsShown()) return Refuse(form.Name() + " is not shown");
     if (!form.HasCloseBox()) return Refuse(form.Name() + " has no close box");
-    UserInput::PressCloseBox(form);
+    input::PressCloseBox(form);
     return true;
 }
 
 bool Driver::ScrollArrow(Control& bar, bool down) {
     if (!OfKind(bar, Kind::VScrollBar, "scroll bar") || !Reachable(bar)) return false;
-    UserInput::ScrollArrow(bar, down);
+    input::ScrollArrow(bar, down);
     return true;
 }
 
 bool Driver::ScrollTrack(Control& bar, bool down) {
     if (!OfKind(bar, Kind::VScrollBar, "scroll bar") || !Reachable(bar)) return false;
-    UserInput::ScrollPage(bar, down);
+    input::ScrollPage(bar, down);
     return true;
 }
 
 bool Driver::DragThumb(Control& bar, int value) {
     if (!OfKind(bar, Kind::VScrollBar, "scroll bar") || !Reachable(bar)) return false;
-    UserInput::DragThumb(bar, value);
+    input::DragThumb(bar, value);
     return true;
 }
 

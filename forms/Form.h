@@ -103,6 +103,9 @@ public:
     // Moves the focus by code; throws std::invalid_argument("Invalid procedure call or
     // argument") for a control that cannot take it now.
     void SetFocus(Control& control);
+    // Moves the focus where the user moved it (the caller checked that the user could);
+    // null: no control has it.
+    void MoveFocus(Control* control);
     // Controls that take the focus now, by TabIndex.
     std::vector<Control*> TabOrder() const;
     // Default and cancel buttons, or null.
@@ -135,8 +138,6 @@ protected:
     virtual void AfterUnload(UnloadMode) {}
 
 private:
-    friend class UserInput;
-    void MoveFocus(Control* control);
     void Report(const ErrorReport& report) noexcept;
 
     std::string name_;

@@ -3,21 +3,33 @@
 #include <algorithm>
 #include <cctype>
 
-#include "forms/Text.h"
 
-namespace tolvane::forms {
+namespace tolvane::forms::input {
+namespace {
 
-void UserInput::Focus(Control& control) {
+void Focus(Control& control) {
     if (control.CanHoldFocus() && control.IsReachable()) control.Parent().MoveFocus(&control);
 }
 
-void UserInput::Toggle(Control& checkBox) {
-    checkBox.value_ = checkBox.value_ == 0 ? 1 : 0;
-    checkBox.Parent().Touch();
+void Toggle(Control& checkBox) {
+    checkBox.SetValueFromUser(checkBox.Value() == 0 ? 1 : 0);
     checkBox.RaiseClick();
 }
 
-void UserInput::Click(Control& control) {
+void ScrollBy(Control& bar, int step, bool towardsMax) {
+    // With Max below Min the bar runs downwards: "towards Max" lowers the value.
+    const int direction = (bar.Max() >= bar.Min()) == towardsMax ? 1 : -1;
+    const int low = std::min(bar.Min(), bar.Max());
+    const int high = std::max(bar.Min(), bar.Max());
+    const int value = std::clamp(bar.Value() + direction * step, low, high);
+    if (value == bar.Value()) return;
+    bar.SetValueFromUser(value);
+    bar.RaiseChange();
+}
+
+}  // namespace
+
+void Click(Control& control) {
     switch (control.GetKind()) {
     case Kind::Line:
         return;
@@ -35,7 +47,7 @@ void UserInput::Click(Control& control) {
     }
 }
 
-void UserInput::DoubleClick(Control& control) {
+void DoubleClick(Control& control) {
     switch (control.GetKind()) {
     case Kind::Line:
         return;
@@ -51,79 +63,58 @@ void UserInput::DoubleClick(Control& control) {
     }
 }
 
-void UserInput::Type(Control& control, std::string_view typed) {
+void Type(Control& control, std::string_view typed) {
     Focus(control);
-    control.ReplaceSelectionFromUser(typed);
-    if (control.GetKind() == Kind::ComboBox) control.listIndex_ = -1;
+    control.TypeFromUser(typed);
     control.RaiseChange();
 }
 
-void UserInput::Select(Control& control, int start, int length) {
+void Select(Control& control, int start, int length) {
     Focus(control);
-    const int size = Utf16Length(control.text_);
-    control.selStart_ = std::clamp(start, 0, size);
-    control.selLength_ = std::clamp(length, 0, size - control.selStart_);
-    control.Parent().Touch();
+    control.SelectFromUser(start, length);
 }
 
-void UserInput::OpenList(Control& combo) {
+void OpenList(Control& combo) {
     Focus(combo);
     combo.RaiseDropDown();
 }
 
-void UserInput::ChooseListEntry(Control& combo, int index) {
+void ChooseListEntry(Control& combo, int index) {
     if (index < 0 || index >= combo.ListCount()) return;
     Focus(combo);
-    combo.listIndex_ = index;
-    combo.text_ = combo.list_[static_cast<std::size_t>(index)];
-    combo.selStart_ = 0;
-    combo.selLength_ = Utf16Length(combo.text_);
-    combo.Parent().Touch();
+    combo.ChooseListEntryFromUser(index);
     combo.RaiseClick();
 }
 
-void UserInput::ScrollBy(Control& bar, int step, bool towardsMax) {
-    // With Max below Min the bar runs downwards: "towards Max" lowers the value.
-    const int direction = (bar.max_ >= bar.min_) == towardsMax ? 1 : -1;
-    const int low = std::min(bar.min_, bar.max_);
-    const int high = std::max(bar.min_, bar.max_);
-    const int value = std::clamp(bar.value_ + direction * step, low, high);
-    if (value == bar.value_) return;
-    bar.value_ = value;
-    bar.Parent().Touch();
-    bar.RaiseChange();
+void ScrollArrow(Control& bar, bool towardsMax) {
+    Focus(bar);
+    ScrollBy(bar, bar.SmallChange(), towardsMax);
 }
 
-void UserInput::ScrollArrow(Control& bar, bool towardsMax) {
+void ScrollPage(Control& bar, bool towardsMax) {
     Focus(bar);
-    ScrollBy(bar, bar.smallChange_, towardsMax);
+    ScrollBy(bar, bar.LargeChange(), towardsMax);
 }
 
-void UserInput::ScrollPage(Control& bar, bool towardsMax) {
+void DragThumb(Control& bar, int value) {
     Focus(bar);
-    ScrollBy(bar, bar.largeChange_, towardsMax);
-}
-
-void UserInput::DragThumb(Control& bar, int value) {
-    Focus(bar);
-    const int start = bar.value_;
-    const int target = std::clamp(value, std::min(bar.min_, bar.max_), std::max(bar.min_, bar.max_));
+    const int start = bar.Value();
+    const int target = std::clamp(value, std::min(bar.Min(), bar.Max()), std::max(bar.Min(), bar.Max()));
     if (target != start) {
-        bar.value_ = target;
-        bar.Parent().Touch();
+        bar.SetValueFromUser(target);
         bar.RaiseScroll();
     }
     // The handler of Scroll may have moved the bar itself; Change reports the final value.
-    if (bar.value_ != start) bar.RaiseChange();
+    if (bar.Value() != start) bar.RaiseChange();
 }
 
-void UserInput::PressKey(Form& form, Key key) {
+void PressKey(Form& form, Key key) {
     Control* active = form.ActiveControl();
     if (active != nullptr && !active->IsReachable()) active = nullptr;
     switch (key) {
     case Key::Enter:
         if (active != nullptr && active->GetKind() == Kind::TextBox && active->MultiLine()) {
-            active->ReplaceSelectionFromUser("\r\n");
+            active->TypeFromUser("\r\n");
             active->RaiseChange();
         } else if (active != nullptr && active->GetKind() == Kind::CommandButton) {
             active->RaiseClick();
@@ -159,7 +150,7 @@ void UserInput::PressKey(Form& form, Key key) {
     }
 }
 
-bool UserInput::PressAccessKey(Form& form, char letter) {
+bool PressAccessKey(Form& form, char letter) {
     const char wanted = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
     if (wanted == 0) return false;
     Control* target = nullptr;
@@ -193,9 +184,9 @@ bool UserInput::PressAccessKey(Form& form, char letter) {
     }
 }
 
-void UserInput::PressCloseBox(Form& form) {
+void PressCloseBox(Form& form) {
     if (!form.HasCloseBox()) return;
     form.Unload(UnloadMode::CloseBox);
 }
 
-}  // namespace tolvane::forms
+}  // namespace tolvane::forms::input

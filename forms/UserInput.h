@@ -14,41 +14,37 @@ namespace tolvane::forms {
 
 enum class Key { Enter, Escape, Tab, ShiftTab };
 
-class UserInput {
-public:
-    // A mouse click: a check box toggles, anything that takes the focus gets it, then Click.
-    static void Click(Control& control);
-    // A double-click: check boxes toggle twice and buttons click twice (they have no
-    // DblClick); other controls raise Click, then DblClick.
-    static void DoubleClick(Control& control);
-    // Keystrokes into a text box or the combo box's edit field: the selection is replaced.
-    static void Type(Control& control, std::string_view typed);
-    // A selection made with the mouse or the keyboard, clamped to the text.
-    static void Select(Control& control, int start, int length);
-    // The combo box's list opened with the mouse or Alt+Down: the focus, then DropDown.
-    static void OpenList(Control& combo);
-    // An entry chosen from the combo box's list.
-    static void ChooseListEntry(Control& combo, int index);
-    // Scroll bar: an arrow (SmallChange) or a click in the track (LargeChange), towards Max
-    // when `towardsMax`. Raises Change when the value moved.
-    static void ScrollArrow(Control& bar, bool towardsMax);
-    static void ScrollPage(Control& bar, bool towardsMax);
-    // Thumb dragged to `value` (clamped): Scroll while dragging, then Change on release when
-    // the value differs from where the drag started.
-    static void DragThumb(Control& bar, int value);
-    // A key pressed while the form is active. Enter in a multi-line text box inserts a line
-    // break; on a button it presses the button; elsewhere it presses the default button.
-    // Esc presses the cancel button. Tab moves the focus.
-    static void PressKey(Form& form, Key key);
-    // Alt+letter; returns false when no reachable control carries that access key.
-    static bool PressAccessKey(Form& form, char letter);
-    // The close box in the title bar.
-    static void PressCloseBox(Form& form);
+namespace input {
 
-private:
-    static void Focus(Control& control);
-    static void Toggle(Control& checkBox);
-    static void ScrollBy(Control& bar, int step, bool towardsMax);
-};
+// A mouse click: a check box toggles, anything that takes the focus gets it, then Click.
+void Click(Control& control);
+// A double-click: check boxes toggle twice and buttons click twice (they have no
+// DblClick); other controls raise Click, then DblClick.
+void DoubleClick(Control& control);
+// Keystrokes into a text box or the combo box's edit field: the selection is replaced.
+void Type(Control& control, std::string_view typed);
+// A selection made with the mouse or the keyboard, clamped to the text.
+void Select(Control& control, int start, int length);
+// The combo box's list opened with the mouse or Alt+Down: the focus, then DropDown.
+void OpenList(Control& combo);
+// An entry chosen from the combo box's list.
+void ChooseListEntry(Control& combo, int index);
+// Scroll bar: an arrow (SmallChange) or a click in the track (LargeChange), towards Max
+// when `towardsMax`. Raises Change when the value moved.
+void ScrollArrow(Control& bar, bool towardsMax);
+void ScrollPage(Control& bar, bool towardsMax);
+// Thumb dragged to `value` (clamped): Scroll while dragging, then Change on release when
+// the value differs from where the drag started.
+void DragThumb(Control& bar, int value);
+// A key pressed while the form is active. Enter in a multi-line text box inserts a line
+// break; on a button it presses the button; elsewhere it presses the default button.
+// Esc presses the cancel button. Tab moves the focus.
+void PressKey(Form& form, Key key);
+// Alt+letter; returns false when no reachable control carries that access key.
+bool PressAccessKey(Form& form, char letter);
+// The close box in the title bar.
+void PressCloseBox(Form& form);
+
+}  // namespace input
 
 }  // namespace tolvane::forms

@@ -1,6 +1,6 @@
-// Input on the native controls into the state, through UserInput: the state is written first,
-// then the handler runs; afterwards the native control is brought back in line with what the
-// state holds. Also the form's own keyboard navigation, run from the thread's message hook.
+// Input on the native controls into the state, through forms/UserInput.h: the state is
+// written first, then the handler runs; afterwards the native control is brought back in line
+// with what the state holds. Also the form's own keyboard navigation, run from the thread's message hook.
 #include <stdexcept>
 #include <string>
 
@@ -18,12 +18,12 @@ LRESULT NativeForm::OnCommand(HWND child, UINT code) {
     Control& control = *native->control;
     switch (control.GetKind()) {
     case Kind::CommandButton:
-        if (code == BN_CLICKED) UserInput::Click(control);
+        if (code == BN_CLICKED) input::Click(control);
         break;
     case Kind::CheckBox:
         if (code == BN_CLICKED) {
             const LifetimeToken::Watch alive = lifetime_.Watching();
-            UserInput::Click(control);
+            input::Click(control);
             // The box does not check itself: show the value the state now holds.
             if (alive) SyncNativeState(child);
         }
@@ -31,9 +31,9 @@ LRESULT NativeForm::OnCommand(HWND child, UINT code) {
     case Kind::ComboBox:
         if (code == CBN_SELCHANGE) {
             const auto index = static_cast<int>(::SendMessageW(child, CB_GETCURSEL, 0, 0));
-            if (index >= 0 && index < control.ListCount()) UserInput::ChooseListEntry(control, index);
+            if (index >= 0 && index < control.ListCount()) input::ChooseListEntry(control, index);
         } else if (code == CBN_DROPDOWN) {
-            UserInput::OpenList(control);
+            input::OpenList(control);
         } else if (code == CBN_EDITCHANGE) {
             ReplayTyping(child);
         } else if (code == CBN_SETFOCUS) {
@@ -61,8 +61,8 @@ void NativeForm::ReplayTyping(HWND hwnd) {
     // typed text, then the caret where the edit has it.
     const TextEdit edit = DiffText(before, now);
     const LifetimeToken::Watch alive = lifetime_.Watching();
-    UserInput::Select(control, edit.start, edit.length);
-    UserInput::Type(control, winapi::WideToUtf8(edit.inserted));
+    input::Select(control, edit.start, edit.length);
+    input::Type(control, winapi::WideToUtf8(edit.inserted));
     if (alive) SyncNativeState(hwnd);
 }
 
@@ -85,7 +85,7 @@ void NativeForm::SyncNativeState(HWND hwnd) {
         const UINT getSelection = control.GetKind() == Kind::TextBox ? EM_GETSEL : CB_GETEDITSEL;
         ::SendMessageW(hwnd, getSelection, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
         if (static_cast<int>(start) != control.SelStart() || static_cast<int>(end - start) != control.SelLength())
-            UserInput::Select(control, static_cast<int>(start), static_cast<int>(end - start));
+            input::Select(control, static_cast<int>(start), static_cast<int>(end - start));
         return;
     }
     default:
@@ -100,19 +100,19 @@ LRESULT NativeForm::OnScroll(HWND bar, UINT code) {
     const LifetimeToken::Watch alive = lifetime_.Watching();
     // "Down" is towards Max, whichever way the VB range runs.
     switch (code) {
-    case SB_LINEDOWN: UserInput::ScrollArrow(control, true); break;
-    case SB_LINEUP: UserInput::ScrollArrow(control, false); break;
-    case SB_PAGEDOWN: UserInput::ScrollPage(control, true); break;
-    case SB_PAGEUP: UserInput::ScrollPage(control, false); break;
-    case SB_TOP: UserInput::DragThumb(control, control.Min()); break;
-    case SB_BOTTOM: UserInput::DragThumb(control, control.Max()); break;
+    case SB_LINEDOWN: input::ScrollArrow(control, true); break;
+    case SB_LINEUP: input::ScrollArrow(control, false); break;
+    case SB_PAGEDOWN: input::ScrollPage(control, true); break;
+    case SB_PAGEUP: input::ScrollPage(control, false); break;
+    case SB_TOP: input::DragThumb(control, control.Min()); break;
+    case SB_BOTTOM: input::DragThumb(control, control.Max()); break;
     case SB_THUMBTRACK:
     case SB_THUMBPOSITION: {
         SCROLLINFO info{};
         info.cbSize = sizeof info;
         info.fMask = SIF_TRACKPOS;
         ::GetScrollInfo(bar, SB_CTL, &info);
-        UserInput::DragThumb(control, ScrollMapping{control.Min(), control.Max()}.FromNative(info.nTrackPos));
+        input::DragThumb(control, ScrollMapping{control.Min(), control.Max()}.FromNative(info.nTrackPos));
         break;
     }
     default:
@@ -128,12 +128,12 @@ void NativeForm::OnDoubleClick(HWND edit) {
     Control& control = *native->control;
     DWORD start = 0, end = 0;
     ::SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-    UserInput::Select(control, static_cast<int>(start), static_cast<int>(end - start));
-    UserInput::DoubleClick(control);
+    input::Select(control, static_cast<int>(start), static_cast<int>(end - start));
+    input::DoubleClick(control);
 }
 
 LRESULT NativeForm::OnClose() {
-    UserInput::PressCloseBox(form_);
+    input::PressCloseBox(form_);
     return 0;
 }
 
@@ -182,7 +182,7 @@ bool NativeForm::PreTranslate(MSG& message) {
         switch (message.wParam) {
         case VK_TAB:
             if (::GetKeyState(VK_CONTROL) < 0) return false;
-            UserInput::PressKey(form_, ::GetKeyState(VK_SHIFT) < 0 ? Key::ShiftTab : Key::Tab);
+            input::PressKey(form_, ::GetKeyState(VK_SHIFT) < 0 ? Key::ShiftTab : Key::Tab);
             return true;
         case VK_RETURN:
         case VK_ESCAPE:
@@ -192,7 +192,7 @@ bool NativeForm::PreTranslate(MSG& message) {
             if (message.wParam == VK_RETURN && active != nullptr && active->GetKind() == Kind::TextBox &&
                 active->MultiLine())
                 return false;  // the edit inserts the line break; EN_CHANGE brings it into the state
-            UserInput::PressKey(form_, message.wParam == VK_RETURN ? Key::Enter : Key::Escape);
+            input::PressKey(form_, message.wParam == VK_RETURN ? Key::Enter : Key::Escape);
             return true;
         default:
             return false;
@@ -202,7 +202,7 @@ bool NativeForm::PreTranslate(MSG& message) {
     if ((message.lParam & (1 << 29)) == 0) return false;
     const auto key = static_cast<unsigned>(message.wParam);
     if (!((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9'))) return false;
-    return UserInput::PressAccessKey(form_, static_cast<char>(key));
+    return input::PressAccessKey(form_, static_cast<char>(key));
 }
 
 }  // namespace tolvane::forms::win32

@@ -1,8 +1,8 @@
 // Realises forms of the forms package as native Win32 windows: one top-level window per form
 // and one native control per forms::Control, created in creation order when the form loads
-// and destroyed when it unloads. User input on a native control goes through UserInput (the
-// state is written first, then the handler runs); after each event what changed is applied,
-// and only that. An error a handler of a realised form does not handle is shown by that
+// and destroyed when it unloads. User input on a native control goes through
+// forms/UserInput.h (the state is written first, then the handler runs); after each event
+// what changed is applied, and only that. An error a handler of a realised form does not handle is shown by that
 // form's realiser, in a message box with one OK button captioned with the form's caption or,
 // for a form without one, the caption the realiser was given (the application's title); so
 // each realiser (each Connect object has one) shows its own forms' errors, whatever became
