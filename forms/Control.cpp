@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <stdexcept>
+#include <utility>
 
 #include "forms/Form.h"
 #include "forms/Text.h"
@@ -35,6 +36,18 @@ void Control::Mark(std::uint32_t bits) {
     form_.Touch();
 }
 
+template <class T, class V>
+void Control::Change(T& member, V&& value, std::uint32_t bits) {
+    if (member == value) return;
+    Assign(member, std::forward<V>(value), bits);
+}
+
+template <class T, class V>
+void Control::Assign(T& member, V&& value, std::uint32_t bits) {
+    member = std::forward<V>(value);
+    Mark(bits);
+}
+
 void Control::Raise(const char* event, const Handler& handler) {
     if (!handler) return;
     // The handler may rebuild the form's controls (an unload and reload): keep what the
@@ -51,36 +64,20 @@ void Control::RaiseChange() { Raise("Change", onChange_); }
 void Control::RaiseScroll() { Raise("Scroll", onScroll_); }
 void Control::RaiseDropDown() { Raise("DropDown", onDropDown_); }
 
-void Control::SetContainer(Control* container) {
-    if (container_ == container) return;
-    container_ = container;
-    Mark(DirtyContainer);
-}
+void Control::SetContainer(Control* container) { Change(container_, container, DirtyContainer); }
 
-void Control::SetLeft(int value) {
-    if (left_ == value) return;
-    left_ = value;
-    Mark(DirtyGeometry);
-}
+void Control::SetLeft(int value) { Change(left_, value, DirtyGeometry); }
 
-void Control::SetTop(int value) {
-    if (top_ == value) return;
-    top_ = value;
-    Mark(DirtyGeometry);
-}
+void Control::SetTop(int value) { Change(top_, value, DirtyGeometry); }
 
 void Control::SetWidth(int value) {
     if (value < 0) InvalidPropertyValue();
-    if (width_ == value) return;
-    width_ = value;
-    Mark(DirtyGeometry);
+    Change(width_, value, DirtyGeometry);
 }
 
 void Control::SetHeight(int value) {
     if (value < 0) InvalidPropertyValue();
-    if (height_ == value) return;
-    height_ = value;
-    Mark(DirtyGeometry);
+    Change(height_, value, DirtyGeometry);
 }
 
 void Control::Move(int left, int top, int width, int height) {
@@ -139,17 +136,9 @@ void Control::SetValue(int value) {
     InvalidPropertyValue();
 }
 
-void Control::SetVisible(bool visible) {
-    if (visible_ == visible) return;
-    visible_ = visible;
-    Mark(DirtyVisible);
-}
+void Control::SetVisible(bool visible) { Change(visible_, visible, DirtyVisible); }
 
-void Control::SetEnabled(bool enabled) {
-    if (enabled_ == enabled) return;
-    enabled_ = enabled;
-    Mark(DirtyEnabled);
-}
+void Control::SetEnabled(bool enabled) { Change(enabled_, enabled, DirtyEnabled); }
 
 const std::string& Control::List(int index) const {
     if (index < 0 || index >= ListCount()) throw std::out_of_range("Invalid property array index");
@@ -247,16 +236,10 @@ void Control::TypeFromUser(std::string_view typed) {
 
 void Control::SetTabIndex(int index) {
     if (index < 0) InvalidPropertyValue();
-    if (tabIndex_ == index) return;
-    tabIndex_ = index;
-    Mark(DirtyTabOrder);
+    Change(tabIndex_, index, DirtyTabOrder);
 }
 
-void Control::SetTabStop(bool stop) {
-    if (tabStop_ == stop) return;
-    tabStop_ = stop;
-    Mark(DirtyTabOrder);
-}
+void Control::SetTabStop(bool stop) { Change(tabStop_, stop, DirtyTabOrder); }
 
 void Control::SetRange(int min, int max, int smallChange, int largeChange) {
     if (smallChange < 1 || largeChange < 1) InvalidPropertyValue();
@@ -268,58 +251,23 @@ void Control::SetRange(int min, int max, int smallChange, int largeChange) {
     Mark(DirtyRange | DirtyValue);
 }
 
-void Control::SetAlignment(Alignment alignment) {
-    alignment_ = alignment;
-    Mark(DirtyAppearance);
-}
+void Control::SetAlignment(Alignment alignment) { Assign(alignment_, alignment, DirtyAppearance); }
+void Control::SetMultiLine(bool multiLine) { Assign(multiLine_, multiLine, DirtyAppearance); }
+void Control::SetScrollBars(ScrollBars bars) { Assign(scrollBars_, bars, DirtyAppearance); }
+void Control::SetForeColour(Colour colour) { Assign(foreColour_, colour, DirtyAppearance); }
+void Control::SetBorder(bool border) { Assign(border_, border, DirtyAppearance | DirtyGeometry); }
+void Control::SetFont(Font font) { Assign(font_, std::move(font), DirtyAppearance); }
+void Control::SetPictureResource(std::string name) { Assign(picture_, std::move(name), DirtyAppearance); }
 
-void Control::SetMultiLine(bool multiLine) {
-    multiLine_ = multiLine;
-    Mark(DirtyAppearance);
-}
+void Control::SetDefault(bool isDefault) { SetOneOfForm(&Control::default_, isDefault); }
+void Control::SetCancel(bool isCancel) { SetOneOfForm(&Control::cancel_, isCancel); }
 
-void Control::SetScrollBars(ScrollBars bars) {
-    scrollBars_ = bars;
-    Mark(DirtyAppearance);
-}
-
-void Control::SetForeColour(Colour colour) {
-    foreColour_ = colour;
-    Mark(DirtyAppearance);
-}
-
-void Control::SetBorder(bool border) {
-    border_ = border;
-    Mark(DirtyAppearance | DirtyGeometry);
-}
-
-void Control::SetFont(Font font) {
-    font_ = std::move(font);
-    Mark(DirtyAppearance);
-}
-
-void Control::SetPictureResource(std::string name) {
-    picture_ = std::move(name);
-    Mark(DirtyAppearance);
-}
-
-void Control::SetDefault(bool isDefault) {
-    if (isDefault) {
-        // One default button per form, as in VB.
+void Control::SetOneOfForm(bool Control::*flag, bool value) {
+    // One default and one cancel button per form, as in VB.
+    if (value)
         for (const auto& other : form_.Controls())
-            if (other.get() != this && other->default_) other->SetDefault(false);
-    }
-    default_ = isDefault;
-    Mark(DirtyAppearance);
-}
-
-void Control::SetCancel(bool isCancel) {
-    if (isCancel) {
-        for (const auto& other : form_.Controls())
-            if (other.get() != this && other->cancel_) other->SetCancel(false);
-    }
-    cancel_ = isCancel;
-    Mark(DirtyAppearance);
+            if (other.get() != this && (*other).*flag) other->SetOneOfForm(flag, false);
+    Assign(this->*flag, value, DirtyAppearance);
 }
 
 char Control::AccessKey() const {

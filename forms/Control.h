@@ -219,8 +219,16 @@ public:
 
 private:
     void Mark(std::uint32_t bits);
+    // Sets a property and marks it for the realisation: Change only when the value differs,
+    // Assign always (appearance is applied whether or not it changed).
+    template <class T, class V>
+    void Change(T& member, V&& value, std::uint32_t bits);
+    template <class T, class V>
+    void Assign(T& member, V&& value, std::uint32_t bits);
     void Raise(const char* event, const Handler& handler);
     void ClampSelection();
+    // Sets a flag only one control of the form may carry, clearing it on the others.
+    void SetOneOfForm(bool Control::*flag, bool value);
 
     Form& form_;
     Kind kind_;

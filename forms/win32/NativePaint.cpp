@@ -5,6 +5,15 @@
 #include "forms/win32/NativeForm.h"
 
 namespace tolvane::forms::win32 {
+namespace {
+
+RECT ClientRect(HWND hwnd) {
+    RECT client{};
+    ::GetClientRect(hwnd, &client);
+    return client;
+}
+
+}  // namespace
 
 LRESULT NativeForm::OnCtlColor(HDC dc, HWND child) {
     const Native* native = Find(child);
@@ -25,32 +34,29 @@ LRESULT NativeForm::OnPaintForm(HWND hwnd) {
 
 LRESULT NativeForm::OnPaintPicture(HWND hwnd) {
     winapi::PaintScope paint(hwnd);
-    const Native* picture = Find(hwnd);
-    if (picture == nullptr) return 0;
-    if (picture->icon) ::DrawIconEx(paint.dc(), 0, 0, picture->icon.get(), 0, 0, 0, nullptr, DI_NORMAL);
-    PaintSlantedLines(paint.dc(), picture->control);
+    if (const Native* picture = Find(hwnd)) {
+        if (picture->icon) ::DrawIconEx(paint.dc(), 0, 0, picture->icon.get(), 0, 0, 0, nullptr, DI_NORMAL);
+        PaintSlantedLines(paint.dc(), picture->control);
+    }
     return 0;
 }
 
 LRESULT NativeForm::OnPaintFrame(HWND hwnd) {
     winapi::PaintScope paint(hwnd);
-    const Native* frame = Find(hwnd);
-    if (frame == nullptr) return 0;
-    RECT client{};
-    ::GetClientRect(hwnd, &client);
-    ::DrawEdge(paint.dc(), &client, EDGE_ETCHED, BF_RECT);
-    PaintSlantedLines(paint.dc(), frame->control);
+    RECT edge = ClientRect(hwnd);
+    ::DrawEdge(paint.dc(), &edge, EDGE_ETCHED, BF_RECT);
+    if (const Native* frame = Find(hwnd)) PaintSlantedLines(paint.dc(), frame->control);
     return 0;
 }
 
+// An axis line is a window of one colour.
 LRESULT NativeForm::OnPaintLine(HWND hwnd) {
     winapi::PaintScope paint(hwnd);
-    const Native* line = Find(hwnd);
-    if (line == nullptr) return 0;
-    RECT client{};
-    ::GetClientRect(hwnd, &client);
-    winapi::UniqueBrush brush(::CreateSolidBrush(ToColorRef(line->control->ForeColour())));
-    ::FillRect(paint.dc(), &client, brush.get());
+    if (const Native* line = Find(hwnd)) {
+        const winapi::UniqueBrush brush(::CreateSolidBrush(ToColorRef(line->control->ForeColour())));
+        const RECT whole = ClientRect(hwnd);
+        ::FillRect(paint.dc(), &whole, brush.get());
+    }
     return 0;
 }
 
