@@ -70,11 +70,6 @@ NativeForm::Native* NativeForm::Find(HWND hwnd) {
     return at == byWindow_.end() ? nullptr : &natives_[at->second];
 }
 
-NativeForm::Native* NativeForm::Find(const Control* control) {
-    const auto at = byControl_.find(control);
-    return at == byControl_.end() ? nullptr : &natives_[at->second];
-}
-
 HWND NativeForm::ContainerWindow(const Control& control) const {
     if (control.Container() != nullptr)
         if (HWND container = WindowOf(*control.Container()); container != nullptr) return container;
@@ -299,8 +294,10 @@ void NativeForm::ApplyText(Native& native, std::uint32_t bits) {
     case Kind::ComboBox: {
         if (bits & DirtyList) {
             ::SendMessageW(hwnd, CB_RESETCONTENT, 0, 0);
-            for (int i = 0; i < control.ListCount(); ++i)
-                ::SendMessageW(hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(winapi::Utf8ToWide(control.List(i)).c_str()));
+            for (int i = 0; i < control.ListCount(); ++i) {
+                const std::wstring entry = winapi::Utf8ToWide(control.List(i));
+                ::SendMessageW(hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+            }
         }
         if (bits & (DirtyList | DirtyListIndex))
             ::SendMessageW(hwnd, CB_SETCURSEL, static_cast<WPARAM>(control.ListIndex()), 0);

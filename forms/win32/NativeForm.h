@@ -127,7 +127,6 @@ private:
     void Fail(const char* source, const char* description) noexcept;
 
     Native* Find(HWND hwnd);
-    Native* Find(const Control* control);
     HWND ContainerWindow(const Control& control) const;
     RECT PixelBounds(const Control& control) const;
     RECT WindowRectOf(const Control& control) const;
