@@ -3,8 +3,8 @@
 // bits say changed).
 //
 // Z-order: Windows puts a new child below its elder siblings, VB puts a later control above
-// the earlier ones, so every child is raised to the top as it is created (Picture2 then lies
-// over the lower part of Frame1).
+// the earlier ones, so every child is raised to the top as it is created (a picture box
+// created after a frame then lies over the part of the frame it covers).
 #include "forms/win32/NativeForm.h"
 
 #include <stdexcept>

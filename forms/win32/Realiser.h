@@ -34,7 +34,7 @@ class Realiser : public std::enable_shared_from_this<Realiser> {
 public:
     struct Options {
         // The module whose resources hold picture boxes' icons; null: the module that
-        // contains this code (Quenlow_AddIn.dll in the product).
+        // contains this code.
         HMODULE resources = nullptr;
         // The error box's caption for a form without a caption of its own (UTF-8).
         std::string errorCaption;
