@@ -19,4 +19,21 @@ std::wstring WindowText(HWND window) {
     return text;
 }
 
+void PumpMessages() {
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+}
+
+void PumpMessagesFor(DWORD milliseconds) {
+    const ULONGLONG until = ::GetTickCount64() + milliseconds;
+    do {
+        PumpMessages();
+        ::Sleep(10);
+    } while (::GetTickCount64() < until);
+    PumpMessages();
+}
+
 }  // namespace tolvane::winapi

@@ -1,4 +1,5 @@
-// Small questions asked of windows and modules by every Windows part of the product.
+// Small questions asked of windows and modules, and the message pump, for every Windows part
+// of the product.
 #pragma once
 
 #include <windows.h>
@@ -13,5 +14,12 @@ HMODULE ThisModule() noexcept;
 
 // A window's text, whatever its length.
 std::wstring WindowText(HWND window);
+
+// Dispatches everything queued for this thread, as a message loop does, and returns when
+// the queue is empty.
+void PumpMessages();
+// Pumps for about `milliseconds`, then once more: for work that arrives a little later
+// (posted by another thread, or by a timer).
+void PumpMessagesFor(DWORD milliseconds);
 
 }  // namespace tolvane::winapi
