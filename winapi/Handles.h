@@ -27,6 +27,7 @@ public:
         reset();
         return &handle_;
     }
+    T* addressof() noexcept { return &handle_; }  // for in/out parameters: keeps what is held
     explicit operator bool() const noexcept { return handle_ != nullptr; }
     T release() noexcept { return std::exchange(handle_, nullptr); }
     void reset(T handle = nullptr) noexcept {
@@ -37,34 +38,24 @@ private:
     T handle_ = nullptr;
 };
 
-struct DestroyWindowClose {
-    void operator()(HWND window) const noexcept { ::DestroyWindow(window); }
-};
-struct DeleteObjectClose {
-    void operator()(HGDIOBJ object) const noexcept { ::DeleteObject(object); }
-};
-struct DestroyIconClose {
-    void operator()(HICON icon) const noexcept { ::DestroyIcon(icon); }
-};
-struct UnhookClose {
-    void operator()(HHOOK hook) const noexcept { ::UnhookWindowsHookEx(hook); }
-};
-struct DeleteDcClose {
-    void operator()(HDC dc) const noexcept { ::DeleteDC(dc); }
-};
-struct RegCloseKeyClose {
-    void operator()(HKEY key) const noexcept { ::RegCloseKey(key); }
+// Closes a handle with a Win32 function, as WIL's unique_any does: CloseWith<::DestroyWindow>.
+template <auto Function>
+struct CloseWith {
+    template <class T>
+    void operator()(T handle) const noexcept {
+        Function(handle);
+    }
 };
 
-using UniqueWindow = UniqueHandle<HWND, DestroyWindowClose>;
-using UniqueFont = UniqueHandle<HFONT, DeleteObjectClose>;
-using UniquePen = UniqueHandle<HPEN, DeleteObjectClose>;
-using UniqueBrush = UniqueHandle<HBRUSH, DeleteObjectClose>;
-using UniqueBitmap = UniqueHandle<HBITMAP, DeleteObjectClose>;
-using UniqueIcon = UniqueHandle<HICON, DestroyIconClose>;
-using UniqueHook = UniqueHandle<HHOOK, UnhookClose>;
-using UniqueMemoryDc = UniqueHandle<HDC, DeleteDcClose>;
-using UniqueHKey = UniqueHandle<HKEY, RegCloseKeyClose>;
+using UniqueWindow = UniqueHandle<HWND, CloseWith<::DestroyWindow>>;
+using UniqueFont = UniqueHandle<HFONT, CloseWith<::DeleteObject>>;
+using UniquePen = UniqueHandle<HPEN, CloseWith<::DeleteObject>>;
+using UniqueBrush = UniqueHandle<HBRUSH, CloseWith<::DeleteObject>>;
+using UniqueBitmap = UniqueHandle<HBITMAP, CloseWith<::DeleteObject>>;
+using UniqueIcon = UniqueHandle<HICON, CloseWith<::DestroyIcon>>;
+using UniqueHook = UniqueHandle<HHOOK, CloseWith<::UnhookWindowsHookEx>>;
+using UniqueMemoryDc = UniqueHandle<HDC, CloseWith<::DeleteDC>>;
+using UniqueHKey = UniqueHandle<HKEY, CloseWith<::RegCloseKey>>;
 
 // A DC from GetDC / GetWindowDC, released to its window.
 class WindowDc {

@@ -23,4 +23,9 @@ std::string WideToUtf8(std::wstring_view utf16) {
     return narrow;
 }
 
+bool EqualsIgnoringCase(std::wstring_view a, std::wstring_view b) noexcept {
+    return ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
+}
+
 }  // namespace tolvane::winapi
