@@ -1,9 +1,11 @@
-// Text conversion and the error boundary of ComSupport.h.
 #include "connect/server/ComSupport.h"
 
 #include <wrl/client.h>
 
-#include <climits>
+#include <exception>
+#include <new>
+
+#include "winapi/Text.h"
 
 namespace tolvane::server {
 
@@ -42,18 +44,18 @@ HRESULT HResultFromCurrentException(REFIID iid) noexcept {
             throw;
         } catch (const ComError& e) {
             hr = e.Result();
-            description = Utf8ToWide(e.what());
+            description = winapi::Utf8ToWide(e.what());
         } catch (const std::bad_alloc&) {
             hr = E_OUTOFMEMORY;
             description = L"Out of memory";
         } catch (const std::exception& e) {
             hr = E_FAIL;
-            description = Utf8ToWide(e.what());
+            description = winapi::Utf8ToWide(e.what());
         } catch (...) {
             // keeps E_UNEXPECTED and its text
         }
     } catch (...) {
-        // The text could not be converted; the HRESULT still goes out.
+        // No memory for the text; the HRESULT still goes out.
         SetComErrorInfo(iid, L"Unexpected failure");
         return hr;
     }

@@ -1,4 +1,4 @@
-// The registry-key owner and the error boundary shared by the module's COM code.
+// The error boundary shared by the module's COM code.
 //
 // Every method that COM, the loader or the registry code calls runs its body through
 // ComBoundary: nothing thrown inside (std::bad_alloc, HostError, anything) may unwind into
@@ -8,23 +8,11 @@
 #include <windows.h>
 #include <oleauto.h>
 
-#include <exception>
-#include <new>
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <utility>
-
-#include "host/com/ComSupport.h"
 
 namespace tolvane::server {
-
-// Text at the COM edge (UTF-8 inside, UTF-16 outside) and the BSTR and VARIANT owners are
-// those of the IDE adapter, which the module links anyway.
-using host::com::Bstr;
-using host::com::Utf8ToWide;
-using host::com::Variant;
-using host::com::WideToUtf8;
 
 // ---- exceptions that carry an HRESULT out of helper code ----
 
@@ -39,37 +27,6 @@ private:
 
 // Throws ComError when hr is a failure; `what` names the step for the error description.
 void ThrowIfFailed(HRESULT hr, const char* what);
-
-// ---- registry key ----
-
-class UniqueHKey {
-public:
-    UniqueHKey() noexcept = default;
-    explicit UniqueHKey(HKEY key) noexcept : key_(key) {}
-    ~UniqueHKey() { Reset(); }
-    UniqueHKey(const UniqueHKey&) = delete;
-    UniqueHKey& operator=(const UniqueHKey&) = delete;
-    UniqueHKey(UniqueHKey&& other) noexcept : key_(std::exchange(other.key_, nullptr)) {}
-    UniqueHKey& operator=(UniqueHKey&& other) noexcept {
-        if (this != &other) {
-            Reset();
-            key_ = std::exchange(other.key_, nullptr);
-        }
-        return *this;
-    }
-
-    HKEY Get() const noexcept { return key_; }
-    HKEY* Put() noexcept {
-        Reset();
-        return &key_;
-    }
-    void Reset() noexcept {
-        if (key_) RegCloseKey(std::exchange(key_, nullptr));
-    }
-
-private:
-    HKEY key_ = nullptr;
-};
 
 // ---- the boundary ----
 

@@ -10,13 +10,14 @@
 
 #include <windows.h>
 #include <oaidl.h>
-#include <wrl/client.h>
 
 #include <memory>
 
 #include "Quenlow.h"
 #include "connect/Connect.h"
-#include "connect/server/Extensibility.h"
+#include "connect/server/Module.h"
+#include "winapi/ComObject.h"
+#include "winapi/IdeInterfaces.h"
 
 namespace tolvane::server {
 
@@ -24,17 +25,12 @@ namespace tolvane::server {
 // window, MessageBoxW (ModuleServices.cpp).
 ConnectServices ModuleServices();
 
-class ConnectObject final : public _Connect, public ISupportErrorInfo {
+class ConnectObject final : public winapi::ComObject<_Connect, ISupportErrorInfo> {
 public:
     // Creates an object and hands out `riid`; the class factory's CreateInstance.
     static HRESULT Create(REFIID riid, void** ppv) noexcept;
 
-    // IUnknown
-    IFACEMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-    IFACEMETHODIMP_(ULONG) AddRef() override;
-    IFACEMETHODIMP_(ULONG) Release() override;
-
-    // IDispatch, from the embedded type library
+    // IDispatch, from the embedded type library (ConnectTypeInfo)
     IFACEMETHODIMP GetTypeInfoCount(UINT* pctinfo) override;
     IFACEMETHODIMP GetTypeInfo(UINT iTInfo, LCID lcid, ITypeInfo** ppTInfo) override;
     IFACEMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNames, LCID lcid,
@@ -59,17 +55,13 @@ public:
     IFACEMETHODIMP InterfaceSupportsErrorInfo(REFIID riid) override;
 
 private:
-    // _IDTExtensibility2 with its own IDispatch; IUnknown goes to the outer object.
-    class Extensibility final : public IDTExtensibility2 {
+    // _IDTExtensibility2 with its own IDispatch (no type information: the five event names,
+    // positional arguments); IUnknown is the outer object's.
+    class Extensibility final : public winapi::InnerFace<winapi::WithoutTypeInfo<winapi::ide::IDTExtensibility2>> {
     public:
-        explicit Extensibility(ConnectObject& outer) noexcept : outer_(outer) {}
+        explicit Extensibility(ConnectObject& outer) noexcept
+            : InnerFace(static_cast<_Connect&>(outer)), connect_(outer.connect_) {}
 
-        IFACEMETHODIMP QueryInterface(REFIID riid, void** ppv) override { return outer_.QueryInterface(riid, ppv); }
-        IFACEMETHODIMP_(ULONG) AddRef() override { return outer_.AddRef(); }
-        IFACEMETHODIMP_(ULONG) Release() override { return outer_.Release(); }
-
-        IFACEMETHODIMP GetTypeInfoCount(UINT* pctinfo) override;
-        IFACEMETHODIMP GetTypeInfo(UINT iTInfo, LCID lcid, ITypeInfo** ppTInfo) override;
         IFACEMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNames, LCID lcid,
                                      DISPID* rgDispId) override;
         IFACEMETHODIMP Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags, DISPPARAMS* pDispParams,
@@ -85,18 +77,16 @@ private:
     private:
         HRESULT InvokeEvent(DISPID dispIdMember, DISPPARAMS& params, UINT* puArgErr);
 
-        ConnectObject& outer_;
+        tolvane::Connect& connect_;
     };
 
-    explicit ConnectObject(ConnectServices services);
-    ~ConnectObject();
+    explicit ConnectObject(ConnectServices services) : connect_(std::move(services)) {}
+    ~ConnectObject() override = default;
+    void* InterfaceFor(REFIID iid) noexcept override;
 
-    ITypeInfo& TypeInfo();  // the dispatch half of _Connect, loaded once; throws ComError
-
-    LONG refs_ = 1;
+    ModuleLock lock_;
     tolvane::Connect connect_;
     Extensibility extensibility_{*this};
-    Microsoft::WRL::ComPtr<ITypeInfo> typeInfo_;
 };
 
 }  // namespace tolvane::server

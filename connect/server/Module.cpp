@@ -1,4 +1,5 @@
-// The module's entry points: DllMain, the class factory of Connect, and the four exports.
+// The module's entry points: DllMain, the class factory of Connect, and the four exports;
+// and what the module's objects share (the lock count, _Connect's type information).
 //
 // The factory serves exactly one class. Factories are counted like objects, so the module
 // stays loaded while a client holds one, locked or not.
@@ -6,13 +7,17 @@
 
 #include <ole2.h>
 
+#include <wrl/client.h>
+
 #include <cstdlib>
+#include <new>
 #include <string>
 
 #include "Quenlow.h"
 #include "connect/server/ComSupport.h"
 #include "connect/server/ConnectObject.h"
 #include "connect/server/Registration.h"
+#include "winapi/ComObject.h"
 
 namespace tolvane::server {
 
@@ -21,28 +26,10 @@ namespace {
 HMODULE g_module = nullptr;
 LONG g_moduleRefs = 0;  // live objects (Connect and factories) plus server locks
 
-class ClassFactory final : public IClassFactory {
+ITypeInfo* g_connectTypeInfo = nullptr;  // one reference, released at unload
+
+class ClassFactory final : public winapi::ComObject<IClassFactory> {
 public:
-    ClassFactory() noexcept { ModuleAddRef(); }
-
-    // IUnknown
-    IFACEMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IClassFactory) {
-            *ppv = static_cast<IClassFactory*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    IFACEMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
-    IFACEMETHODIMP_(ULONG) Release() override {
-        const LONG refs = InterlockedDecrement(&refs_);
-        if (refs == 0) delete this;
-        return static_cast<ULONG>(refs);
-    }
-
     // IClassFactory
     IFACEMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
         if (!ppv) return E_POINTER;
@@ -59,9 +46,11 @@ public:
     }
 
 private:
-    ~ClassFactory() { ModuleRelease(); }
+    void* InterfaceFor(REFIID iid) noexcept override {
+        return winapi::FindInterface(iid, {{IID_IClassFactory, static_cast<IClassFactory*>(this)}});
+    }
 
-    LONG refs_ = 1;
+    ModuleLock lock_;
 };
 
 }  // namespace
@@ -85,6 +74,19 @@ void ModuleAddRef() noexcept { InterlockedIncrement(&g_moduleRefs); }
 void ModuleRelease() noexcept { InterlockedDecrement(&g_moduleRefs); }
 bool ModuleInUse() noexcept { return InterlockedCompareExchange(&g_moduleRefs, 0, 0) != 0; }
 
+ITypeInfo& ConnectTypeInfo() {
+    if (ITypeInfo* cached = g_connectTypeInfo) return *cached;
+    Microsoft::WRL::ComPtr<ITypeLib> library;
+    ThrowIfFailed(LoadTypeLibEx(ModulePath().c_str(), REGKIND_NONE, &library),
+                  "loading the type library of Quenlow_AddIn.dll");
+    Microsoft::WRL::ComPtr<ITypeInfo> info;
+    ThrowIfFailed(library->GetTypeInfoOfGuid(IID__Connect, &info), "finding _Connect in the type library");
+    // Should another thread have got there first, its copy is kept and this one let go.
+    if (InterlockedCompareExchangePointer(reinterpret_cast<void**>(&g_connectTypeInfo), info.Get(), nullptr) == nullptr)
+        info.Detach();
+    return *g_connectTypeInfo;
+}
+
 }  // namespace tolvane::server
 
 // Every entry point from Windows catches everything, so std::terminate means a fault of ours.
@@ -96,8 +98,14 @@ void __verbose_terminate_handler() { std::abort(); }
 
 using namespace tolvane::server;
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) g_module = instance;
+    // Unloaded by FreeLibrary: give back the type information. (At process exit the libraries
+    // it belongs to may be gone already; nothing needs giving back then.)
+    if (reason == DLL_PROCESS_DETACH && reserved == nullptr && g_connectTypeInfo) {
+        g_connectTypeInfo->Release();
+        g_connectTypeInfo = nullptr;
+    }
     return TRUE;
 }
 

@@ -1,8 +1,9 @@
-// Module-wide state of Quenlow_AddIn.dll: its handle and the count of live objects and
-// server locks that DllCanUnloadNow answers from.
+// Module-wide state of Quenlow_AddIn.dll: its handle, the count of live objects and server
+// locks that DllCanUnloadNow answers from, and the type information its objects share.
 #pragma once
 
 #include <windows.h>
+#include <oaidl.h>
 
 #include <string>
 
@@ -16,5 +17,19 @@ std::wstring ModulePath();
 void ModuleAddRef() noexcept;
 void ModuleRelease() noexcept;
 bool ModuleInUse() noexcept;
+
+// One count held for as long as its owner (a COM object of the module) lives.
+class ModuleLock {
+public:
+    ModuleLock() noexcept { ModuleAddRef(); }
+    ~ModuleLock() { ModuleRelease(); }
+    ModuleLock(const ModuleLock&) = delete;
+    ModuleLock& operator=(const ModuleLock&) = delete;
+};
+
+// _Connect's type information from the library embedded in this module, loaded on first use
+// and kept until the module is unloaded; every Connect object serves its IDispatch from it.
+// Throws ComError when the library cannot be read.
+ITypeInfo& ConnectTypeInfo();
 
 }  // namespace tolvane::server

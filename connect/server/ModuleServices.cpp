@@ -4,19 +4,19 @@
 
 #include <memory>
 
-#include "connect/server/ComSupport.h"
 #include "connect/server/ConnectObject.h"
 #include "connect/win32/RegistrySettingsStore.h"
 #include "forms/win32/Realiser.h"
 #include "window/frmAddIn.h"
+#include "winapi/Text.h"
 
 namespace tolvane::server {
 
 namespace {
 
 void ShowMessageBox(const std::string& text, const std::string& caption) {
-    const std::wstring wideText = Utf8ToWide(text);
-    const std::wstring wideCaption = Utf8ToWide(caption);
+    const std::wstring wideText = winapi::Utf8ToWide(text);
+    const std::wstring wideCaption = winapi::Utf8ToWide(caption);
     MessageBoxW(nullptr, wideText.c_str(), wideCaption.c_str(), MB_OK);
 }
 

@@ -16,12 +16,16 @@
 #include "connect/server/AddInRegistration.h"
 #include "connect/server/ComSupport.h"
 #include "connect/server/Module.h"
+#include "winapi/Handles.h"
+#include "winapi/Text.h"
 
 using Microsoft::WRL::ComPtr;
 
 namespace tolvane::server {
 
 namespace {
+
+using winapi::UniqueHKey;
 
 constexpr const wchar_t* kProgId = L"Quenlow.Connect";
 constexpr WORD kLibraryMajor = 1;
@@ -36,13 +40,13 @@ std::wstring GuidText(REFGUID guid) {
 std::wstring ClassKey() { return L"CLSID\\" + GuidText(CLSID_Connect); }
 
 [[noreturn]] void ThrowRegistry(LSTATUS status, const std::wstring& key) {
-    throw ComError(HRESULT_FROM_WIN32(static_cast<DWORD>(status)), "registry key " + WideToUtf8(key));
+    throw ComError(HRESULT_FROM_WIN32(static_cast<DWORD>(status)), "registry key " + winapi::WideToUtf8(key));
 }
 
 UniqueHKey CreateKey(HKEY root, const std::wstring& key) {
     UniqueHKey handle;
     const LSTATUS status =
-        RegCreateKeyExW(root, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, handle.Put(), nullptr);
+        RegCreateKeyExW(root, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, handle.put(), nullptr);
     if (status != ERROR_SUCCESS) ThrowRegistry(status, key);
     return handle;
 }
@@ -51,14 +55,14 @@ void SetString(HKEY root, const std::wstring& key, const wchar_t* name, const st
     const UniqueHKey handle = CreateKey(root, key);
     const auto bytes = static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t));
     const LSTATUS status =
-        RegSetValueExW(handle.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()), bytes);
+        RegSetValueExW(handle.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()), bytes);
     if (status != ERROR_SUCCESS) ThrowRegistry(status, key);
 }
 
 void SetDword(HKEY root, const std::wstring& key, const wchar_t* name, DWORD data) {
     const UniqueHKey handle = CreateKey(root, key);
     const LSTATUS status =
-        RegSetValueExW(handle.Get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof(data));
+        RegSetValueExW(handle.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof(data));
     if (status != ERROR_SUCCESS) ThrowRegistry(status, key);
 }
 
@@ -66,25 +70,25 @@ void SetDword(HKEY root, const std::wstring& key, const wchar_t* name, DWORD dat
 // (Written out rather than RegDeleteTreeW so that nothing but the named key can go.)
 void DeleteTree(HKEY root, const std::wstring& key) {
     UniqueHKey handle;
-    LSTATUS status = RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, handle.Put());
+    LSTATUS status = RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, handle.put());
     if (status == ERROR_FILE_NOT_FOUND) return;
     if (status != ERROR_SUCCESS) ThrowRegistry(status, key);
     for (;;) {
         wchar_t child[256];
         DWORD length = 256;
-        status = RegEnumKeyExW(handle.Get(), 0, child, &length, nullptr, nullptr, nullptr, nullptr);
+        status = RegEnumKeyExW(handle.get(), 0, child, &length, nullptr, nullptr, nullptr, nullptr);
         if (status == ERROR_NO_MORE_ITEMS) break;
         if (status != ERROR_SUCCESS) ThrowRegistry(status, key);
         DeleteTree(root, key + L"\\" + std::wstring(child, length));
     }
-    handle.Reset();
+    handle.reset();
     status = RegDeleteKeyW(root, key.c_str());
     if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) ThrowRegistry(status, key);
 }
 
 bool KeyExists(HKEY root, const std::wstring& key) {
     UniqueHKey handle;
-    return RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, handle.Put()) == ERROR_SUCCESS;
+    return RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, handle.put()) == ERROR_SUCCESS;
 }
 
 // ---- the IDE's add-in entry, from the designer's record ----

@@ -9,30 +9,17 @@
 #include <windows.h>
 
 #include "host/com/ComSupport.h"
+#include "winapi/Handles.h"
+#include "winapi/Text.h"
 
 namespace tolvane {
 
 namespace {
 
-using host::com::Utf8ToWide;
-using host::com::WideToUtf8;
+using winapi::Utf8ToWide;
+using winapi::WideToUtf8;
 
 constexpr const wchar_t* kRoot = L"Software\\VB and VBA Program Settings\\";
-
-class Key {
-public:
-    Key() = default;
-    ~Key() {
-        if (key_) RegCloseKey(key_);
-    }
-    Key(const Key&) = delete;
-    Key& operator=(const Key&) = delete;
-    HKEY* Out() { return &key_; }
-    HKEY Get() const { return key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
 
 std::wstring KeyPath(const std::string& application, const std::string& section) {
     return kRoot + Utf8ToWide(application) + L"\\" + Utf8ToWide(section);
@@ -54,22 +41,22 @@ std::string RegistrySettingsStore::GetSetting(const std::string& application, co
     CheckName(application, section, key);
     const std::wstring path = KeyPath(application, section);
     const std::wstring name = Utf8ToWide(key);
-    Key opened;
-    LSTATUS status = RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, opened.Out());
+    winapi::UniqueHKey opened;
+    LSTATUS status = RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, opened.put());
     if (status == ERROR_FILE_NOT_FOUND) return defaultValue;
     if (status != ERROR_SUCCESS) Fail("Cannot open HKEY_CURRENT_USER\\" + WideToUtf8(path), status);
 
     // The value may change size between the two calls; try again until it fits.
     for (int attempt = 0; attempt < 4; ++attempt) {
         DWORD type = 0, bytes = 0;
-        status = RegQueryValueExW(opened.Get(), name.c_str(), nullptr, &type, nullptr, &bytes);
+        status = RegQueryValueExW(opened.get(), name.c_str(), nullptr, &type, nullptr, &bytes);
         if (status == ERROR_FILE_NOT_FOUND) return defaultValue;
         if (status != ERROR_SUCCESS) Fail("Cannot read setting '" + key + "'", status);
         // Only text counts as a setting, as GetSetting reads it.
         if (type != REG_SZ && type != REG_EXPAND_SZ) return defaultValue;
         std::vector<wchar_t> buffer(bytes / sizeof(wchar_t) + 1, L'\0');
         DWORD size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
-        status = RegQueryValueExW(opened.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size);
+        status = RegQueryValueExW(opened.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size);
         if (status == ERROR_MORE_DATA) continue;
         if (status == ERROR_FILE_NOT_FOUND) return defaultValue;
         if (status != ERROR_SUCCESS) Fail("Cannot read setting '" + key + "'", status);
@@ -87,12 +74,12 @@ void RegistrySettingsStore::SaveSetting(const std::string& application, const st
     const std::wstring path = KeyPath(application, section);
     const std::wstring name = Utf8ToWide(key);
     const std::wstring text = Utf8ToWide(value);
-    Key created;
+    winapi::UniqueHKey created;
     LSTATUS status = RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                     KEY_SET_VALUE, nullptr, created.Out(), nullptr);
+                                     KEY_SET_VALUE, nullptr, created.put(), nullptr);
     if (status != ERROR_SUCCESS) Fail("Cannot create HKEY_CURRENT_USER\\" + WideToUtf8(path), status);
     const DWORD bytes = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
-    status = RegSetValueExW(created.Get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()), bytes);
+    status = RegSetValueExW(created.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()), bytes);
     if (status != ERROR_SUCCESS) Fail("Cannot write setting '" + key + "'", status);
 }
 

@@ -4,7 +4,6 @@
 // reached from one root.
 #include "host/com/ComHost.h"
 
-#include <atomic>
 #include <climits>
 #include <utility>
 
@@ -13,16 +12,16 @@
 
 #include "host/com/ComSupport.h"
 #include "vb/Errors.h"
+#include "winapi/ComObject.h"
 
 namespace tolvane::host::com {
 
 namespace {
 
-// VBE, the IDE's root object.
-constexpr IID kIidVBE = {0x0002E100, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-// _dispCommandBarControlEvents: the click events of a command-bar control.
-constexpr IID kIidCommandBarEvents = {0x0002E198, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-constexpr DISPID kDispidClick = 1;
+namespace ide = winapi::ide;
+using winapi::VariantOfObject;
+using winapi::VariantOfShort;
+using winapi::VariantOfText;
 
 using Cache = std::shared_ptr<DispatchCache>;
 
@@ -31,153 +30,162 @@ short ToIndex(int position) {
     return static_cast<short>(position);
 }
 
-// Base of every adapter object: the IDispatch behind it and the shared DISPID cache.
+// Base of every adapter object: the IDispatch behind it, the interface it is, and the shared
+// DISPID cache.
 class Adapter : public NativeObject {
 public:
-    Adapter(ComPtr<IDispatch> object, Cache cache, Interface kind)
+    Adapter(ComPtr<IDispatch> object, Cache cache, IdeInterface kind)
         : object_(std::move(object)), cache_(std::move(cache)), kind_(kind) {}
     IUnknown* Native() const noexcept override { return object_.Get(); }
 
 protected:
-    Variant GetMember(const wchar_t* name, std::vector<Variant*> args = {}) {
-        return Get(*cache_, object_.Get(), kind_, name, std::move(args));
+    UniqueVariant Invoke(const ide::Member& member, WORD flags, std::vector<UniqueVariant*> args = {}) {
+        return Call(*cache_, object_.Get(), kind_, member, flags, std::move(args));
     }
-    ComPtr<IDispatch> GetObject(const wchar_t* name, std::vector<Variant*> args = {}) {
-        Variant result = GetMember(name, std::move(args));
-        return AsRequiredDispatch(result);
+    // A property get or a method's result (VB calls both the same way).
+    UniqueVariant Read(const ide::Member& member, std::vector<UniqueVariant*> args = {}) {
+        return Invoke(member, DISPATCH_METHOD | DISPATCH_PROPERTYGET, std::move(args));
+    }
+    std::int32_t ReadInt32(const ide::Member& member) { return AsInt32(*Read(member).get()); }
+    std::string ReadText(const ide::Member& member) { return AsText(*Read(member).get()); }
+    // The adapter T over the object a member gives; Nothing is an error. `extra` goes to T.
+    template <class T, class... Extra>
+    std::shared_ptr<T> Child(const ide::Member& member, std::vector<UniqueVariant*> args, Extra... extra) {
+        return std::make_shared<T>(AsRequiredDispatch(*Read(member, std::move(args)).get()), cache_, extra...);
+    }
+    template <class T>
+    std::shared_ptr<T> Child(const ide::Member& member) {
+        return Child<T>(member, std::vector<UniqueVariant*>{});
     }
 
     ComPtr<IDispatch> object_;
     Cache cache_;
-    Interface kind_;
+    IdeInterface kind_;
 };
 
-class PropertyImpl final : public Property, public Adapter {
+// The adapter of one IDE interface `Kind` serving the host interface `HostInterface`.
+template <class HostInterface, IdeInterface Kind>
+class AdapterOf : public HostInterface, public Adapter {
 public:
-    PropertyImpl(ComPtr<IDispatch> object, Cache cache) : Adapter(std::move(object), std::move(cache), Interface::Property) {}
-    PropertyValue Value() override { return AsPropertyValue(GetMember(L"Value")); }
+    AdapterOf(ComPtr<IDispatch> object, Cache cache) : Adapter(std::move(object), std::move(cache), Kind) {}
 };
 
-class PropertiesImpl final : public Properties, public Adapter {
+class PropertyImpl final : public AdapterOf<Property, IdeInterface::Property> {
 public:
-    PropertiesImpl(ComPtr<IDispatch> object, Cache cache)
-        : Adapter(std::move(object), std::move(cache), Interface::Properties) {}
+    using AdapterOf::AdapterOf;
+    PropertyValue Value() override { return AsPropertyValue(*Read(ide::property::kValue).get()); }
+};
+
+class PropertiesImpl final : public AdapterOf<Properties, IdeInterface::Properties> {
+public:
+    using AdapterOf::AdapterOf;
     std::shared_ptr<Property> Item(const std::string& name) override {
-        Variant index = Variant::Text(name);
-        return std::make_shared<PropertyImpl>(GetObject(L"Item", {&index}), cache_);
+        UniqueVariant index = VariantOfText(name);
+        return Child<PropertyImpl>(ide::properties::kItem, {&index});
     }
 };
 
-class ControlImpl;
-
+// VBControls of a form and ContainedVBControls of a control: alike, but two interfaces.
 class ControlsImpl final : public Controls, public Adapter {
 public:
-    // VBControls of a form and ContainedVBControls of a control: alike, but two interfaces.
-    ControlsImpl(ComPtr<IDispatch> object, Cache cache, Interface kind) : Adapter(std::move(object), std::move(cache), kind) {}
-    int Count() override { return AsInt32(GetMember(L"Count")); }
+    ControlsImpl(ComPtr<IDispatch> object, Cache cache, IdeInterface kind) : Adapter(std::move(object), std::move(cache), kind) {}
+    int Count() override { return ReadInt32(ide::vbcontrols::kCount); }
     std::shared_ptr<Control> Item(int position) override;
 };
 
-class ControlImpl final : public Control, public Adapter {
+class ControlImpl final : public AdapterOf<Control, IdeInterface::VBControl> {
 public:
-    ControlImpl(ComPtr<IDispatch> object, Cache cache) : Adapter(std::move(object), std::move(cache), Interface::VBControl) {}
+    using AdapterOf::AdapterOf;
     std::shared_ptr<Properties> GetProperties() override {
-        return std::make_shared<PropertiesImpl>(GetObject(L"Properties"), cache_);
+        return Child<PropertiesImpl>(ide::vbcontrol::kProperties);
     }
     std::shared_ptr<Controls> ContainedVBControls() override {
-        return std::make_shared<ControlsImpl>(GetObject(L"ContainedVBControls"), cache_, Interface::ContainedVBControls);
+        return Child<ControlsImpl>(ide::vbcontrol::kContainedVBControls, {}, IdeInterface::ContainedVBControls);
     }
 };
 
 std::shared_ptr<Control> ControlsImpl::Item(int position) {
     // The control-array index, the second argument, is left out altogether.
-    Variant index = Variant::I2(ToIndex(position));
-    return std::make_shared<ControlImpl>(GetObject(L"Item", {&index}), cache_);
+    UniqueVariant index = VariantOfShort(ToIndex(position));
+    return Child<ControlImpl>(ide::vbcontrols::kItem, {&index});
 }
 
-class FormDesignerImpl final : public FormDesigner, public Adapter {
+class FormDesignerImpl final : public AdapterOf<FormDesigner, IdeInterface::VBForm> {
 public:
-    FormDesignerImpl(ComPtr<IDispatch> object, Cache cache) : Adapter(std::move(object), std::move(cache), Interface::VBForm) {}
+    using AdapterOf::AdapterOf;
     std::shared_ptr<Controls> VBControls() override {
-        return std::make_shared<ControlsImpl>(GetObject(L"VBControls"), cache_, Interface::VBControls);
+        return Child<ControlsImpl>(ide::vbform::kVBControls, {}, IdeInterface::VBControls);
     }
 };
 
-class ComponentImpl final : public Component, public Adapter {
+class ComponentImpl final : public AdapterOf<Component, IdeInterface::VBComponent> {
 public:
-    ComponentImpl(ComPtr<IDispatch> object, Cache cache) : Adapter(std::move(object), std::move(cache), Interface::VBComponent) {}
-    std::int32_t Type() override { return AsInt32(GetMember(L"Type")); }
-    std::string Name() override { return AsText(GetMember(L"Name")); }
+    using AdapterOf::AdapterOf;
+    std::int32_t Type() override { return ReadInt32(ide::vbcomponent::kType); }
+    std::string Name() override { return ReadText(ide::vbcomponent::kName); }
     std::shared_ptr<FormDesigner> Designer() override {
-        return std::make_shared<FormDesignerImpl>(GetObject(L"Designer"), cache_);
+        return Child<FormDesignerImpl>(ide::vbcomponent::kDesigner);
     }
 };
 
-class ComponentsImpl final : public Components, public Adapter {
+class ComponentsImpl final : public AdapterOf<Components, IdeInterface::VBComponents> {
 public:
-    ComponentsImpl(ComPtr<IDispatch> object, Cache cache)
-        : Adapter(std::move(object), std::move(cache), Interface::VBComponents) {}
-    int Count() override { return AsInt32(GetMember(L"Count")); }
+    using AdapterOf::AdapterOf;
+    int Count() override { return ReadInt32(ide::vbcomponents::kCount); }
     std::shared_ptr<Component> Item(int position) override {
-        Variant index = Variant::I2(ToIndex(position));
-        return std::make_shared<ComponentImpl>(GetObject(L"Item", {&index}), cache_);
+        UniqueVariant index = VariantOfShort(ToIndex(position));
+        return Child<ComponentImpl>(ide::vbcomponents::kItem, {&index});
     }
     std::shared_ptr<Component> Item(const std::string& name) override {
-        Variant index = Variant::Text(name);
-        return std::make_shared<ComponentImpl>(GetObject(L"Item", {&index}), cache_);
+        UniqueVariant index = VariantOfText(name);
+        return Child<ComponentImpl>(ide::vbcomponents::kItem, {&index});
     }
 };
 
-class ProjectImpl final : public Project, public Adapter {
+class ProjectImpl final : public AdapterOf<Project, IdeInterface::VBProject> {
 public:
-    ProjectImpl(ComPtr<IDispatch> object, Cache cache) : Adapter(std::move(object), std::move(cache), Interface::VBProject) {}
-    std::shared_ptr<Components> VBComponents() override {
-        return std::make_shared<ComponentsImpl>(GetObject(L"VBComponents"), cache_);
-    }
+    using AdapterOf::AdapterOf;
+    std::shared_ptr<Components> VBComponents() override { return Child<ComponentsImpl>(ide::vbproject::kVBComponents); }
 };
 
-class CommandBarControlImpl final : public CommandBarControl, public Adapter {
+class CommandBarControlImpl final : public AdapterOf<CommandBarControl, IdeInterface::CommandBarControl> {
 public:
-    CommandBarControlImpl(ComPtr<IDispatch> object, Cache cache)
-        : Adapter(std::move(object), std::move(cache), Interface::CommandBarControl) {}
-    std::string Caption() override { return AsText(GetMember(L"Caption")); }
+    using AdapterOf::AdapterOf;
+    std::string Caption() override { return ReadText(ide::commandbarcontrol::kCaption); }
     void SetCaption(const std::string& caption) override {
-        Variant value = Variant::Text(caption);
-        Call(*cache_, object_.Get(), kind_, L"Caption", DISPATCH_PROPERTYPUT, {&value});
+        UniqueVariant value = VariantOfText(caption);
+        Invoke(ide::commandbarcontrol::kCaption, DISPATCH_PROPERTYPUT, {&value});
     }
-    void Delete() override { Call(*cache_, object_.Get(), kind_, L"Delete", DISPATCH_METHOD); }
+    void Delete() override { Invoke(ide::commandbarcontrol::kDelete, DISPATCH_METHOD); }
 };
 
-class CommandBarControlsImpl final : public CommandBarControls, public Adapter {
+class CommandBarControlsImpl final : public AdapterOf<CommandBarControls, IdeInterface::CommandBarControls> {
 public:
-    CommandBarControlsImpl(ComPtr<IDispatch> object, Cache cache)
-        : Adapter(std::move(object), std::move(cache), Interface::CommandBarControls) {}
+    using AdapterOf::AdapterOf;
     std::shared_ptr<CommandBarControl> Add(std::int16_t type) override {
         // Only the type: the host then puts a permanent item after the existing ones.
-        Variant kind = Variant::I2(type);
-        Variant result = Call(*cache_, object_.Get(), kind_, L"Add", DISPATCH_METHOD, {&kind});
-        return std::make_shared<CommandBarControlImpl>(AsRequiredDispatch(result), cache_);
+        UniqueVariant kind = VariantOfShort(type);
+        UniqueVariant item = Invoke(ide::commandbarcontrols::kAdd, DISPATCH_METHOD, {&kind});
+        return std::make_shared<CommandBarControlImpl>(AsRequiredDispatch(*item.get()), cache_);
     }
 };
 
-class CommandBarImpl final : public CommandBar, public Adapter {
+class CommandBarImpl final : public AdapterOf<CommandBar, IdeInterface::CommandBar> {
 public:
-    CommandBarImpl(ComPtr<IDispatch> object, Cache cache) : Adapter(std::move(object), std::move(cache), Interface::CommandBar) {}
+    using AdapterOf::AdapterOf;
     std::shared_ptr<CommandBarControls> Controls() override {
-        return std::make_shared<CommandBarControlsImpl>(GetObject(L"Controls"), cache_);
+        return Child<CommandBarControlsImpl>(ide::commandbar::kControls);
     }
 };
 
-class CommandBarsImpl final : public CommandBars, public Adapter {
+class CommandBarsImpl final : public AdapterOf<CommandBars, IdeInterface::CommandBars> {
 public:
-    CommandBarsImpl(ComPtr<IDispatch> object, Cache cache)
-        : Adapter(std::move(object), std::move(cache), Interface::CommandBars) {}
+    using AdapterOf::AdapterOf;
     std::shared_ptr<CommandBar> Item(const std::string& name) override {
-        Variant index = Variant::Text(name);
-        Variant result = GetMember(L"Item", {&index});
-        auto bar = AsDispatch(result);
-        if (!bar) return nullptr;
-        return std::make_shared<CommandBarImpl>(std::move(bar), cache_);
+        // A bar the IDE does not have is Nothing.
+        UniqueVariant index = VariantOfText(name);
+        auto bar = AsDispatch(*Read(ide::commandbars::kItem, {&index}).get());
+        return bar ? std::make_shared<CommandBarImpl>(std::move(bar), cache_) : nullptr;
     }
 };
 
@@ -185,7 +193,7 @@ public:
 
 // The sink the event source calls. It holds the handler only; the source holds the sink
 // (through its connection point), never the other way round.
-class ClickSink final : public IDispatch {
+class ClickSink final : public winapi::DispatchObject<> {
 public:
     explicit ClickSink(Cache cache) : cache_(std::move(cache)) {}
 
@@ -194,49 +202,14 @@ public:
     }
     void ClearHandler() noexcept { handler_.reset(); }
 
-    // IUnknown
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-        if (!object) return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IDispatch || riid == kIidCommandBarEvents) {
-            *object = static_cast<IDispatch*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
+    // IDispatch: the one member Click.
+    IFACEMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+        return winapi::IdsOfNames(std::span(kMembers), riid, names, count, ids);
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --references_;
-        if (left == 0) delete this;
-        return left;
-    }
-
-    // IDispatch
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-        if (!count) return E_POINTER;
-        *count = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
-        if (info) *info = nullptr;
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
-        if (!names || !ids) return E_POINTER;
-        HRESULT hr = S_OK;
-        for (UINT i = 0; i < count; ++i) {
-            ids[i] = DISPID_UNKNOWN;
-            if (i == 0 && names[0] && CompareStringOrdinal(names[0], -1, L"Click", -1, TRUE) == CSTR_EQUAL)
-                ids[0] = kDispidClick;
-            else
-                hr = DISP_E_UNKNOWNNAME;
-        }
-        return hr;
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result,
-                                     EXCEPINFO*, UINT* argError) override {
-        if (member != kDispidClick) return DISP_E_MEMBERNOTFOUND;
+    IFACEMETHODIMP Invoke(DISPID member, REFIID riid, LCID, WORD, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
+                          UINT* argError) override {
+        if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+        if (member != ide::clickevents::kClick.id) return DISP_E_MEMBERNOTFOUND;
         if (!params || !params->rgvarg) return E_INVALIDARG;
         if (params->cArgs != 3) return DISP_E_BADPARAMCOUNT;
         if (result) VariantInit(result);
@@ -245,12 +218,12 @@ public:
             if (!handler || !*handler) return S_OK;
             std::shared_ptr<CommandBarControl> control;
             {
-                Variant clicked;
-                if (FAILED(VariantCopyInd(clicked.Get(), &params->rgvarg[2]))) {
+                UniqueVariant clicked;
+                if (FAILED(VariantCopyInd(clicked.get(), &params->rgvarg[2]))) {
                     if (argError) *argError = 2;
                     return DISP_E_TYPEMISMATCH;
                 }
-                if (auto object = AsDispatch(clicked)) control = std::make_shared<CommandBarControlImpl>(std::move(object), cache_);
+                if (auto object = AsDispatch(*clicked.get())) control = std::make_shared<CommandBarControlImpl>(std::move(object), cache_);
             }
             bool handled = ReadFlag(params->rgvarg[1]);
             bool cancelDefault = ReadFlag(params->rgvarg[0]);
@@ -265,15 +238,21 @@ public:
     }
 
 private:
-    ~ClickSink() = default;
+    static constexpr winapi::DispatchMember kMembers[] = {ide::clickevents::kClick};
+
+    ~ClickSink() override = default;
+    void* InterfaceFor(REFIID iid) noexcept override {
+        return winapi::FindInterface(iid, {{IID_IDispatch, static_cast<IDispatch*>(this)},
+                                           {ide::kIidCommandBarControlEvents, static_cast<IDispatch*>(this)}});
+    }
 
     // The flags come as VT_BOOL|VT_BYREF; some hosts send VT_VARIANT|VT_BYREF or a plain value.
     static bool ReadFlag(const VARIANT& v) {
         if (v.vt == (VT_BOOL | VT_BYREF)) return v.pboolVal && *v.pboolVal != VARIANT_FALSE;
-        Variant copy, converted;
-        if (FAILED(VariantCopyInd(copy.Get(), const_cast<VARIANT*>(&v)))) return false;
-        if (FAILED(VariantChangeType(converted.Get(), copy.Get(), 0, VT_BOOL))) return false;
-        return converted.Get()->boolVal != VARIANT_FALSE;
+        UniqueVariant copy, converted;
+        if (FAILED(VariantCopyInd(copy.get(), const_cast<VARIANT*>(&v)))) return false;
+        if (FAILED(VariantChangeType(converted.get(), copy.get(), 0, VT_BOOL))) return false;
+        return converted->boolVal != VARIANT_FALSE;
     }
     static void WriteFlag(VARIANT& v, bool value) {
         const VARIANT_BOOL flag = value ? VARIANT_TRUE : VARIANT_FALSE;
@@ -291,7 +270,6 @@ private:
         // A flag passed by value cannot be answered.
     }
 
-    std::atomic<ULONG> references_{1};
     Cache cache_;
     std::shared_ptr<CommandBarEventSource::ClickHandler> handler_;
 };
@@ -301,7 +279,7 @@ public:
     EventSourceImpl(ComPtr<IUnknown> source, Cache cache) : source_(std::move(source)), cache_(std::move(cache)) {
         ComPtr<IConnectionPointContainer> container;
         if (FAILED(source_.As(&container))) throw HostError(vb::kNoEvents);
-        if (FAILED(container->FindConnectionPoint(kIidCommandBarEvents, &point_)) || !point_) throw HostError(vb::kNoEvents);
+        if (FAILED(container->FindConnectionPoint(ide::kIidCommandBarControlEvents, &point_)) || !point_) throw HostError(vb::kNoEvents);
     }
     ~EventSourceImpl() override { Disconnect(); }
 
@@ -316,9 +294,7 @@ public:
             sink_->SetHandler(std::move(handler));
             return;
         }
-        // Take over the new object's first reference. (MinGW's ComPtr::Attach adds one of its own.)
-        ComPtr<ClickSink> sink;
-        *sink.GetAddressOf() = new ClickSink(cache_);
+        ComPtr<ClickSink> sink = winapi::MakeComObject<ClickSink>(cache_);
         sink->SetHandler(std::move(handler));
         DWORD cookie = 0;
         Check(point_->Advise(static_cast<IDispatch*>(sink.Get()), &cookie));
@@ -343,9 +319,9 @@ private:
     DWORD cookie_ = 0;
 };
 
-class EventsImpl final : public Events, public Adapter {
+class EventsImpl final : public AdapterOf<Events, IdeInterface::Events> {
 public:
-    EventsImpl(ComPtr<IDispatch> object, Cache cache) : Adapter(std::move(object), std::move(cache), Interface::Events) {}
+    using AdapterOf::AdapterOf;
     std::shared_ptr<CommandBarEventSource> CommandBarEvents(const std::shared_ptr<CommandBarControl>& control) override {
         // Handing the IDE an empty reference here is not safe; refuse it ourselves.
         if (!control) throw HostError(vb::kInvalidCall);
@@ -353,11 +329,11 @@ public:
         if (!native || !native->Native()) throw HostError(vb::kTypeMismatch);
         ComPtr<IDispatch> item;
         if (FAILED(native->Native()->QueryInterface(IID_PPV_ARGS(&item)))) throw HostError(vb::kTypeMismatch);
-        Variant argument = Variant::Dispatch(item.Get());
-        Variant result = GetMember(L"CommandBarEvents", {&argument});
+        UniqueVariant argument = VariantOfObject(item.Get());
+        UniqueVariant result = Read(ide::events::kCommandBarEvents, {&argument});
         // Its default interface has no members, so the IDE may answer with an IUnknown.
         ComPtr<IUnknown> source;
-        VARIANT* v = result.Get();
+        const VARIANT* v = result.get();
         if (v->vt == VT_UNKNOWN)
             source = v->punkVal;
         else if (v->vt == VT_DISPATCH)
@@ -369,18 +345,14 @@ public:
     }
 };
 
-class RootImpl final : public Root, public Adapter {
+class RootImpl final : public AdapterOf<Root, IdeInterface::VBE> {
 public:
-    RootImpl(ComPtr<IDispatch> object, Cache cache) : Adapter(std::move(object), std::move(cache), Interface::VBE) {}
+    using AdapterOf::AdapterOf;
     std::shared_ptr<Project> ActiveVBProject() override {
-        return std::make_shared<ProjectImpl>(GetObject(L"ActiveVBProject"), cache_);
+        return Child<ProjectImpl>(ide::vbe::kActiveVBProject);
     }
-    std::shared_ptr<host::CommandBars> CommandBars() override {
-        return std::make_shared<CommandBarsImpl>(GetObject(L"CommandBars"), cache_);
-    }
-    std::shared_ptr<host::Events> Events() override {
-        return std::make_shared<EventsImpl>(GetObject(L"Events"), cache_);
-    }
+    std::shared_ptr<host::CommandBars> CommandBars() override { return Child<CommandBarsImpl>(ide::vbe::kCommandBars); }
+    std::shared_ptr<host::Events> Events() override { return Child<EventsImpl>(ide::vbe::kEvents); }
 };
 
 }  // namespace
@@ -389,7 +361,7 @@ std::shared_ptr<Root> RootFromDispatch(IDispatch* application) {
     if (!application) throw HostError(vb::kObjectNotSet);
     // The VBE interface is dual, so what the query answers is itself an IDispatch.
     ComPtr<IDispatch> root;
-    if (FAILED(application->QueryInterface(kIidVBE, reinterpret_cast<void**>(root.GetAddressOf()))) || !root)
+    if (FAILED(application->QueryInterface(ide::kIidVbe, reinterpret_cast<void**>(root.GetAddressOf()))) || !root)
         throw HostError(vb::kTypeMismatch);
     return std::make_shared<RootImpl>(std::move(root), std::make_shared<DispatchCache>());
 }

@@ -1,59 +1,11 @@
 #include "host/com/ComSupport.h"
-#include "vb/Errors.h"
 
 #include <cstdio>
-#include <new>
-#include <stdexcept>
+
+#include "vb/Errors.h"
+#include "winapi/Text.h"
 
 namespace tolvane::host::com {
-
-std::wstring Utf8ToWide(std::string_view text) {
-    if (text.empty()) return {};
-    const int size = static_cast<int>(text.size());
-    const int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
-    if (length <= 0) throw std::runtime_error("Text is not valid UTF-8");
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, wide.data(), length);
-    return wide;
-}
-
-std::string WideToUtf8(std::wstring_view text) {
-    if (text.empty()) return {};
-    const int size = static_cast<int>(text.size());
-    const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-    if (length <= 0) throw std::runtime_error("Text cannot be converted to UTF-8");
-    std::string narrow(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), size, narrow.data(), length, nullptr, nullptr);
-    return narrow;
-}
-
-Bstr::Bstr(std::wstring_view text) {
-    value_ = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-    if (!value_) throw std::bad_alloc();
-}
-
-Variant Variant::I2(short value) noexcept {
-    Variant v;
-    v.value_.vt = VT_I2;
-    v.value_.iVal = value;
-    return v;
-}
-
-Variant Variant::Text(std::string_view utf8) {
-    Bstr text = Bstr::FromUtf8(utf8);
-    Variant v;
-    v.value_.vt = VT_BSTR;
-    v.value_.bstrVal = text.Detach();
-    return v;
-}
-
-Variant Variant::Dispatch(IDispatch* object) noexcept {
-    Variant v;
-    v.value_.vt = VT_DISPATCH;
-    v.value_.pdispVal = object;
-    if (object) object->AddRef();
-    return v;
-}
 
 namespace {
 
@@ -66,15 +18,14 @@ std::string SystemMessage(HRESULT hr) {
     if (buffer) LocalFree(buffer);
     while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ' || text.back() == L'.'))
         text.pop_back();
-    return WideToUtf8(text);
+    return winapi::WideToUtf8(text);
 }
 
 }  // namespace
 
 std::string DescribeFailure(HRESULT hr, const EXCEPINFO* info) {
     if (info) {
-        if (info->bstrDescription && SysStringLen(info->bstrDescription) > 0)
-            return WideToUtf8(std::wstring_view(info->bstrDescription, SysStringLen(info->bstrDescription)));
+        if (!winapi::BstrView(info->bstrDescription).empty()) return winapi::BstrToUtf8(info->bstrDescription);
         if (FAILED(info->scode)) hr = info->scode;
     }
     switch (hr) {
@@ -98,39 +49,24 @@ std::string DescribeFailure(HRESULT hr, const EXCEPINFO* info) {
 
 void ThrowFailure(HRESULT hr, const EXCEPINFO* info) { throw HostError(DescribeFailure(hr, info)); }
 
-DISPID DispatchCache::Lookup(IDispatch* object, Interface kind, const wchar_t* name) {
+DISPID DispatchCache::Lookup(IDispatch* object, IdeInterface kind, const wchar_t* name) {
     const auto key = std::make_pair(kind, std::wstring(name));
     if (auto found = ids_.find(key); found != ids_.end()) return found->second;
     DISPID id = DISPID_UNKNOWN;
     LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-    ++lookups_;
     Check(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id));
     ids_.emplace(key, id);
     return id;
 }
 
-namespace {
-
-// Frees what Invoke may have put into an EXCEPINFO.
-struct ExcepInfo {
-    EXCEPINFO info{};
-    ~ExcepInfo() {
-        SysFreeString(info.bstrSource);
-        SysFreeString(info.bstrDescription);
-        SysFreeString(info.bstrHelpFile);
-    }
-};
-
-}  // namespace
-
-Variant Call(DispatchCache& cache, IDispatch* object, Interface kind, const wchar_t* name, WORD flags,
-             std::vector<Variant*> args) {
+UniqueVariant Call(DispatchCache& cache, IDispatch* object, IdeInterface kind, const winapi::ide::Member& member,
+                   WORD flags, std::vector<UniqueVariant*> args) {
     if (!object) throw HostError(vb::kObjectNotSet);
-    const DISPID id = cache.Lookup(object, kind, name);
+    const DISPID id = cache.Lookup(object, kind, member.name);
 
     std::vector<VARIANT> reversed;
     reversed.reserve(args.size());
-    for (auto it = args.rbegin(); it != args.rend(); ++it) reversed.push_back(*(*it)->Get());  // borrowed, not copied
+    for (auto it = args.rbegin(); it != args.rend(); ++it) reversed.push_back(*(*it)->get());  // borrowed, not copied
 
     DISPID putId = DISPID_PROPERTYPUT;
     DISPPARAMS params{};
@@ -141,22 +77,22 @@ Variant Call(DispatchCache& cache, IDispatch* object, Interface kind, const wcha
         params.cNamedArgs = 1;
     }
 
-    Variant result;
-    ExcepInfo error;
+    UniqueVariant result;
+    winapi::UniqueExcepInfo error;
     UINT argError = 0;
     const bool wantsResult = !(flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF));
     const HRESULT hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
-                                      wantsResult ? result.Get() : nullptr, &error.info, &argError);
+                                      wantsResult ? result.get() : nullptr, error.get(), &argError);
     if (hr == DISP_E_EXCEPTION) {
-        if (error.info.pfnDeferredFillIn) error.info.pfnDeferredFillIn(&error.info);
-        ThrowFailure(hr, &error.info);
+        if (error->pfnDeferredFillIn) error->pfnDeferredFillIn(error.get());
+        ThrowFailure(hr, error.get());
     }
     if (FAILED(hr)) ThrowFailure(hr);
     return result;
 }
 
-ComPtr<IDispatch> AsDispatch(Variant& value) {
-    VARIANT* v = value.Get();
+ComPtr<IDispatch> AsDispatch(const VARIANT& value) {
+    const VARIANT* v = &value;
     if (v->vt == (VT_VARIANT | VT_BYREF) && v->pvarVal) v = v->pvarVal;
     ComPtr<IDispatch> object;
     switch (v->vt) {
@@ -175,29 +111,29 @@ ComPtr<IDispatch> AsDispatch(Variant& value) {
     }
 }
 
-ComPtr<IDispatch> AsRequiredDispatch(Variant& value) {
+ComPtr<IDispatch> AsRequiredDispatch(const VARIANT& value) {
     auto object = AsDispatch(value);
     if (!object) throw HostError(vb::kObjectNotSet);
     return object;
 }
 
-std::int32_t AsInt32(const Variant& value) {
-    Variant converted;
-    const HRESULT hr = VariantChangeType(converted.Get(), const_cast<VARIANT*>(value.Get()), 0, VT_I4);
+namespace {
+
+UniqueVariant Converted(const VARIANT& value, VARTYPE type) {
+    UniqueVariant converted;
+    const HRESULT hr = VariantChangeType(converted.get(), const_cast<VARIANT*>(&value), 0, type);
     if (FAILED(hr)) ThrowFailure(hr);
-    return converted.Get()->lVal;
+    return converted;
 }
 
-std::string AsText(const Variant& value) {
-    Variant converted;
-    const HRESULT hr = VariantChangeType(converted.Get(), const_cast<VARIANT*>(value.Get()), 0, VT_BSTR);
-    if (FAILED(hr)) ThrowFailure(hr);
-    const BSTR text = converted.Get()->bstrVal;
-    return text ? WideToUtf8(std::wstring_view(text, SysStringLen(text))) : std::string();
-}
+}  // namespace
 
-PropertyValue AsPropertyValue(const Variant& value) {
-    const VARIANT* v = value.Get();
+std::int32_t AsInt32(const VARIANT& value) { return Converted(value, VT_I4)->lVal; }
+
+std::string AsText(const VARIANT& value) { return winapi::BstrToUtf8(Converted(value, VT_BSTR)->bstrVal); }
+
+PropertyValue AsPropertyValue(const VARIANT& value) {
+    const VARIANT* v = &value;
     if (v->vt == (VT_VARIANT | VT_BYREF) && v->pvarVal) v = v->pvarVal;
     switch (v->vt & ~VT_BYREF) {
         case VT_EMPTY:
@@ -217,14 +153,14 @@ PropertyValue AsPropertyValue(const Variant& value) {
         case VT_R8:
         case VT_CY:
         case VT_DECIMAL: {
-            Variant copy;
-            Check(VariantCopyInd(copy.Get(), const_cast<VARIANT*>(v)));
-            return PropertyValue(AsInt32(copy));
+            UniqueVariant copy;
+            Check(VariantCopyInd(copy.get(), const_cast<VARIANT*>(v)));
+            return PropertyValue(AsInt32(*copy.get()));
         }
         case VT_BSTR: {
-            Variant copy;
-            Check(VariantCopyInd(copy.Get(), const_cast<VARIANT*>(v)));
-            return PropertyValue(AsText(copy));
+            UniqueVariant copy;
+            Check(VariantCopyInd(copy.get(), const_cast<VARIANT*>(v)));
+            return PropertyValue(AsText(*copy.get()));
         }
         default: throw HostError(vb::kTypeMismatch);
     }
