@@ -1,5 +1,5 @@
-// The simulator's objects as the add-in reads them: through host/com (the add-in's own
-// late-bound adapter), so every member name, flag and argument type it uses must be answered;
+// The simulator's objects as the add-in reads them: the example project through host/com (the
+// add-in's own late-bound adapter; tests/host_com checks that adapter against the simulator),
 // and raw IDispatch calls for the IDE's contract (DISPIDs, the click's argument types, errors).
 #include <gtest/gtest.h>
 
@@ -12,9 +12,12 @@
 
 #include "host/Listing.h"
 #include "host/com/ComHost.h"
-#include "host/com/ComSupport.h"
 #include "host/files/ProjectFiles.h"
 #include "tools/ide-sim/IdeObjects.h"
+#include "winapi/Com.h"
+#include "winapi/ComObject.h"
+#include "winapi/IdeInterfaces.h"
+#include "winapi/Text.h"
 
 namespace {
 
@@ -22,17 +25,9 @@ using tolvane::host::HostError;
 using tolvane::host::ListedControl;
 using tolvane::host::memory::MemoryHost;
 using namespace tolvane::idesim;
-
-class ComApartment {
-public:
-    ComApartment() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-    ~ComApartment() {
-        if (SUCCEEDED(hr_)) CoUninitialize();
-    }
-
-private:
-    HRESULT hr_;
-};
+using tolvane::winapi::ComPtr;
+using tolvane::winapi::UniqueVariant;
+namespace ide = tolvane::winapi::ide;
 
 std::shared_ptr<MemoryHost> Example() {
     return tolvane::host::files::OpenProject(std::filesystem::path(TOLVANE_EXAMPLE_PROJECT)).host;
@@ -59,14 +54,9 @@ HRESULT Call(IDispatch* object, DISPID id, WORD flags, std::vector<VARIANT> args
              EXCEPINFO* error = nullptr) {
     std::vector<VARIANT> reversed(args.rbegin(), args.rend());
     DISPPARAMS params{reversed.empty() ? nullptr : reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
-    EXCEPINFO ignored{};
-    const HRESULT hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, error ? error : &ignored, nullptr);
-    if (!error) {
-        SysFreeString(ignored.bstrSource);
-        SysFreeString(ignored.bstrDescription);
-        SysFreeString(ignored.bstrHelpFile);
-    }
-    return hr;
+    tolvane::winapi::UniqueExcepInfo ignored;
+    return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, error ? error : ignored.get(),
+                          nullptr);
 }
 
 VARIANT Text(const wchar_t* text) {
@@ -84,18 +74,18 @@ VARIANT Number(long n) {
 }
 
 // Gets an object member by name; fails the test when it is not an object.
-Microsoft::WRL::ComPtr<IDispatch> Object(IDispatch* from, const wchar_t* name, std::vector<VARIANT> args = {}) {
-    tolvane::host::com::Variant result;
-    const HRESULT hr = Call(from, IdOf(from, name), DISPATCH_METHOD | DISPATCH_PROPERTYGET, std::move(args), result.Out());
+ComPtr<IDispatch> Object(IDispatch* from, const wchar_t* name, std::vector<VARIANT> args = {}) {
+    UniqueVariant result;
+    const HRESULT hr = Call(from, IdOf(from, name), DISPATCH_METHOD | DISPATCH_PROPERTYGET, std::move(args), result.put());
     EXPECT_EQ(hr, S_OK) << "get";
-    Microsoft::WRL::ComPtr<IDispatch> object;
-    if (SUCCEEDED(hr) && result.Type() == VT_DISPATCH) object = result.Get()->pdispVal;
+    ComPtr<IDispatch> object;
+    if (SUCCEEDED(hr) && result->vt == VT_DISPATCH) object = result->pdispVal;
     return object;
 }
 
 class SimulatorTest : public ::testing::Test {
 protected:
-    ComApartment apartment;
+    tolvane::winapi::ComApartment apartment;
     std::shared_ptr<MemoryHost> host = Example();
 };
 
@@ -122,91 +112,11 @@ TEST_F(SimulatorTest, EveryFormListsTheSameThroughTheAddInsAdapterAsDirectly) {
     EXPECT_EQ(forms, 3);
 }
 
-TEST_F(SimulatorTest, HostFailuresReachTheCallerWithTheirDescription) {
-    Simulator ide(host);
-    auto root = tolvane::host::com::RootFromDispatch(ide.Vbe().Get());
-    auto components = root->ActiveVBProject()->VBComponents();
-    struct Case {
-        const char* what;
-        std::function<void()> call;
-        const char* description;
-    } cases[] = {
-        {"unknown component", [&] { components->Item("NoSuchForm"); }, "Subscript out of range"},
-        {"position past the end", [&] { components->Item(99); }, "Subscript out of range"},
-        {"designer of a module", [&] { components->Item("modMain")->Designer(); },
-         "Object variable or With block variable not set"},
-        {"unknown property",
-         [&] { components->Item("Form1")->Designer()->VBControls()->Item(1)->GetProperties()->Item("Nope"); },
-         "Invalid procedure call or argument"},
-        {"injected failure",
-         [&] {
-             host->Faults().Fail("Controls.Count", "Disk read error on Form1.frx");
-             components->Item("Form1")->Designer()->VBControls()->Count();
-         },
-         "Disk read error on Form1.frx"},
-    };
-    for (const auto& each : cases) {
-        SCOPED_TRACE(each.what);
-        try {
-            each.call();
-            ADD_FAILURE() << "no error";
-        } catch (const HostError& e) {
-            EXPECT_STREQ(e.what(), each.description);
-        }
-    }
-}
-
-// Menu item, its caption, its click events and their removal, through the adapter; both ways
-// the IDE may hand out the event source.
-TEST_F(SimulatorTest, MenuItemClickReachesTheAdaptersHandlerAndStopsWhenDisconnected) {
-    for (bool asUnknown : {false, true}) {
-        SCOPED_TRACE(asUnknown ? "event source as VT_UNKNOWN" : "event source as VT_DISPATCH");
-        auto menuHost = Example();
-        Simulator ide(menuHost, SimulatorOptions{asUnknown});
-        {
-            auto root = tolvane::host::com::RootFromDispatch(ide.Vbe().Get());
-            EXPECT_EQ(root->CommandBars()->Item("No Such Bar"), nullptr);
-            auto item = root->CommandBars()->Item("Add-Ins")->Controls()->Add(1);
-            item->SetCaption("Quenlow");
-            EXPECT_EQ(menuHost->Menu().Captions("Add-Ins"), std::vector<std::string>{"Quenlow"});
-            EXPECT_EQ(item->Caption(), "Quenlow");
-
-            auto source = root->Events()->CommandBarEvents(item);
-            int clicks = 0;
-            std::string clickedCaption;
-            source->SetClickHandler([&](const std::shared_ptr<tolvane::host::CommandBarControl>& control, bool& handled,
-                                        bool& cancelDefault) {
-                ++clicks;
-                clickedCaption = control ? control->Caption() : "(null)";
-                handled = true;
-                EXPECT_FALSE(cancelDefault);
-            });
-            EXPECT_EQ(ide.AdvisedSinks(), 1);
-            bool handled = false, cancelDefault = true;
-            ASSERT_TRUE(menuHost->Menu().Click("Add-Ins", "Quenlow", &handled, &cancelDefault));
-            EXPECT_EQ(clicks, 1);
-            EXPECT_EQ(clickedCaption, "Quenlow");
-            EXPECT_TRUE(handled) << "the sink's answer comes back through the by-reference flag";
-            EXPECT_FALSE(cancelDefault);
-
-            source->SetClickHandler({});
-            EXPECT_EQ(ide.AdvisedSinks(), 0);
-            menuHost->Menu().Click("Add-Ins", "Quenlow");
-            EXPECT_EQ(clicks, 1) << "no delivery after Unadvise";
-
-            item->Delete();
-            EXPECT_TRUE(menuHost->Menu().Captions("Add-Ins").empty());
-        }
-        EXPECT_EQ(ide.LiveObjects(), 1) << "every served object released but the VBE";
-        EXPECT_TRUE(ide.FailedClicks().empty());
-    }
-}
-
 TEST_F(SimulatorTest, MembersAnswerTheIdesDispidsWhateverTheCase) {
     Simulator ide(host);
     IDispatch* vbe = ide.Vbe().Get();
-    Microsoft::WRL::ComPtr<IDispatch> asVbe;
-    ASSERT_EQ(vbe->QueryInterface(kIidVbe, reinterpret_cast<void**>(asVbe.GetAddressOf())), S_OK);
+    ComPtr<IDispatch> asVbe;
+    ASSERT_EQ(vbe->QueryInterface(ide::kIidVbe, reinterpret_cast<void**>(asVbe.GetAddressOf())), S_OK);
     struct Case {
         IDispatch* object;
         const wchar_t* name;
@@ -228,7 +138,7 @@ TEST_F(SimulatorTest, MembersAnswerTheIdesDispidsWhateverTheCase) {
         {item.Get(), L"Delete", 0x60040007}, {events.Get(), L"CommandBarEvents", 205},
     };
     for (const auto& each : cases) {
-        SCOPED_TRACE(std::string(tolvane::host::com::WideToUtf8(each.name)));
+        SCOPED_TRACE(tolvane::winapi::WideToUtf8(each.name));
         EXPECT_EQ(IdOf(each.object, each.name), each.id);
     }
     DISPID id = 0;
@@ -236,46 +146,34 @@ TEST_F(SimulatorTest, MembersAnswerTheIdesDispidsWhateverTheCase) {
     EXPECT_EQ(vbe->GetIDsOfNames(IID_NULL, unknown, 1, LOCALE_USER_DEFAULT, &id), DISP_E_UNKNOWNNAME);
     EXPECT_EQ(id, DISPID_UNKNOWN);
 
-    tolvane::host::com::Variant result;
-    EXPECT_EQ(Call(vbe, 201, DISPATCH_PROPERTYGET, {Number(1)}, result.Out()), DISP_E_BADPARAMCOUNT);
-    EXPECT_EQ(Call(vbe, 4242, DISPATCH_PROPERTYGET, {}, result.Out()), DISP_E_MEMBERNOTFOUND);
-    EXPECT_EQ(Call(Object(project.Get(), L"VBComponents").Get(), 0, DISPATCH_METHOD, {}, result.Out()),
+    UniqueVariant result;
+    EXPECT_EQ(Call(vbe, 201, DISPATCH_PROPERTYGET, {Number(1)}, result.put()), DISP_E_BADPARAMCOUNT);
+    EXPECT_EQ(Call(vbe, 4242, DISPATCH_PROPERTYGET, {}, result.put()), DISP_E_MEMBERNOTFOUND);
+    EXPECT_EQ(Call(Object(project.Get(), L"VBComponents").Get(), 0, DISPATCH_METHOD, {}, result.put()),
               DISP_E_PARAMNOTOPTIONAL);
     // An object that is no menu item of this IDE gets no event source.
     VARIANT notAnItem;
     notAnItem.vt = VT_DISPATCH;
     notAnItem.pdispVal = form.Get();
-    EXPECT_EQ(Call(events.Get(), 205, DISPATCH_PROPERTYGET, {notAnItem}, result.Out()),
-              DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(Call(events.Get(), 205, DISPATCH_PROPERTYGET, {notAnItem}, result.put()), DISP_E_TYPEMISMATCH);
 }
 
 // A raw sink that records what each Click brings, and answers as told.
-class RecordingSink final : public IDispatch {
+class RecordingSink final : public tolvane::winapi::DispatchObject<> {
 public:
     explicit RecordingSink(bool setHandled) : setHandled_(setHandled) {}
     std::vector<VARTYPE> types;
     bool sawHandled = false;
-    Microsoft::WRL::ComPtr<IUnknown> control;
+    ComPtr<IUnknown> control;
     int clicks = 0;
-    LONG refs = 1;
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-        *object = nullptr;
-        if (riid != IID_IUnknown && riid != IID_IDispatch && riid != kIidCommandBarEvents) return E_NOINTERFACE;
-        *object = static_cast<IDispatch*>(this);
+    // The references held now, the test's own included.
+    ULONG References() {
         AddRef();
-        return S_OK;
+        return Release();
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++refs); }
-    ULONG STDMETHODCALLTYPE Release() override { return static_cast<ULONG>(--refs); }  // on the stack
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-        *count = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return DISP_E_UNKNOWNNAME; }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
-                                     UINT*) override {
+    IFACEMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return DISP_E_UNKNOWNNAME; }
+    IFACEMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) override {
         if (id != 1 || flags != DISPATCH_METHOD || params->cArgs != 3) return DISP_E_MEMBERNOTFOUND;
         ++clicks;
         types = {params->rgvarg[2].vt, params->rgvarg[1].vt, params->rgvarg[0].vt};
@@ -289,6 +187,10 @@ public:
     }
 
 private:
+    void* InterfaceFor(REFIID iid) noexcept override {
+        return tolvane::winapi::FindInterface(iid, {{IID_IDispatch, static_cast<IDispatch*>(this)},
+                                                    {ide::kIidCommandBarControlEvents, static_cast<IDispatch*>(this)}});
+    }
     bool setHandled_;
 };
 
@@ -309,40 +211,41 @@ TEST_F(SimulatorTest, ClickGoesToEverySinkWithTheItemAndFlagsByReference) {
     argument.pdispVal = item.Get();
     auto source = Object(Object(vbe, L"Events").Get(), L"CommandBarEvents", {argument});
     ASSERT_TRUE(source);
-    Microsoft::WRL::ComPtr<IConnectionPointContainer> container;
+    ComPtr<IConnectionPointContainer> container;
     ASSERT_EQ(source.As(&container), S_OK);
-    Microsoft::WRL::ComPtr<IConnectionPoint> point;
+    ComPtr<IConnectionPoint> point;
     EXPECT_EQ(container->FindConnectionPoint(IID_IDispatch, &point), CONNECT_E_NOCONNECTION);
-    ASSERT_EQ(container->FindConnectionPoint(kIidCommandBarEvents, &point), S_OK);
+    ASSERT_EQ(container->FindConnectionPoint(ide::kIidCommandBarControlEvents, &point), S_OK);
 
-    RecordingSink first(/*setHandled=*/true), second(/*setHandled=*/false);
+    auto first = tolvane::winapi::MakeComObject<RecordingSink>(/*setHandled=*/true);
+    auto second = tolvane::winapi::MakeComObject<RecordingSink>(/*setHandled=*/false);
     DWORD firstCookie = 0, secondCookie = 0;
-    ASSERT_EQ(point->Advise(&first, &firstCookie), S_OK);
-    ASSERT_EQ(point->Advise(&second, &secondCookie), S_OK);
+    ASSERT_EQ(point->Advise(static_cast<IDispatch*>(first.Get()), &firstCookie), S_OK);
+    ASSERT_EQ(point->Advise(static_cast<IDispatch*>(second.Get()), &secondCookie), S_OK);
     EXPECT_NE(firstCookie, secondCookie);
 
     bool handled = false;
     ASSERT_TRUE(host->Menu().Click("Add-Ins", "Quenlow", &handled));
-    for (RecordingSink* sink : {&first, &second}) {
+    for (RecordingSink* sink : {first.Get(), second.Get()}) {
         EXPECT_EQ(sink->clicks, 1);
         EXPECT_EQ(sink->types, (std::vector<VARTYPE>{VT_DISPATCH, VT_BOOL | VT_BYREF, VT_BOOL | VT_BYREF}));
-        Microsoft::WRL::ComPtr<IUnknown> itemIdentity;
+        ComPtr<IUnknown> itemIdentity;
         item.As(&itemIdentity);
         EXPECT_EQ(sink->control.Get(), itemIdentity.Get()) << "the item the add-in added, same object";
         sink->control.Reset();
     }
-    EXPECT_FALSE(first.sawHandled);
-    EXPECT_TRUE(second.sawHandled) << "each sink sees what the one before left";
+    EXPECT_FALSE(first->sawHandled);
+    EXPECT_TRUE(second->sawHandled) << "each sink sees what the one before left";
     EXPECT_TRUE(handled);
 
     EXPECT_EQ(point->Unadvise(firstCookie), S_OK);
     EXPECT_EQ(point->Unadvise(firstCookie), CONNECT_E_NOCONNECTION);
     host->Menu().Click("Add-Ins", "Quenlow");
-    EXPECT_EQ(first.clicks, 1);
-    EXPECT_EQ(second.clicks, 2);
+    EXPECT_EQ(first->clicks, 1);
+    EXPECT_EQ(second->clicks, 2);
     EXPECT_EQ(point->Unadvise(secondCookie), S_OK);
-    EXPECT_EQ(first.refs, 1);
-    EXPECT_EQ(second.refs, 1) << "the point let go of both sinks";
+    EXPECT_EQ(first->References(), 1u);
+    EXPECT_EQ(second->References(), 1u) << "the point let go of both sinks";
 }
 
 }  // namespace

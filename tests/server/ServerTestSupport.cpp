@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "winapi/Handles.h"
+
 namespace servertest {
 
 ServerModule::ServerModule(const wchar_t* path) {
@@ -33,10 +35,8 @@ std::wstring ServerModule::Path() const {
 }
 
 bool KeyExists(HKEY root, const std::wstring& key, REGSAM view) {
-    HKEY handle = nullptr;
-    if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | view, &handle) != ERROR_SUCCESS) return false;
-    RegCloseKey(handle);
-    return true;
+    tolvane::winapi::UniqueHKey handle;
+    return RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | view, handle.put()) == ERROR_SUCCESS;
 }
 
 std::optional<std::wstring> ReadString(HKEY root, const std::wstring& key, const wchar_t* name) {
@@ -98,27 +98,9 @@ std::wstring GuidString(REFGUID guid) {
 std::wstring ErrorDescription() {
     ComPtr<IErrorInfo> info;
     if (GetErrorInfo(0, &info) != S_OK || !info) return {};
-    BSTR description = nullptr;
-    std::wstring text;
-    if (SUCCEEDED(info->GetDescription(&description)) && description) text = description;
-    SysFreeString(description);
-    return text;
-}
-
-IFACEMETHODIMP FakeDispatch::QueryInterface(REFIID riid, void** ppv) {
-    if (riid == IID_IUnknown || riid == IID_IDispatch || (answersVbe_ && riid == kIidVbe)) {
-        *ppv = static_cast<IDispatch*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-}
-
-IFACEMETHODIMP_(ULONG) FakeDispatch::Release() {
-    const long refs = --refs_;
-    if (refs == 0) delete this;
-    return static_cast<ULONG>(refs);
+    tolvane::winapi::UniqueBstr description;
+    if (FAILED(info->GetDescription(description.put()))) return {};
+    return std::wstring(tolvane::winapi::BstrView(description.get()));
 }
 
 }  // namespace servertest

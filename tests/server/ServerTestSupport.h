@@ -10,9 +10,13 @@
 #include <optional>
 #include <string>
 
+#include "winapi/Com.h"
+#include "winapi/ComObject.h"
+
 namespace servertest {
 
 using Microsoft::WRL::ComPtr;
+using tolvane::winapi::ComApartment;
 
 inline constexpr const wchar_t* kDllPath = TOLVANE_SERVER_DLL;
 inline constexpr const wchar_t* kGeneratedDir = TOLVANE_SERVER_GENERATED_DIR;
@@ -41,19 +45,6 @@ inline constexpr const wchar_t* kTypeLibKey = L"TypeLib\\{BFBC21D0-05CF-11D3-BA0
 inline constexpr const wchar_t* kInterfaceKey = L"Interface\\{BFBC21D2-05CF-11D3-BA08-204C4F4F5020}";
 inline constexpr const wchar_t* kVbKey = L"Software\\Microsoft\\Visual Basic\\6.0";
 inline constexpr const wchar_t* kAddInKey = L"Software\\Microsoft\\Visual Basic\\6.0\\Addins\\Quenlow.Connect";
-
-class ComApartment {
-public:
-    ComApartment() { hr_ = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
-    ~ComApartment() {
-        if (SUCCEEDED(hr_)) CoUninitialize();
-    }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-
-private:
-    HRESULT hr_;
-};
 
 // The module loaded by path, with its four exports.
 class ServerModule {
@@ -96,31 +87,30 @@ std::wstring ErrorDescription();  // GetErrorInfo's description, or empty
 
 // An object the IDE might pass: IDispatch with no members; answers VBE's IID when told to.
 // Counts its references so tests can see that the module releases what it took.
-class FakeDispatch final : public IDispatch {
+class FakeDispatch final : public tolvane::winapi::DispatchObject<> {
 public:
     explicit FakeDispatch(bool answersVbe) : answersVbe_(answersVbe) {}
 
-    IFACEMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-    IFACEMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++refs_); }
-    IFACEMETHODIMP_(ULONG) Release() override;
-    IFACEMETHODIMP GetTypeInfoCount(UINT* count) override {
-        *count = 0;
-        return S_OK;
-    }
-    IFACEMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    IFACEMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT cNames, LCID, DISPID* ids) override {
-        for (UINT i = 0; i < cNames; ++i) ids[i] = DISPID_UNKNOWN;
-        return DISP_E_UNKNOWNNAME;
+    IFACEMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+        return tolvane::winapi::IdsOfNames(std::span<const tolvane::winapi::DispatchMember>(), riid, names, count, ids);
     }
     IFACEMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
         return DISP_E_MEMBERNOTFOUND;
     }
 
-    long References() const { return refs_; }
+    // The references held now, the test's own included.
+    long References() {
+        AddRef();
+        return static_cast<long>(Release());
+    }
 
 private:
+    void* InterfaceFor(REFIID iid) noexcept override {
+        if (answersVbe_ && iid == kIidVbe) return static_cast<IDispatch*>(this);
+        return tolvane::winapi::FindInterface(iid, {{IID_IDispatch, static_cast<IDispatch*>(this)}});
+    }
+
     bool answersVbe_;
-    long refs_ = 1;
 };
 
 }  // namespace servertest

@@ -7,8 +7,14 @@
 // Members answer by name (GetIDsOfNames, case-insensitive) and by the IDE's own DISPIDs. A
 // failing host call becomes DISP_E_EXCEPTION with the host's description in the EXCEPINFO.
 // Everything lives on one apartment thread, as the IDE's objects do.
+//
+// Files: Served.h/.cpp (what every served object shares), ProjectObjects.cpp (the project,
+// its components, forms, controls and properties), CommandBarObjects.cpp (command bars, menu
+// items, Events), EventSource.cpp (the click event source and its connection point), and
+// IdeObjects.cpp (VBE and the Simulator).
 #pragma once
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,6 +33,20 @@ struct SimulatorOptions {
     // Events.CommandBarEvents answers VT_UNKNOWN instead of VT_DISPATCH (its default interface
     // has no members, so a real IDE may do either).
     bool eventSourceAsUnknown = false;
+    // Click passes handled and CancelDefault as VT_VARIANT|VT_BYREF (around a VT_BOOL) instead
+    // of VT_BOOL|VT_BYREF, as some hosts do.
+    bool clickFlagsAsVariants = false;
+};
+
+// One call made on the served objects.
+struct JournalEntry {
+    // "Object.Member"; a property put also as "Object.Member=value"; connection point traffic
+    // as "CommandBarEvents.Advise" / ".Unadvise"; each Click delivered as "Click->sink N".
+    std::string call;
+    WORD flags = 0;  // how a member was invoked (DISPATCH_*); 0 for the rest
+    // As received: the positional arguments in the member's order, then the named ones.
+    std::vector<VARTYPE> argumentTypes;
+    std::vector<DISPID> namedArguments;
 };
 
 struct SimulatorState;
@@ -41,11 +61,10 @@ public:
     // The VBE object to pass as OnConnection's Application. The same object on every call.
     ComPtr<IDispatch> Vbe() const;
 
-    // The calls made on the served objects, in order: "Object.Member", property puts as
-    // "Object.Member=value", connection point traffic as "EventSource.Advise" / ".Unadvise",
-    // and each Click delivered as "Click->sink".
-    std::vector<std::string> Journal() const;
-    void ClearJournal();
+    // The calls made on the served objects, in order.
+    std::vector<JournalEntry> Journal() const;
+    // GetIDsOfNames calls per "Object.Member" (the name as asked).
+    std::map<std::string, int> Lookups() const;
 
     // Served objects still alive (the VBE this simulator holds counts as one).
     int LiveObjects() const;
@@ -58,11 +77,5 @@ private:
     std::shared_ptr<SimulatorState> state_;
     ComPtr<IDispatch> vbe_;
 };
-
-// {0002E198-0000-0000-C000-000000000046}: _dispCommandBarControlEvents, the click events.
-inline constexpr IID kIidCommandBarEvents = {
-    0x0002E198, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-// {0002E100-0000-0000-C000-000000000046}: VBE.
-inline constexpr IID kIidVbe = {0x0002E100, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
 }  // namespace tolvane::idesim

@@ -5,6 +5,9 @@
 #include <memory>
 
 #include "forms/win32/Screenshot.h"
+#include "winapi/Com.h"
+#include "winapi/Handles.h"
+#include "winapi/Text.h"
 #include "winapi/Window.h"
 
 namespace tolvane::idesim {
@@ -12,26 +15,7 @@ namespace tolvane::idesim {
 namespace {
 
 // An empty custom() array, as the IDE passes one.
-class CustomArray {
-public:
-    CustomArray() : array_(SafeArrayCreateVector(VT_VARIANT, 0, 0)) {}
-    ~CustomArray() {
-        if (array_) SafeArrayDestroy(array_);
-    }
-    CustomArray(const CustomArray&) = delete;
-    CustomArray& operator=(const CustomArray&) = delete;
-    SAFEARRAY** Get() { return &array_; }
-
-private:
-    SAFEARRAY* array_;
-};
-
-struct RegKey {
-    HKEY key = nullptr;
-    ~RegKey() {
-        if (key) RegCloseKey(key);
-    }
-};
+winapi::UniqueSafeArray EmptyCustomArray() { return winapi::UniqueSafeArray(SafeArrayCreateVector(VT_VARIANT, 0, 0)); }
 
 std::wstring ClassName(HWND window) {
     wchar_t name[64] = {};
@@ -39,18 +23,17 @@ std::wstring ClassName(HWND window) {
     return name;
 }
 
-bool SameText(const std::wstring& a, const wchar_t* b) {
-    return CompareStringOrdinal(a.c_str(), -1, b, -1, TRUE) == CSTR_EQUAL;
-}
+// Window class names are compared as Windows compares them.
+bool IsClass(HWND window, const wchar_t* className) { return winapi::EqualsIgnoringCase(ClassName(window), className); }
 
 bool IsCheckBox(HWND window) {
-    if (!SameText(ClassName(window), L"Button")) return false;
+    if (!IsClass(window, L"Button")) return false;
     const LONG type = GetWindowLongW(window, GWL_STYLE) & BS_TYPEMASK;
     return type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_3STATE || type == BS_AUTO3STATE;
 }
 
 bool IsPushButton(HWND window) {
-    if (!SameText(ClassName(window), L"Button")) return false;
+    if (!IsClass(window, L"Button")) return false;
     const LONG type = GetWindowLongW(window, GWL_STYLE) & BS_TYPEMASK;
     return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON;
 }
@@ -97,43 +80,26 @@ HRESULT AddInClient::Create(const wchar_t* progId) {
     hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
                           reinterpret_cast<void**>(object.GetAddressOf()));
     if (FAILED(hr)) return hr;
-    return object->QueryInterface(kIidExtensibility2, reinterpret_cast<void**>(extensibility_.GetAddressOf()));
+    return object->QueryInterface(winapi::ide::kIidExtensibility2, reinterpret_cast<void**>(extensibility_.GetAddressOf()));
 }
 
 HRESULT AddInClient::Connect(IDispatch* application, LONG mode) {
     if (!extensibility_) return E_UNEXPECTED;
-    CustomArray custom;
-    return extensibility_->OnConnection(application, mode, nullptr, custom.Get());
+    winapi::UniqueSafeArray custom = EmptyCustomArray();
+    return extensibility_->OnConnection(application, mode, nullptr, custom.addressof());
 }
 
 HRESULT AddInClient::Disconnect(LONG mode) {
     if (!extensibility_) return E_UNEXPECTED;
-    CustomArray custom;
-    return extensibility_->OnDisconnection(mode, custom.Get());
+    winapi::UniqueSafeArray custom = EmptyCustomArray();
+    return extensibility_->OnDisconnection(mode, custom.addressof());
 }
 
-// ---- message loop and windows ----
-
-void Pump() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-}
-
-void PumpFor(DWORD ms) {
-    const ULONGLONG until = GetTickCount64() + ms;
-    do {
-        Pump();
-        Sleep(10);
-    } while (GetTickCount64() < until);
-    Pump();
-}
+// ---- windows ----
 
 HWND FindOwnWindow(const wchar_t* caption, const wchar_t* className) {
     for (HWND window : OwnTopLevelWindows()) {
-        if (className && !SameText(ClassName(window), className)) continue;
+        if (className && !IsClass(window, className)) continue;
         if (caption && winapi::WindowText(window) != caption) continue;
         return window;
     }
@@ -180,13 +146,13 @@ void MessageBoxWatcher::Watch() {
 std::optional<AddInWindow> AddInWindow::Find() {
     // The add-in's window, not a message box that carries the same caption.
     for (HWND window : OwnTopLevelWindows())
-        if (winapi::WindowText(window) == kCaption && !SameText(ClassName(window), L"#32770")) return AddInWindow(window);
+        if (winapi::WindowText(window) == kCaption && !IsClass(window, L"#32770")) return AddInWindow(window);
     return std::nullopt;
 }
 
 HWND AddInWindow::FormList() const {
     for (HWND child : Descendants(window_))
-        if (SameText(ClassName(child), L"ComboBox")) return child;
+        if (IsClass(child, L"ComboBox")) return child;
     return nullptr;
 }
 
@@ -221,7 +187,7 @@ bool AddInWindow::Pick(const std::wstring& form) {
     // CB_SETCURSEL does not notify; the combo box would, on a user's pick.
     PostMessageW(GetParent(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(combo));
-    Pump();
+    winapi::PumpMessages();
     return true;
 }
 
@@ -267,7 +233,7 @@ bool AddInWindow::Checked(HWND box) const { return SendMessageW(box, BM_GETCHECK
 bool AddInWindow::Click(HWND control) {
     if (!control || !IsWindow(control)) return false;
     SendMessageW(control, BM_CLICK, 0, 0);
-    Pump();
+    winapi::PumpMessages();
     return true;
 }
 
@@ -277,7 +243,7 @@ bool PressButton(HWND window, const std::wstring& caption) {
     for (HWND child : Descendants(window)) {
         if (IsPushButton(child) && winapi::WindowText(child) == caption) {
             SendMessageW(child, BM_CLICK, 0, 0);
-            Pump();
+            winapi::PumpMessages();
             return true;
         }
     }
@@ -296,7 +262,7 @@ HWND AddInWindow::AboutBox() const {
 std::wstring AddInWindow::Output(int which) const {
     std::vector<HWND> edits;
     for (HWND child : Descendants(window_))
-        if (SameText(ClassName(child), L"Edit") && (GetWindowLongW(child, GWL_STYLE) & ES_MULTILINE)) edits.push_back(child);
+        if (IsClass(child, L"Edit") && (GetWindowLongW(child, GWL_STYLE) & ES_MULTILINE)) edits.push_back(child);
     std::sort(edits.begin(), edits.end(), [](HWND a, HWND b) { return ScreenRect(a).top < ScreenRect(b).top; });
     const auto at = static_cast<std::size_t>(which);
     return at < edits.size() ? winapi::WindowText(edits[at]) : std::wstring();
@@ -306,7 +272,7 @@ bool AddInWindow::Screenshot(const std::wstring& path) const { return idesim::Sc
 
 bool Screenshot(HWND window, const std::wstring& path) {
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    Pump();
+    winapi::PumpMessages();
     return forms::win32::WriteBmp(forms::win32::CaptureWindow(window), path);
 }
 
@@ -314,14 +280,14 @@ bool Screenshot(HWND window, const std::wstring& path) {
 
 std::optional<std::wstring> ReadSetting(const wchar_t* app, const wchar_t* section, const wchar_t* key) {
     const std::wstring path = std::wstring(L"Software\\VB and VBA Program Settings\\") + app + L"\\" + section;
-    RegKey opened;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, &opened.key) != ERROR_SUCCESS) return std::nullopt;
+    winapi::UniqueHKey opened;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, opened.put()) != ERROR_SUCCESS) return std::nullopt;
     DWORD type = 0, size = 0;
-    if (RegQueryValueExW(opened.key, key, nullptr, &type, nullptr, &size) != ERROR_SUCCESS || type != REG_SZ)
+    if (RegQueryValueExW(opened.get(), key, nullptr, &type, nullptr, &size) != ERROR_SUCCESS || type != REG_SZ)
         return std::nullopt;
     std::wstring value(size / sizeof(wchar_t) + 1, L'\0');
     size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
-    if (RegQueryValueExW(opened.key, key, nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &size) != ERROR_SUCCESS)
+    if (RegQueryValueExW(opened.get(), key, nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &size) != ERROR_SUCCESS)
         return std::nullopt;
     value.resize(size / sizeof(wchar_t));
     while (!value.empty() && value.back() == L'\0') value.pop_back();

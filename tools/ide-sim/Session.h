@@ -1,6 +1,7 @@
-// The IDE's side of a session with an add-in: creating it by ProgID and connecting it, the
-// message loop, message boxes, the add-in's window driven through its native controls, and
-// the setting the add-in keeps in the registry. Used by ide-sim.exe and by the tests.
+// The IDE's side of a session with an add-in: creating it by ProgID and connecting it,
+// message boxes, the add-in's window driven through its native controls, and the setting the
+// add-in keeps in the registry (the message loop is winapi::PumpMessages). Used by
+// ide-sim.exe and by the tests.
 #pragma once
 
 #include <atomic>
@@ -14,25 +15,16 @@
 #include <oaidl.h>
 #include <wrl/client.h>
 
+#include "winapi/IdeInterfaces.h"
+
 namespace tolvane::idesim {
 
 using Microsoft::WRL::ComPtr;
 
-// _IDTExtensibility2 {B65AD801-ABAF-11D0-BB8B-00A0C90F2744} as the IDE calls it (dual; the
-// events follow IDispatch's seven slots). Declared here from the add-in designer's library.
-struct IDTExtensibility2 : public IDispatch {
-    virtual HRESULT STDMETHODCALLTYPE OnConnection(IDispatch* Application, LONG ConnectMode, IDispatch* AddInInst,
-                                                   SAFEARRAY** custom) = 0;
-    virtual HRESULT STDMETHODCALLTYPE OnDisconnection(LONG RemoveMode, SAFEARRAY** custom) = 0;
-    virtual HRESULT STDMETHODCALLTYPE OnAddInsUpdate(SAFEARRAY** custom) = 0;
-    virtual HRESULT STDMETHODCALLTYPE OnStartupComplete(SAFEARRAY** custom) = 0;
-    virtual HRESULT STDMETHODCALLTYPE OnBeginShutdown(SAFEARRAY** custom) = 0;
-};
-inline constexpr IID kIidExtensibility2 = {0xB65AD801, 0xABAF, 0x11D0, {0xBB, 0x8B, 0x00, 0xA0, 0xC9, 0x0F, 0x27, 0x44}};
-
-// ext_ConnectMode and ext_DisconnectMode.
-enum ConnectMode : LONG { AfterStartup = 0, Startup = 1, External = 2, CommandLine = 3 };
-enum DisconnectMode : LONG { HostShutdown = 0, UserClosed = 1 };
+using winapi::ide::ConnectMode;
+using winapi::ide::DisconnectMode;
+using enum winapi::ide::ConnectMode;
+using enum winapi::ide::DisconnectMode;
 
 // One add-in instance, created as the IDE creates it: CoCreateInstance by ProgID, then
 // QueryInterface for _IDTExtensibility2. The events get an empty custom() array.
@@ -46,13 +38,8 @@ public:
     bool Created() const { return extensibility_ != nullptr; }
 
 private:
-    ComPtr<IDTExtensibility2> extensibility_;
+    ComPtr<winapi::ide::IDTExtensibility2> extensibility_;
 };
-
-// Dispatches everything queued for this thread, as the IDE's message loop does.
-void Pump();
-// Pumps for about `ms` milliseconds.
-void PumpFor(DWORD ms);
 
 // A top-level window of this process with that caption (and class, when given), or null.
 HWND FindOwnWindow(const wchar_t* caption, const wchar_t* className = nullptr);

@@ -15,13 +15,16 @@
 #include <string>
 #include <vector>
 
-#include "host/com/ComSupport.h"
 #include "host/files/ProjectFiles.h"
 #include "tools/ide-sim/IdeObjects.h"
 #include "tools/ide-sim/Session.h"
+#include "winapi/Com.h"
+#include "winapi/Text.h"
+#include "winapi/Window.h"
 
 using namespace tolvane;
 using namespace tolvane::idesim;
+using tolvane::winapi::PumpMessages;
 
 namespace {
 
@@ -39,7 +42,7 @@ struct Options {
     bool exit = false;
 };
 
-std::string Out(const std::wstring& text) { return host::com::WideToUtf8(text); }
+std::string Out(const std::wstring& text) { return winapi::WideToUtf8(text); }
 
 void PrintLines(const char* label, const std::wstring& text) {
     std::printf("%s\n", label);
@@ -114,21 +117,108 @@ bool Parse(int argc, wchar_t** argv, Options& options) {
     return !options.project.empty();
 }
 
-int Run(const Options& options) {
-    int failures = 0;
-    auto check = [&](bool ok, const char* what) {
+// Counts what did not go as asked; each failure is printed where it happens.
+class Checks {
+public:
+    bool operator()(bool ok, const char* what) {
         if (!ok) {
             std::printf("FAILED: %s\n", what);
-            ++failures;
+            ++failures_;
         }
         return ok;
-    };
+    }
+    bool Passed() const { return failures_ == 0; }
 
+private:
+    int failures_ = 0;
+};
+
+std::shared_ptr<host::memory::MemoryHost> OpenProject(const Options& options) {
     auto opened = host::files::OpenProject(std::filesystem::path(options.project));
-    auto host = opened.host;
     std::printf("project: %s\n", Out(options.project).c_str());
     for (const auto& left : opened.leftOut) std::printf("warning: %s\n", left.reason.what());
+    return opened.host;
+}
 
+// Creates the add-in by ProgID and connects it, as the IDE does; false when it cannot be created.
+bool ConnectAddIn(const Options& options, host::memory::MemoryHost& host, Simulator& ide, AddInClient& addIn,
+                  Checks& check) {
+    HRESULT hr = addIn.Create(options.progId.c_str());
+    std::printf("create %s: 0x%08lX\n", Out(options.progId).c_str(), static_cast<unsigned long>(hr));
+    if (!check(SUCCEEDED(hr), "creation")) return false;
+    hr = addIn.Connect(ide.Vbe().Get(), options.mode);
+    PumpMessages();
+    std::printf("OnConnection(mode %ld): 0x%08lX\n", static_cast<long>(options.mode), static_cast<unsigned long>(hr));
+    PrintMenu(host);
+    std::printf("window shown at connection: %s\n", AddInWindow::Find() && AddInWindow::Find()->Visible() ? "yes" : "no");
+    if (options.click) {
+        bool handled = false, cancelDefault = false;
+        const bool clicked = host.Menu().Click("Add-Ins", "Quenlow", &handled, &cancelDefault);
+        PumpMessages();
+        check(clicked, "no \"Quenlow\" item to click");
+        std::printf("click \"Quenlow\": handled=%d CancelDefault=%d\n", handled, cancelDefault);
+    }
+    return true;
+}
+
+// Picks, ticks, generates, takes the screenshots and exits, as asked.
+void DriveWindow(const Options& options, AddInWindow& window, Checks& check) {
+    std::printf("window \"Tolvane\": shown\n");
+    std::printf("forms:");
+    for (const auto& form : window.Forms()) std::printf(" %s", Out(form).c_str());
+    std::printf("\n");
+    if (!options.pick.empty() && check(window.Pick(options.pick), "pick")) {
+        std::printf("rows of %s:", Out(options.pick).c_str());
+        for (const auto& row : window.Rows()) std::printf(" %s", Out(row).c_str());
+        std::printf("\n");
+    }
+    for (const auto& tick : options.ticks) {
+        check(window.Click(window.Box(tick, AddInWindow::Row)), "tick row");
+        check(window.Click(window.Box(tick, AddInWindow::LeftRightMove)), "tick Left/Right M");
+    }
+    if (options.generate && check(window.Press(L"&Generate Code"), "generate")) {
+        PrintLines("declarations:", window.Declarations());
+        PrintLines("Load:", window.OnLoad());
+        PrintLines("Resize:", window.OnResize());
+    }
+    if (!options.shot.empty())
+        std::printf("screenshot %s: %s\n", Out(options.shot).c_str(),
+                    check(window.Screenshot(options.shot), "screenshot") ? "written" : "not written");
+    if (!options.aboutShot.empty() && check(window.Press(L"&About"), "about")) {
+        HWND about = window.AboutBox();
+        const bool written = check(about != nullptr, "no About box") && Screenshot(about, options.aboutShot);
+        std::printf("About box screenshot %s: %s\n", Out(options.aboutShot).c_str(), written ? "written" : "not written");
+        if (about) check(PressButton(about, L"OK") && !IsWindowVisible(about), "About box closed by OK");
+    }
+    if (options.exit) {
+        check(window.Press(L"E&xit"), "exit");
+        std::printf("after Exit the window is %s\n", window.Visible() ? "shown" : "hidden");
+    }
+}
+
+// Disconnects and releases the add-in, then reports what it left behind.
+void Disconnect(AddInClient& addIn, host::memory::MemoryHost& host, const Simulator& ide) {
+    const HRESULT hr = addIn.Disconnect(UserClosed);
+    PumpMessages();
+    std::printf("OnDisconnection: 0x%08lX\n", static_cast<unsigned long>(hr));
+    addIn.Release();
+    PumpMessages();
+    PrintMenu(host);
+    const auto display = ReadSetting(L"Tolvane", L"Settings", L"DisplayOnConnect");
+    std::printf("DisplayOnConnect: %s\n", display ? Out(*display).c_str() : "(not set)");
+    std::printf("IDE calls made by the add-in: %zu; objects still held: %d\n", ide.Journal().size(),
+                ide.LiveObjects() - 1);
+}
+
+void PrintMessageBoxes(const MessageBoxWatcher& boxes) {
+    const auto seen = boxes.Seen();
+    std::printf("message boxes: %zu\n", seen.size());
+    for (const auto& box : seen) std::printf("    [%s] %s\n", Out(box.caption).c_str(), Out(box.text).c_str());
+}
+
+int Run(const Options& options) {
+    Checks check;
+    auto host = OpenProject(options);
     std::unique_ptr<ServerModule> module;
     if (!options.dll.empty()) {
         module = std::make_unique<ServerModule>(options.dll.c_str());
@@ -136,85 +226,20 @@ int Run(const Options& options) {
         std::printf("register %s: 0x%08lX\n", Out(options.dll).c_str(), static_cast<unsigned long>(hr));
         if (!check(SUCCEEDED(hr), "registration")) return 2;
     }
-
     MessageBoxWatcher boxes;
     {
         Simulator ide(host);
         AddInClient addIn;
-        HRESULT hr = addIn.Create(options.progId.c_str());
-        std::printf("create %s: 0x%08lX\n", Out(options.progId).c_str(), static_cast<unsigned long>(hr));
-        if (!check(SUCCEEDED(hr), "creation")) return 2;
-
-        hr = addIn.Connect(ide.Vbe().Get(), options.mode);
-        Pump();
-        std::printf("OnConnection(mode %ld): 0x%08lX\n", static_cast<long>(options.mode), static_cast<unsigned long>(hr));
-        PrintMenu(*host);
-        std::printf("window shown at connection: %s\n",
-                    AddInWindow::Find() && AddInWindow::Find()->Visible() ? "yes" : "no");
-
-        if (options.click) {
-            bool handled = false, cancelDefault = false;
-            const bool clicked = host->Menu().Click("Add-Ins", "Quenlow", &handled, &cancelDefault);
-            Pump();
-            check(clicked, "no \"Quenlow\" item to click");
-            std::printf("click \"Quenlow\": handled=%d CancelDefault=%d\n", handled, cancelDefault);
-        }
-
-        auto window = AddInWindow::Find();
-        if (window && window->Visible()) {
-            std::printf("window \"Tolvane\": shown\n");
-            std::printf("forms:");
-            for (const auto& form : window->Forms()) std::printf(" %s", Out(form).c_str());
-            std::printf("\n");
-            if (!options.pick.empty() && check(window->Pick(options.pick), "pick")) {
-                std::printf("rows of %s:", Out(options.pick).c_str());
-                for (const auto& row : window->Rows()) std::printf(" %s", Out(row).c_str());
-                std::printf("\n");
-            }
-            for (const auto& tick : options.ticks) {
-                check(window->Click(window->Box(tick, AddInWindow::Row)), "tick row");
-                check(window->Click(window->Box(tick, AddInWindow::LeftRightMove)), "tick Left/Right M");
-            }
-            if (options.generate && check(window->Press(L"&Generate Code"), "generate")) {
-                PrintLines("declarations:", window->Declarations());
-                PrintLines("Load:", window->OnLoad());
-                PrintLines("Resize:", window->OnResize());
-            }
-            if (!options.shot.empty())
-                std::printf("screenshot %s: %s\n", Out(options.shot).c_str(),
-                            check(window->Screenshot(options.shot), "screenshot") ? "written" : "not written");
-            if (!options.aboutShot.empty() && check(window->Press(L"&About"), "about")) {
-                HWND about = window->AboutBox();
-                const bool written = check(about != nullptr, "no About box") && Screenshot(about, options.aboutShot);
-                std::printf("About box screenshot %s: %s\n", Out(options.aboutShot).c_str(), written ? "written" : "not written");
-                if (about) check(PressButton(about, L"OK") && !IsWindowVisible(about), "About box closed by OK");
-            }
-            if (options.exit) {
-                check(window->Press(L"E&xit"), "exit");
-                std::printf("after Exit the window is %s\n", window->Visible() ? "shown" : "hidden");
-            }
-        } else if (options.click) {
+        if (!ConnectAddIn(options, *host, ide, addIn, check)) return 2;
+        if (auto window = AddInWindow::Find(); window && window->Visible())
+            DriveWindow(options, *window, check);
+        else if (options.click)
             check(false, "no window after the click");
-        }
-
-        hr = addIn.Disconnect(UserClosed);
-        Pump();
-        std::printf("OnDisconnection: 0x%08lX\n", static_cast<unsigned long>(hr));
-        addIn.Release();
-        Pump();
-        PrintMenu(*host);
-        const auto display = ReadSetting(L"Tolvane", L"Settings", L"DisplayOnConnect");
-        std::printf("DisplayOnConnect: %s\n", display ? Out(*display).c_str() : "(not set)");
-        std::printf("IDE calls made by the add-in: %zu; objects still held: %d\n", ide.Journal().size(),
-                    ide.LiveObjects() - 1);
+        Disconnect(addIn, *host, ide);
     }
-
-    const auto seen = boxes.Seen();
-    std::printf("message boxes: %zu\n", seen.size());
-    for (const auto& box : seen) std::printf("    [%s] %s\n", Out(box.caption).c_str(), Out(box.text).c_str());
-
+    PrintMessageBoxes(boxes);
     if (module) std::printf("unregister: 0x%08lX\n", static_cast<unsigned long>(module->Unregister()));
-    return failures ? 2 : 0;
+    return check.Passed() ? 0 : 2;
 }
 
 }  // namespace
@@ -222,16 +247,15 @@ int Run(const Options& options) {
 int wmain(int argc, wchar_t** argv) {
     Options options;
     if (!Parse(argc, argv, options)) return Usage();
-    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
+    const winapi::ComApartment apartment;
+    if (!apartment.Entered()) {
         std::fprintf(stderr, "ide-sim: COM cannot start\n");
         return 1;
     }
-    int code = 1;
     try {
-        code = Run(options);
+        return Run(options);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "ide-sim: %s\n", e.what());
+        return 1;
     }
-    CoUninitialize();
-    return code;
 }

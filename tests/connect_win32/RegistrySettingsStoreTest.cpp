@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include "winapi/Handles.h"
+
 namespace {
 
 // A test application name of its own, so a real "Tolvane" setting is never touched.
@@ -21,12 +23,12 @@ protected:
     // The raw value as the registry holds it.
     bool ReadRaw(const std::wstring& section, const std::wstring& name, DWORD& type, std::wstring& text) {
         const std::wstring path = std::wstring(kAppKey) + L"\\" + section;
-        HKEY key = nullptr;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+        tolvane::winapi::UniqueHKey key;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) return false;
         wchar_t buffer[256] = {};
         DWORD size = sizeof buffer - sizeof(wchar_t);
-        const LSTATUS status = RegQueryValueExW(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
-        RegCloseKey(key);
+        const LSTATUS status =
+            RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
         text = buffer;
         return status == ERROR_SUCCESS;
     }
@@ -69,18 +71,23 @@ TEST_F(RegistrySettingsStoreTest, TextRoundTripsThroughUtf16) {
 
 TEST_F(RegistrySettingsStoreTest, ValueThatIsNoTextReadsAsTheDefault) {
     store.SaveSetting(kApplication, "Settings", "Other", "x");
-    HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, (std::wstring(kAppKey) + L"\\Settings").c_str(), 0, KEY_SET_VALUE, &key),
+    tolvane::winapi::UniqueHKey key;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, (std::wstring(kAppKey) + L"\\Settings").c_str(), 0, KEY_SET_VALUE,
+                            key.put()),
               ERROR_SUCCESS);
     const DWORD number = 1;
-    RegSetValueExW(key, L"DisplayOnConnect", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
-    RegCloseKey(key);
+    RegSetValueExW(key.get(), L"DisplayOnConnect", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
     EXPECT_EQ(store.GetSetting(kApplication, "Settings", "DisplayOnConnect", "0"), "0");
 }
 
-TEST_F(RegistrySettingsStoreTest, InvalidNamesAndTextAreRefused) {
+TEST_F(RegistrySettingsStoreTest, EmptyNamesAreRefusedAndMalformedTextKeepsItsPlace) {
     EXPECT_THROW(store.SaveSetting("", "Settings", "Key", "1"), std::runtime_error);
-    EXPECT_THROW(store.SaveSetting(kApplication, "Settings", "Key", "\xFF\xFE"), std::runtime_error);
+    // Bytes that are no UTF-8 are stored as U+FFFD each, as every conversion at the edge does.
+    store.SaveSetting(kApplication, "Settings", "Key", "a\xFF\xFE" "b");
+    DWORD type = 0;
+    std::wstring raw;
+    ASSERT_TRUE(ReadRaw(L"Settings", L"Key", type, raw));
+    EXPECT_EQ(raw, L"a\xFFFD\xFFFD" L"b");
 }
 
 }  // namespace
