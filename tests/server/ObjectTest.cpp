@@ -370,11 +370,11 @@ TEST_F(ConnectObjectTest, ExtensibilityNamesAreFoundInAnyCase) {
 }
 
 TEST_F(ConnectObjectTest, ExtensibilityInvokeChecksItsArguments) {
-    SAFEARRAY* custom = SafeArrayCreateVector(VT_VARIANT, 0, 0);
+    tolvane::winapi::UniqueSafeArray custom(SafeArrayCreateVector(VT_VARIANT, 0, 0));
     VARIANT customArg;
     VariantInit(&customArg);
     V_VT(&customArg) = VT_ARRAY | VT_VARIANT | VT_BYREF;
-    V_ARRAYREF(&customArg) = &custom;
+    V_ARRAYREF(&customArg) = custom.addressof();
 
     EXPECT_EQ(InvokeMethod(extensibility_.Get(), 4, {customArg}), S_OK);   // OnStartupComplete
     EXPECT_EQ(InvokeMethod(extensibility_.Get(), 3, {customArg}), S_OK);   // OnAddInsUpdate
@@ -392,7 +392,6 @@ TEST_F(ConnectObjectTest, ExtensibilityInvokeChecksItsArguments) {
     UINT count = 9;
     EXPECT_EQ(extensibility_->GetTypeInfoCount(&count), S_OK);
     EXPECT_EQ(count, 0u);
-    SafeArrayDestroy(custom);
 }
 
 TEST_F(ConnectObjectTest, ConnectionWithAnApplicationThatIsNotTheIdeStillReportsSuccess) {

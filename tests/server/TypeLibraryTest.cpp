@@ -14,11 +14,9 @@ using namespace servertest;
 namespace {
 
 std::wstring Name(ITypeInfo* info, MEMBERID id = MEMBERID_NIL) {
-    BSTR name = nullptr;
-    std::wstring text;
-    if (SUCCEEDED(info->GetDocumentation(id, &name, nullptr, nullptr, nullptr)) && name) text = name;
-    SysFreeString(name);
-    return text;
+    tolvane::winapi::UniqueBstr name;
+    if (FAILED(info->GetDocumentation(id, name.put(), nullptr, nullptr, nullptr))) return {};
+    return std::wstring(tolvane::winapi::BstrView(name.get()));
 }
 
 struct Member {
@@ -79,12 +77,10 @@ TEST_F(TypeLibraryTest, LibraryAttributes) {
     EXPECT_EQ(attributes->syskind, kSysKind);
     library_->ReleaseTLibAttr(attributes);
 
-    BSTR name = nullptr, help = nullptr;
-    ASSERT_EQ(library_->GetDocumentation(-1, &name, &help, nullptr, nullptr), S_OK);
-    EXPECT_STREQ(name, L"Quenlow");
-    EXPECT_STREQ(help, L"Generates resizing code");
-    SysFreeString(name);
-    SysFreeString(help);
+    tolvane::winapi::UniqueBstr name, help;
+    ASSERT_EQ(library_->GetDocumentation(-1, name.put(), help.put(), nullptr, nullptr), S_OK);
+    EXPECT_STREQ(name.get(), L"Quenlow");
+    EXPECT_STREQ(help.get(), L"Generates resizing code");
     EXPECT_EQ(library_->GetTypeInfoCount(), 2u) << "_Connect and Connect, nothing copied from other libraries";
 }
 

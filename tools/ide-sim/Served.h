@@ -117,6 +117,7 @@ protected:
     const char* kind_;
 };
 
+// Adds a call to the journal.
 void Note(const State& state, std::string call, WORD flags = 0, std::vector<VARTYPE> types = {},
           std::vector<DISPID> named = {});
 

@@ -42,7 +42,7 @@ struct Options {
     bool exit = false;
 };
 
-std::string Out(const std::wstring& text) { return winapi::WideToUtf8(text); }
+std::string Utf8(const std::wstring& text) { return winapi::WideToUtf8(text); }
 
 void PrintLines(const char* label, const std::wstring& text) {
     std::printf("%s\n", label);
@@ -50,7 +50,7 @@ void PrintLines(const char* label, const std::wstring& text) {
     while (start < text.size()) {
         std::size_t end = text.find(L"\r\n", start);
         if (end == std::wstring::npos) end = text.size();
-        std::printf("    %s\n", Out(text.substr(start, end - start)).c_str());
+        std::printf("    %s\n", Utf8(text.substr(start, end - start)).c_str());
         start = end + 2;
     }
 }
@@ -135,7 +135,7 @@ private:
 
 std::shared_ptr<host::memory::MemoryHost> OpenProject(const Options& options) {
     auto opened = host::files::OpenProject(std::filesystem::path(options.project));
-    std::printf("project: %s\n", Out(options.project).c_str());
+    std::printf("project: %s\n", Utf8(options.project).c_str());
     for (const auto& left : opened.leftOut) std::printf("warning: %s\n", left.reason.what());
     return opened.host;
 }
@@ -144,7 +144,7 @@ std::shared_ptr<host::memory::MemoryHost> OpenProject(const Options& options) {
 bool ConnectAddIn(const Options& options, host::memory::MemoryHost& host, Simulator& ide, AddInClient& addIn,
                   Checks& check) {
     HRESULT hr = addIn.Create(options.progId.c_str());
-    std::printf("create %s: 0x%08lX\n", Out(options.progId).c_str(), static_cast<unsigned long>(hr));
+    std::printf("create %s: 0x%08lX\n", Utf8(options.progId).c_str(), static_cast<unsigned long>(hr));
     if (!check(SUCCEEDED(hr), "creation")) return false;
     hr = addIn.Connect(ide.Vbe().Get(), options.mode);
     PumpMessages();
@@ -165,11 +165,11 @@ bool ConnectAddIn(const Options& options, host::memory::MemoryHost& host, Simula
 void DriveWindow(const Options& options, AddInWindow& window, Checks& check) {
     std::printf("window \"Tolvane\": shown\n");
     std::printf("forms:");
-    for (const auto& form : window.Forms()) std::printf(" %s", Out(form).c_str());
+    for (const auto& form : window.Forms()) std::printf(" %s", Utf8(form).c_str());
     std::printf("\n");
     if (!options.pick.empty() && check(window.Pick(options.pick), "pick")) {
-        std::printf("rows of %s:", Out(options.pick).c_str());
-        for (const auto& row : window.Rows()) std::printf(" %s", Out(row).c_str());
+        std::printf("rows of %s:", Utf8(options.pick).c_str());
+        for (const auto& row : window.Rows()) std::printf(" %s", Utf8(row).c_str());
         std::printf("\n");
     }
     for (const auto& tick : options.ticks) {
@@ -182,12 +182,12 @@ void DriveWindow(const Options& options, AddInWindow& window, Checks& check) {
         PrintLines("Resize:", window.OnResize());
     }
     if (!options.shot.empty())
-        std::printf("screenshot %s: %s\n", Out(options.shot).c_str(),
+        std::printf("screenshot %s: %s\n", Utf8(options.shot).c_str(),
                     check(window.Screenshot(options.shot), "screenshot") ? "written" : "not written");
     if (!options.aboutShot.empty() && check(window.Press(L"&About"), "about")) {
         HWND about = window.AboutBox();
         const bool written = check(about != nullptr, "no About box") && Screenshot(about, options.aboutShot);
-        std::printf("About box screenshot %s: %s\n", Out(options.aboutShot).c_str(), written ? "written" : "not written");
+        std::printf("About box screenshot %s: %s\n", Utf8(options.aboutShot).c_str(), written ? "written" : "not written");
         if (about) check(PressButton(about, L"OK") && !IsWindowVisible(about), "About box closed by OK");
     }
     if (options.exit) {
@@ -205,7 +205,7 @@ void Disconnect(AddInClient& addIn, host::memory::MemoryHost& host, const Simula
     PumpMessages();
     PrintMenu(host);
     const auto display = ReadSetting(L"Tolvane", L"Settings", L"DisplayOnConnect");
-    std::printf("DisplayOnConnect: %s\n", display ? Out(*display).c_str() : "(not set)");
+    std::printf("DisplayOnConnect: %s\n", display ? Utf8(*display).c_str() : "(not set)");
     std::printf("IDE calls made by the add-in: %zu; objects still held: %d\n", ide.Journal().size(),
                 ide.LiveObjects() - 1);
 }
@@ -213,7 +213,7 @@ void Disconnect(AddInClient& addIn, host::memory::MemoryHost& host, const Simula
 void PrintMessageBoxes(const MessageBoxWatcher& boxes) {
     const auto seen = boxes.Seen();
     std::printf("message boxes: %zu\n", seen.size());
-    for (const auto& box : seen) std::printf("    [%s] %s\n", Out(box.caption).c_str(), Out(box.text).c_str());
+    for (const auto& box : seen) std::printf("    [%s] %s\n", Utf8(box.caption).c_str(), Utf8(box.text).c_str());
 }
 
 int Run(const Options& options) {
@@ -223,7 +223,7 @@ int Run(const Options& options) {
     if (!options.dll.empty()) {
         module = std::make_unique<ServerModule>(options.dll.c_str());
         const HRESULT hr = module->Register();
-        std::printf("register %s: 0x%08lX\n", Out(options.dll).c_str(), static_cast<unsigned long>(hr));
+        std::printf("register %s: 0x%08lX\n", Utf8(options.dll).c_str(), static_cast<unsigned long>(hr));
         if (!check(SUCCEEDED(hr), "registration")) return 2;
     }
     MessageBoxWatcher boxes;
