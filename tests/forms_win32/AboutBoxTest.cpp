@@ -32,8 +32,8 @@ TEST_F(NativeAboutTest, ShowsNoCaptionItsTextAndTheFocusOnOk) {
     ::GetClientRect(box, &client);
     EXPECT_EQ(client.right, TwipsToPixels(4995, ScreenDpiX()));
     EXPECT_EQ(client.bottom, TwipsToPixels(3225, ScreenDpiY()));
-    EXPECT_EQ(TextOf(realiser->WindowOf(*about.lblTitle)), L"Tolvane 1.0");
-    EXPECT_EQ(TextOf(realiser->WindowOf(*about.lblDescription)), winapi::Utf8ToWide(frmAbout::Description));
+    EXPECT_EQ(winapi::WindowText(realiser->WindowOf(*about.lblTitle)), L"Tolvane 1.0");
+    EXPECT_EQ(winapi::WindowText(realiser->WindowOf(*about.lblDescription)), winapi::Utf8ToWide(frmAbout::Description));
     EXPECT_EQ(::GetFocus(), realiser->WindowOf(*about.cmdOK));
     EXPECT_EQ(::GetWindowLongPtrW(realiser->WindowOf(*about.cmdOK), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
     // The title has a font of its own, bold.
@@ -51,7 +51,7 @@ TEST_F(NativeAboutTest, ShowsNoCaptionItsTextAndTheFocusOnOk) {
 void Settle() {
     for (int i = 0; i < 5; ++i) {
         ::Sleep(20);
-        Pump();
+        winapi::PumpMessages();
     }
 }
 
@@ -124,7 +124,7 @@ TEST_F(NativeAboutTest, EscEnterOkAndTheCloseBoxEachCloseIt) {
         {"OK", [this](HWND) { Click(window->AboutBox()->cmdOK); }},
         {"close box", [](HWND box) {
              ::PostMessageW(box, WM_CLOSE, 0, 0);
-             Pump();
+             winapi::PumpMessages();
          }},
     };
     for (const Case& c : cases) {
@@ -139,7 +139,7 @@ TEST_F(NativeAboutTest, EscEnterOkAndTheCloseBoxEachCloseIt) {
     // A fresh box with the same content.
     HWND again = Open();
     ASSERT_NE(again, nullptr);
-    EXPECT_EQ(TextOf(realiser->WindowOf(*window->AboutBox()->lblTitle)), L"Tolvane 1.0");
+    EXPECT_EQ(winapi::WindowText(realiser->WindowOf(*window->AboutBox()->lblTitle)), L"Tolvane 1.0");
     EXPECT_TRUE(boxes.empty());
 }
 
@@ -147,7 +147,7 @@ TEST_F(NativeAboutTest, ScreenshotShowsTheIconAndTheEtchedRule) {
     HWND box = Open();
     ASSERT_NE(box, nullptr);
     ::RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    Pump();
+    winapi::PumpMessages();
     const forms::win32::Image shot = forms::win32::CaptureWindow(box);
     ASSERT_TRUE(forms::win32::WriteBmp(shot, L"frmAbout.bmp"));
     EXPECT_GT(DistinctColours(shot), 4u);

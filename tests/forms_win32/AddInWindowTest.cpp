@@ -20,7 +20,7 @@ using forms::win32::TwipsToPixels;
 
 TEST_F(NativeAddInTest, WindowHasItsCaptionSizeBorderAndStaysOnTop) {
     HWND form = FormWindow();
-    EXPECT_EQ(TextOf(form), L"Tolvane");
+    EXPECT_EQ(winapi::WindowText(form), L"Tolvane");
     RECT client{};
     ::GetClientRect(form, &client);
     EXPECT_EQ(client.right, TwipsToPixels(9570, ScreenDpiX()));
@@ -71,7 +71,7 @@ TEST_F(NativeAddInTest, EachControlIsANativeWindowWhereTheLayoutPutsIt) {
         ASSERT_NE(hwnd, nullptr);
         EXPECT_EQ(ClassOf(hwnd), c.className);
         if (c.text != nullptr) {
-            EXPECT_EQ(TextOf(hwnd), c.text);
+            EXPECT_EQ(winapi::WindowText(hwnd), c.text);
         }
         EXPECT_EQ(::IsWindowVisible(hwnd) != FALSE, c.visible);
         HWND container = control->Container() != nullptr ? Hwnd(control->Container()) : FormWindow();
@@ -109,7 +109,7 @@ TEST_F(NativeAddInTest, PickingAFormShowsItsRowsAsNativeCheckBoxes) {
         EXPECT_EQ(::IsWindowVisible(hwnd) != FALSE, box->Visible());
         if (!box->Visible()) continue;
         ++shown;
-        EXPECT_EQ(TextOf(hwnd), winapi::Utf8ToWide(box->Caption()));
+        EXPECT_EQ(winapi::WindowText(hwnd), winapi::Utf8ToWide(box->Caption()));
         EXPECT_EQ(RectInParent(hwnd).left, TwipsToPixels(box->Left(), ScreenDpiX())) << "indent";
         // Options show, greyed until the row is ticked.
         EXPECT_TRUE(::IsWindowVisible(Hwnd(window->chkMoveH[static_cast<std::size_t>(row)])));
@@ -118,7 +118,7 @@ TEST_F(NativeAddInTest, PickingAFormShowsItsRowsAsNativeCheckBoxes) {
     EXPECT_EQ(shown, 5);
     EXPECT_TRUE(::IsWindowVisible(Hwnd(window->lblLeftRight)));
     EXPECT_TRUE(::IsWindowVisible(Hwnd(window->Line2)));
-    EXPECT_EQ(TextOf(Hwnd(window->cboForms)), L"Form1");
+    EXPECT_EQ(winapi::WindowText(Hwnd(window->cboForms)), L"Form1");
 }
 
 TEST_F(NativeAddInTest, TickingARowChecksTheBoxAndEnablesItsOptions) {
@@ -143,7 +143,7 @@ TEST_F(NativeAddInTest, TheScrollBarRunsDownwardsAndMovesThePanel) {
     HWND viewport = Hwnd(window->Picture2);
     auto scroll = [&](WORD code) {
         ::SendMessageW(viewport, WM_VSCROLL, MAKEWPARAM(code, 0), reinterpret_cast<LPARAM>(bar));
-        Pump();
+        winapi::PumpMessages();
     };
     for (int i = 0; i < 15; ++i) scroll(SB_PAGEDOWN);  // LargeChange 200, towards Max (-15195)
     EXPECT_EQ(window->VScroll1->Value(), -3000);
@@ -160,7 +160,7 @@ TEST_F(NativeAddInTest, TheScrollBarRunsDownwardsAndMovesThePanel) {
     const RECT row = RectIn(Hwnd(window->Check1[15]), viewport);
     EXPECT_NEAR(row.top, TwipsToPixels(-3000 + 60 + 300 * 15, dpiY), 1);
     EXPECT_TRUE(::IsWindowVisible(Hwnd(window->Check1[15])));
-    EXPECT_EQ(TextOf(Hwnd(window->Check1[15])), winapi::Utf8ToWide(window->Check1[15]->Caption()));
+    EXPECT_EQ(winapi::WindowText(Hwnd(window->Check1[15])), winapi::Utf8ToWide(window->Check1[15]->Caption()));
 
     scroll(SB_LINEUP);  // SmallChange 50, towards Min
     EXPECT_EQ(window->VScroll1->Value(), -2950);
@@ -182,9 +182,9 @@ TEST_F(NativeAddInTest, GenerateFillsTheNativeOutputBoxes) {
     Click(window->Check1[static_cast<std::size_t>(row)]);
     Click(window->chkMoveH[static_cast<std::size_t>(row)]);
     Click(window->cmdGenCode);
-    const std::wstring declarations = TextOf(Hwnd(window->txtDeclaration));
-    const std::wstring onLoad = TextOf(Hwnd(window->txtOnLoad));
-    const std::wstring onResize = TextOf(Hwnd(window->txtOnResize));
+    const std::wstring declarations = winapi::WindowText(Hwnd(window->txtDeclaration));
+    const std::wstring onLoad = winapi::WindowText(Hwnd(window->txtOnLoad));
+    const std::wstring onResize = winapi::WindowText(Hwnd(window->txtOnResize));
     EXPECT_EQ(declarations, winapi::Utf8ToWide(window->txtDeclaration->Text()));
     EXPECT_EQ(onLoad, winapi::Utf8ToWide(window->txtOnLoad->Text()));
     EXPECT_EQ(onResize, winapi::Utf8ToWide(window->txtOnResize->Text()));
@@ -213,7 +213,7 @@ TEST_F(NativeAddInTest, GenerateFillsTheNativeOutputBoxes) {
 
     // Clear empties them again and hides the rows.
     Click(window->cmdClear);
-    EXPECT_EQ(TextOf(Hwnd(window->txtDeclaration)), L"");
+    EXPECT_EQ(winapi::WindowText(Hwnd(window->txtDeclaration)), L"");
     EXPECT_FALSE(::IsWindowVisible(Hwnd(window->Check1[static_cast<std::size_t>(row)])));
     EXPECT_FALSE(::IsWindowVisible(Hwnd(window->lblControlName)));
 }
@@ -224,7 +224,7 @@ TEST_F(NativeAddInTest, TypingReachesTheStateBeforeAnyHandler) {
     ::SendMessageW(box, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"Dim x"));
     ::SendMessageW(box, EM_SETSEL, 4, 5);
     ::SendMessageW(box, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"y As Long"));
-    Pump();
+    winapi::PumpMessages();
     EXPECT_EQ(window->txtDeclaration->Text(), "Dim y As Long");
     EXPECT_EQ(window->txtDeclaration->SelStart(), 13);
     EXPECT_EQ(window->ActiveControl(), window->txtDeclaration);
@@ -235,7 +235,7 @@ TEST_F(NativeAddInTest, TypingReachesTheStateBeforeAnyHandler) {
     ASSERT_NE(field, nullptr);
     ::SendMessageW(field, EM_SETSEL, 0, -1);
     ::SendMessageW(field, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"Form1"));
-    Pump();
+    winapi::PumpMessages();
     EXPECT_EQ(window->cboForms->Text(), "Form1");
     EXPECT_EQ(window->cboForms->ListIndex(), -1);
 }
@@ -249,19 +249,19 @@ TEST_F(NativeAddInTest, KeyboardFollowsTheFormsTabOrderAndAccessKeys) {
 
     // From the last output box the focus goes into the grid, not back to the selector.
     ::SetFocus(Hwnd(window->txtOnResize));
-    Pump();
+    winapi::PumpMessages();
     PressKey(VK_TAB);
     EXPECT_EQ(::GetFocus(), Hwnd(window->Picture2));
 
     // Enter in an output box inserts a line break there.
     ::SetFocus(Hwnd(window->txtOnLoad));
     PressKey(VK_RETURN);
-    EXPECT_EQ(TextOf(Hwnd(window->txtOnLoad)), L"\r\n");
+    EXPECT_EQ(winapi::WindowText(Hwnd(window->txtOnLoad)), L"\r\n");
     EXPECT_EQ(window->txtOnLoad->Text(), "\r\n");
 
     // Esc and Enter press nothing on this window.
     ::SetFocus(Hwnd(window->cmdAbout));
-    Pump();
+    winapi::PumpMessages();
     PressKey(VK_ESCAPE);
     PressKey(VK_TAB);  // to Exit
     EXPECT_EQ(::GetFocus(), Hwnd(window->CancelButton));
@@ -272,8 +272,8 @@ TEST_F(NativeAddInTest, KeyboardFollowsTheFormsTabOrderAndAccessKeys) {
     Pick("Form1");
     Click(window->Check1[0]);
     PressKey('G', /*alt=*/true);
-    EXPECT_FALSE(TextOf(Hwnd(window->txtOnResize)).empty() && TextOf(Hwnd(window->txtDeclaration)).empty());
-    EXPECT_NE(TextOf(Hwnd(window->txtDeclaration)).find(L"iFormWidth"), std::wstring::npos);
+    EXPECT_FALSE(winapi::WindowText(Hwnd(window->txtOnResize)).empty() && winapi::WindowText(Hwnd(window->txtDeclaration)).empty());
+    EXPECT_NE(winapi::WindowText(Hwnd(window->txtDeclaration)).find(L"iFormWidth"), std::wstring::npos);
     PressKey('X', /*alt=*/true);
     EXPECT_EQ(owner.hides, 1);
     EXPECT_FALSE(::IsWindowVisible(FormWindow()));
@@ -291,7 +291,7 @@ TEST_F(NativeAddInTest, AFailingPickIsReportedInAMessageBoxAndKeepsTheTicks) {
     EXPECT_EQ(boxes[0].text, L"Method 'VBControls' of object '_VBFormDesigner' failed");
     EXPECT_EQ(boxes[0].owner, FormWindow());
     EXPECT_TRUE(forms::RecordedErrors().empty()) << "went to the message box, not the recorder";
-    EXPECT_EQ(TextOf(Hwnd(window->Check1[0])), L"Text1");
+    EXPECT_EQ(winapi::WindowText(Hwnd(window->Check1[0])), L"Text1");
     EXPECT_EQ(::SendMessageW(Hwnd(window->Check1[0]), BM_GETCHECK, 0, 0), BST_CHECKED);
     EXPECT_EQ(::SendMessageW(Hwnd(window->chkMoveH[0]), BM_GETCHECK, 0, 0), BST_CHECKED);
     EXPECT_TRUE(::IsWindowEnabled(Hwnd(window->chkMoveH[0])));
@@ -299,7 +299,7 @@ TEST_F(NativeAddInTest, AFailingPickIsReportedInAMessageBoxAndKeepsTheTicks) {
     host->Faults().Clear();
     Pick("Big");
     EXPECT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(TextOf(Hwnd(window->Check1[0])), L"Ctl80");
+    EXPECT_EQ(winapi::WindowText(Hwnd(window->Check1[0])), L"Ctl80");
 }
 
 TEST_F(NativeAddInTest, OpeningTheListShowsTheFormsTheProjectHasNow) {
@@ -312,10 +312,10 @@ TEST_F(NativeAddInTest, OpeningTheListShowsTheFormsTheProjectHasNow) {
     host->OpenProject(project);
     EXPECT_EQ(ListOf(combo), (std::vector<std::wstring>{L"Form1", L"Big", L"Empty"})) << "not before it opens";
     ::SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
-    Pump();
+    winapi::PumpMessages();
     EXPECT_EQ(ListOf(combo), (std::vector<std::wstring>{L"Big", L"Empty", L"Form4"}));
     EXPECT_TRUE(::SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0));
-    EXPECT_EQ(TextOf(combo), L"Big") << "the text shown stays";
+    EXPECT_EQ(winapi::WindowText(combo), L"Big") << "the text shown stays";
     ::SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
     Pick("Form4");
     EXPECT_TRUE(boxes.empty());
@@ -326,12 +326,12 @@ TEST_F(NativeAddInTest, AFormWithMoreControlsThanRowsSaysSoInTheHead) {
     HWND head = Hwnd(window->lblControlName);
     Pick("Big");  // 80 controls
     EXPECT_TRUE(::IsWindowVisible(head));
-    EXPECT_EQ(TextOf(head), L"Control Name (50 of 80)");
+    EXPECT_EQ(winapi::WindowText(head), L"Control Name (50 of 80)");
     // On one line: the label is wide enough for its text in its own font.
     winapi::WindowDc dc(head);
     winapi::SelectScope font(dc.get(), reinterpret_cast<HFONT>(::SendMessageW(head, WM_GETFONT, 0, 0)));
     SIZE text{};
-    const std::wstring caption = TextOf(head);
+    const std::wstring caption = winapi::WindowText(head);
     ::GetTextExtentPoint32W(dc.get(), caption.c_str(), static_cast<int>(caption.size()), &text);
     RECT client{};
     ::GetClientRect(head, &client);
@@ -340,7 +340,7 @@ TEST_F(NativeAddInTest, AFormWithMoreControlsThanRowsSaysSoInTheHead) {
     EXPECT_TRUE(boxes.empty()) << "no message box";
 
     Pick("Form1");
-    EXPECT_EQ(TextOf(head), L"Control Name");
+    EXPECT_EQ(winapi::WindowText(head), L"Control Name");
     EXPECT_EQ(RectInParent(head).right - RectInParent(head).left, TwipsToPixels(1095, ScreenDpiX()));
 }
 
@@ -348,7 +348,7 @@ TEST_F(NativeAddInTest, TheCloseBoxUnloadsAndDestroysTheWindow) {
     HWND form = FormWindow();
     HWND combo = Hwnd(window->cboForms);
     ::PostMessageW(form, WM_CLOSE, 0, 0);
-    Pump();
+    winapi::PumpMessages();
     EXPECT_FALSE(::IsWindow(form));
     EXPECT_FALSE(::IsWindow(combo));
     EXPECT_FALSE(window->IsLoaded());
@@ -358,7 +358,7 @@ TEST_F(NativeAddInTest, TheCloseBoxUnloadsAndDestroysTheWindow) {
     // The next show loads it afresh.
     Show();
     ASSERT_NE(FormWindow(), nullptr);
-    EXPECT_EQ(TextOf(FormWindow()), L"Tolvane");
+    EXPECT_EQ(winapi::WindowText(FormWindow()), L"Tolvane");
     EXPECT_EQ(::SendMessageW(Hwnd(window->cboForms), CB_GETCOUNT, 0, 0), 3);
     EXPECT_TRUE(::GetWindowLongPtrW(FormWindow(), GWL_EXSTYLE) & WS_EX_TOPMOST);
 }
@@ -392,7 +392,7 @@ TEST_F(NativeAddInTest, ScreenshotShowsTheFilledWindow) {
     Click(window->chkMoveH[0]);
     Click(window->cmdGenCode);
     ::RedrawWindow(FormWindow(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    Pump();
+    winapi::PumpMessages();
     const forms::win32::Image shot = forms::win32::CaptureWindow(FormWindow());
     ASSERT_TRUE(forms::win32::WriteBmp(shot, L"frmAddIn.bmp"));
     forms::win32::Image read;

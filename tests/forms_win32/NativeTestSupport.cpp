@@ -30,20 +30,6 @@ host::memory::ProjectData NativeProject() {
     return project;
 }
 
-void Pump() {
-    MSG message;
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&message);
-        ::DispatchMessageW(&message);
-    }
-}
-
-std::wstring TextOf(HWND hwnd) {
-    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(hwnd)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(::GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
 std::wstring ClassOf(HWND hwnd) {
     wchar_t name[64] = {};
     ::GetClassNameW(hwnd, name, 64);
@@ -81,7 +67,7 @@ void PressKey(UINT key, bool alt, bool shift) {
     ::SetKeyboardState(pressed);
     const LPARAM lParam = 1 | (alt ? (1 << 29) : 0);
     ::PostMessageW(::GetFocus(), alt ? WM_SYSKEYDOWN : WM_KEYDOWN, key, lParam);
-    Pump();
+    winapi::PumpMessages();
     ::SetKeyboardState(keys);
 }
 
@@ -97,7 +83,7 @@ void ChooseEntry(HWND combo, const std::string& entry) {
     ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     ::PostMessageW(::GetParent(combo), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(combo), CBN_SELCHANGE),
                    reinterpret_cast<LPARAM>(combo));
-    Pump();
+    winapi::PumpMessages();
 }
 
 std::vector<std::wstring> ListOf(HWND combo) {
@@ -142,7 +128,7 @@ void NativeAddInTest::SetUp() {
 
 void NativeAddInTest::TearDown() {
     if (api) api->Unload();
-    Pump();
+    winapi::PumpMessages();
     api.reset();
     realiser.reset();
 }
@@ -151,14 +137,14 @@ void NativeAddInTest::Show() {
     api->SetVBInstance(host);
     api->SetConnect(&owner);
     api->Show();
-    Pump();
+    winapi::PumpMessages();
 }
 
 void NativeAddInTest::Pick(const std::string& form) { ChooseEntry(Hwnd(window->cboForms), form); }
 
 void NativeAddInTest::Click(const forms::Control* control) {
     ::SendMessageW(Hwnd(control), BM_CLICK, 0, 0);
-    Pump();
+    winapi::PumpMessages();
 }
 
 }  // namespace tolvane::testing

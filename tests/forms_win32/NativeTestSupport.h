@@ -16,12 +16,10 @@
 #include "host/memory/MemoryHost.h"
 #include "tests/support/RecordingOwner.h"
 #include "window/frmAddIn.h"
+#include "winapi/Window.h"
 
 namespace tolvane::testing {
 
-// Dispatches everything queued, translating keys as a host's loop does.
-void Pump();
-std::wstring TextOf(HWND hwnd);
 std::wstring ClassOf(HWND hwnd);
 // The window's rectangle in its parent's client coordinates.
 RECT RectInParent(HWND hwnd);

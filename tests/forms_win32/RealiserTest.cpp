@@ -60,14 +60,14 @@ TEST(Realiser, AppliesHandlerChangesAndReportsErrorsWithTheGivenCaption) {
     SmallForm form;
     realiser->Attach(form);
     form.Show();
-    Pump();
+    winapi::PumpMessages();
     HWND button = realiser->WindowOf(*form.button);
     HWND box = realiser->WindowOf(*form.box);
     ::SendMessageW(button, BM_CLICK, 0, 0);
-    Pump();
+    winapi::PumpMessages();
     EXPECT_EQ(::SendMessageW(box, BM_GETCHECK, 0, 0), BST_INDETERMINATE) << "value 2 shows greyed";
     ::SendMessageW(button, BM_CLICK, 0, 0);  // this click throws
-    Pump();
+    winapi::PumpMessages();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, L"Test application") << "a form without a caption takes the realiser's";
     EXPECT_EQ(boxes[0].text, L"Division by zero");
@@ -164,7 +164,7 @@ TEST(Realiser, ErrorsOfALiveWindowAreShownWhicheverOtherConnectObjectWent) {
             s.connect->Show();
         }
         sessions[going].connect.reset();
-        Pump();
+        winapi::PumpMessages();
         ASSERT_TRUE(sessions[going].realiser.expired());
 
         Session& staying = sessions[1 - going];
