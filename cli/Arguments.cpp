@@ -1,6 +1,8 @@
 #include "cli/Arguments.h"
 
+#include <algorithm>
 #include <charconv>
+#include <iterator>
 #include <set>
 
 #include "vb/Names.h"
@@ -36,12 +38,12 @@ bool IsControlReference(std::string_view ref, NameRule isName) {
     return value <= 32767;
 }
 
-std::string Upper(std::string_view text) {
-    std::string upper(text);
-    for (char& c : upper)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return upper;
-}
+// The codes of --pick's options, in any letter case, and the box each one ticks.
+constexpr struct {
+    std::string_view code;
+    CheckState ControlRow::*box;
+} kPickOptions[] = {{"LM", &ControlRow::moveH}, {"LR", &ControlRow::sizeH}, {"LS", &ControlRow::scaleH},
+                    {"UM", &ControlRow::moveV}, {"UR", &ControlRow::sizeV}, {"US", &ControlRow::scaleV}};
 
 [[noreturn]] void FailReference(std::string_view pick, std::string_view ref) {
     throw UsageError("--pick " + Quoted(pick) + ": " + Quoted(ref) +
@@ -62,16 +64,12 @@ ControlRow ParsePick(std::string_view pick) {
     while (!options.empty()) {
         const auto comma = options.find(',');
         const std::string_view option = options.substr(0, comma);
-        const std::string code = Upper(option);
-        if (code == "LM") row.moveH = 1;
-        else if (code == "LR") row.sizeH = 1;
-        else if (code == "LS") row.scaleH = 1;
-        else if (code == "UM") row.moveV = 1;
-        else if (code == "UR") row.sizeV = 1;
-        else if (code == "US") row.scaleV = 1;
-        else
+        const auto known = std::find_if(std::begin(kPickOptions), std::end(kPickOptions),
+                                        [&](const auto& known) { return vb::SameKeyword(option, known.code); });
+        if (known == std::end(kPickOptions))
             throw UsageError("--pick " + Quoted(pick) + ": unknown option " + Quoted(option) +
                              " (use LM, LR, LS, UM, UR, US)");
+        row.*(known->box) = 1;
         if (comma == std::string_view::npos) break;
         options.remove_prefix(comma + 1);
         if (options.empty()) throw UsageError("--pick " + Quoted(pick) + ": empty option after the last comma");

@@ -1,12 +1,9 @@
 // The file store keeps one value per line, `application\section\key=value`. Names and values
 // are percent-escaped where they hold a character of the layout ('%', '\', '=', line breaks),
-// so any text round-trips. Names compare without regard to ASCII case, as the registry's do,
+// so any text round-trips. Names compare without regard to letter case, as the registry's do,
 // so that both stores answer the same questions alike.
 #include "connect/FileSettingsStore.h"
 
-#include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -14,6 +11,8 @@
 #include <system_error>
 #include <tuple>
 #include <utility>
+
+#include "vb/Names.h"
 
 namespace tolvane {
 
@@ -23,16 +22,11 @@ struct Name {
     std::string application, section, key;
 };
 
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : static_cast<char>(c); });
-    return text;
-}
-
 struct NameLess {
     bool operator()(const Name& a, const Name& b) const {
-        return std::make_tuple(Lower(a.application), Lower(a.section), Lower(a.key)) <
-               std::make_tuple(Lower(b.application), Lower(b.section), Lower(b.key));
+        using vb::FoldCase;
+        return std::make_tuple(FoldCase(a.application), FoldCase(a.section), FoldCase(a.key)) <
+               std::make_tuple(FoldCase(b.application), FoldCase(b.section), FoldCase(b.key));
     }
 };
 
@@ -131,11 +125,6 @@ Entries Load(const std::filesystem::path& path) {
         throw std::runtime_error("Settings file '" + path.string() + "' could not be opened");
     }
     return Parse(path, in);
-}
-
-void CheckName(const std::string& application, const std::string& section, const std::string& key) {
-    if (application.empty() || section.empty() || key.empty())
-        throw std::runtime_error("Invalid procedure call or argument: a setting needs an application, section and key");
 }
 
 }  // namespace

@@ -83,9 +83,13 @@ struct Blocks {
     Out declarations, onLoad, onResize;
 };
 
+// The characters of a control reference that its variables' names spell "_": Option1(3) ->
+// Option1_3_.
+constexpr bool SpeltAsUnderscore(char c) { return c == '(' || c == ')'; }
+
 // "i" + stem, then the rest of a variable name, without building the stem as a string:
-// the text is a control reference whose parentheses become "_" as it is written (a stem
-// chosen to settle a clash has none left, so it is written as it is).
+// the text is a control reference turned into its stem as it is written (a stem chosen to
+// settle a clash is one already, which the same rule leaves as it is).
 struct Stem {
     std::string_view text;
 };
@@ -97,7 +101,7 @@ void AppendStem(Out& out, Stem stem) {
     } else {
         char* start = out.cursor;
         out.Put(stem.text);
-        std::replace_if(start, out.cursor, [](char c) { return c == '(' || c == ')'; }, '_');
+        std::replace_if(start, out.cursor, SpeltAsUnderscore, '_');
     }
 }
 
@@ -139,11 +143,12 @@ std::uint64_t FoldedStemHash(std::string_view controlRef) {
     std::uint64_t hash = 14695981039346656037ull;
     std::size_t pos = 0;
     while (pos < controlRef.size()) {
-        char32_t c = static_cast<unsigned char>(controlRef[pos]);
+        const char byte = controlRef[pos];
+        char32_t c = static_cast<unsigned char>(byte);
         if (c < 0x80) {
             ++pos;
             if (c >= 'A' && c <= 'Z') c += 'a' - 'A';
-            if (c == '(' || c == ')') c = '_';
+            else if (SpeltAsUnderscore(byte)) c = '_';
         } else if (vb::NextCodePoint(controlRef, pos, c)) {
             c = vb::FoldCodePoint(c);
         } else {
@@ -214,7 +219,7 @@ void AppendAll(Blocks<Out>& blocks, std::string_view form, std::span<const Contr
 
 std::string VariableStem(std::string_view controlRef) {
     std::string stem(controlRef);
-    std::replace_if(stem.begin(), stem.end(), [](char c) { return c == '(' || c == ')'; }, '_');
+    std::replace_if(stem.begin(), stem.end(), SpeltAsUnderscore, '_');
     return stem;
 }
 

@@ -1,5 +1,6 @@
 #include "vb/Names.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace tolvane::vb {
@@ -143,6 +144,12 @@ std::string FoldCase(std::string_view utf8) {
 }
 
 bool SameNameIgnoringCase(std::string_view a, std::string_view b) { return FoldCase(a) == FoldCase(b); }
+
+bool SameKeyword(std::string_view text, std::string_view keyword) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    return std::equal(text.begin(), text.end(), keyword.begin(), keyword.end(),
+                      [&](char a, char b) { return lower(a) == lower(b); });
+}
 
 std::string Printable(std::string_view bytes) {
     std::string out;

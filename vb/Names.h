@@ -38,6 +38,12 @@ char32_t FoldCodePoint(char32_t codePoint);
 std::string FoldCase(std::string_view utf8);
 bool SameNameIgnoringCase(std::string_view a, std::string_view b);
 
+// Equality with ASCII letters compared without regard to case and every other byte as it is:
+// for VB's keywords and file keys (Begin, VERSION, Form=, .vbp, LM ...), which are ASCII. The
+// readers match them on a file's raw bytes, before any code page is known, where folding
+// other bytes would be wrong (a double-byte character's trail byte may look like a letter).
+bool SameKeyword(std::string_view text, std::string_view keyword);
+
 // How VB code names a control: "Command1", or "Option1(3)" for element 3 of a control
 // array (an index below 0 means the control is no array element).
 std::string ControlReference(std::string_view name, std::int32_t index);

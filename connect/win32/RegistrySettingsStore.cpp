@@ -25,11 +25,6 @@ std::wstring KeyPath(const std::string& application, const std::string& section)
     return kRoot + Utf8ToWide(application) + L"\\" + Utf8ToWide(section);
 }
 
-void CheckName(const std::string& application, const std::string& section, const std::string& key) {
-    if (application.empty() || section.empty() || key.empty())
-        throw std::runtime_error("Invalid procedure call or argument: a setting needs an application, section and key");
-}
-
 [[noreturn]] void Fail(const std::string& what, LSTATUS status) {
     throw std::runtime_error(what + ": " + host::com::DescribeFailure(HRESULT_FROM_WIN32(status)));
 }

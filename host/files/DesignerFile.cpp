@@ -16,6 +16,7 @@
 namespace tolvane::host::files {
 
 using vb::FoldCase;
+using vb::SameKeyword;
 using vb::Printable;
 
 FileError::FileError(std::string file, int line, std::string problem)
@@ -57,10 +58,10 @@ Classified Classify(std::string_view line) {
         return result;
     }
     result.value = after;
-    if (KeywordIs(token, "Begin")) result.kind = LineKind::Begin;
-    else if (KeywordIs(token, "BeginProperty")) result.kind = LineKind::BeginProperty;
-    else if (KeywordIs(token, "EndProperty") && after.empty()) result.kind = LineKind::EndProperty;
-    else if (KeywordIs(token, "End") && after.empty()) result.kind = LineKind::End;
+    if (SameKeyword(token, "Begin")) result.kind = LineKind::Begin;
+    else if (SameKeyword(token, "BeginProperty")) result.kind = LineKind::BeginProperty;
+    else if (SameKeyword(token, "EndProperty") && after.empty()) result.kind = LineKind::EndProperty;
+    else if (SameKeyword(token, "End") && after.empty()) result.kind = LineKind::End;
     else result.kind = LineKind::Other;
     return result;
 }
@@ -79,7 +80,7 @@ std::vector<std::string_view> Words(std::string_view text) {
 }
 
 bool IsVersionLine(const Classified& line) {
-    if (line.kind != LineKind::Other || !KeywordIs(line.name, "VERSION")) return false;
+    if (line.kind != LineKind::Other || !SameKeyword(line.name, "VERSION")) return false;
     const std::string_view number = line.value;
     const std::size_t dot = number.find('.');
     if (dot == std::string_view::npos || dot == 0 || dot + 1 == number.size()) return false;
@@ -143,7 +144,7 @@ private:
                 versionSeen = true;
                 continue;
             }
-            if (line.kind == LineKind::Property && KeywordIs(line.name, "Object")) continue;
+            if (line.kind == LineKind::Property && SameKeyword(line.name, "Object")) continue;
             if (line.kind != LineKind::Begin)
                 Fail("expected the Begin line of the designer's block after the VERSION and Object lines");
             const auto words = Words(line.value);
@@ -168,7 +169,7 @@ private:
                 switch (line.kind) {
                     case LineKind::Blank: continue;
                     case LineKind::Property:
-                        if (out_.declaredCodePage == 0 && KeywordIs(line.name, "Charset"))
+                        if (out_.declaredCodePage == 0 && SameKeyword(line.name, "Charset"))
                             out_.declaredCodePage = CodePageOfCharsetValue(line.value);
                         continue;
                     case LineKind::BeginProperty: properties.push_back(OpenProperty{line.value, number}); continue;
@@ -184,7 +185,7 @@ private:
             switch (line.kind) {
                 case LineKind::Blank: continue;
                 case LineKind::Property:
-                    if (blocks.size() > 1 && KeywordIs(line.name, "Index")) ReadIndex(blocks.back(), line.value);
+                    if (blocks.size() > 1 && SameKeyword(line.name, "Index")) ReadIndex(blocks.back(), line.value);
                     else Keep(blocks.back().control, line, blocks.size() == 1);
                     continue;
                 case LineKind::BeginProperty:
@@ -230,7 +231,7 @@ private:
     // bytes (decoded with the names).
     static void Keep(memory::ControlData& control, const Classified& line, bool root) {
         const auto kept = std::find_if(std::begin(kKeptProperties), std::end(kKeptProperties),
-                                       [&](std::string_view name) { return KeywordIs(line.name, name); });
+                                       [&](std::string_view name) { return SameKeyword(line.name, name); });
         if (kept == std::end(kKeptProperties)) return;
         const std::string_view value = line.value;
         if (*kept == "Caption") {
@@ -282,11 +283,11 @@ private:
         Classified line;
         while (NextLine(line)) {
             if (line.kind == LineKind::Blank) continue;
-            if (line.kind != LineKind::Other || !KeywordIs(line.name, "Attribute")) return;
+            if (line.kind != LineKind::Other || !SameKeyword(line.name, "Attribute")) return;
             const std::string_view attribute = line.value;
             std::size_t nameEnd = 0;
             while (nameEnd < attribute.size() && !IsBlank(attribute[nameEnd]) && attribute[nameEnd] != '=') ++nameEnd;
-            if (!KeywordIs(attribute.substr(0, nameEnd), "VB_Name")) continue;
+            if (!SameKeyword(attribute.substr(0, nameEnd), "VB_Name")) continue;
             std::string_view value = Trim(attribute.substr(nameEnd));
             if (value.empty() || value.front() != '=') Fail("malformed Attribute VB_Name line");
             value = Trim(value.substr(1));

@@ -56,19 +56,6 @@ inline std::string_view Trim(std::string_view text) {
     return text;
 }
 
-// ASCII case-insensitive equality: keywords and keys are ASCII. Never used to fold name
-// bytes, whose DBCS trail bytes may look like ASCII letters.
-inline bool KeywordIs(std::string_view text, std::string_view keyword) {
-    if (text.size() != keyword.size()) return false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char a = text[i], b = keyword[i];
-        if (a >= 'A' && a <= 'Z') a = static_cast<char>(a - 'A' + 'a');
-        if (b >= 'A' && b <= 'Z') b = static_cast<char>(b - 'A' + 'a');
-        if (a != b) return false;
-    }
-    return true;
-}
-
 inline std::string Quote(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
 // The whole file, or a FileError naming it (missing, unreadable, too large, or not a

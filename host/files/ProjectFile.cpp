@@ -18,7 +18,7 @@
 namespace tolvane::host::files {
 namespace {
 
-using detail::KeywordIs;
+using vb::SameKeyword;
 using detail::Quote;
 using detail::Trim;
 namespace fs = std::filesystem;
@@ -43,11 +43,11 @@ constexpr EntryKind kClass{"Class", ComponentType::ClassModule, ""};
 // The component type a designer root gives for an entry of `kind`, or 0 when they disagree.
 std::int32_t TypeFor(const EntryKind& kind, std::string_view rootClass) {
     if (kind.type == 0) {
-        if (KeywordIs(rootClass, "VB.Form")) return ComponentType::VBForm;
-        if (KeywordIs(rootClass, "VB.MDIForm")) return ComponentType::VBMDIForm;
+        if (SameKeyword(rootClass, "VB.Form")) return ComponentType::VBForm;
+        if (SameKeyword(rootClass, "VB.MDIForm")) return ComponentType::VBMDIForm;
         return 0;
     }
-    if (kind.rootClass.empty() || KeywordIs(rootClass, kind.rootClass)) return kind.type;
+    if (kind.rootClass.empty() || SameKeyword(rootClass, kind.rootClass)) return kind.type;
     return 0;
 }
 
@@ -130,10 +130,10 @@ private:
             const std::string_view key = Trim(line.substr(0, equals));
             const std::string_view value = Trim(line.substr(equals + 1));
             if (key.empty()) Fail(number, "malformed line (no key before \"=\")");
-            if (KeywordIs(key, "Type")) typeSeen = true;
-            const EntryKind* kind = KeywordIs(key, kModule.key) ? &kModule : KeywordIs(key, kClass.key) ? &kClass : nullptr;
+            if (SameKeyword(key, "Type")) typeSeen = true;
+            const EntryKind* kind = SameKeyword(key, kModule.key) ? &kModule : SameKeyword(key, kClass.key) ? &kClass : nullptr;
             for (const EntryKind& designer : kDesignerEntries)
-                if (KeywordIs(key, designer.key)) kind = &designer;
+                if (SameKeyword(key, designer.key)) kind = &designer;
             if (!kind) continue;
             Slot& slot = slots_.emplace_back();
             slot.kind = kind;
@@ -332,10 +332,10 @@ ProjectRead ReadProject(const fs::path& file, const CodePages& codePages) {
     if (detail::CharacterCount(label) > kMaxPathLength)
         throw FileError(vb::PrintablePrefix(label), 0, "path " + kTooLong);
     const std::string extension = Utf8FromPath(file.extension());
-    if (KeywordIs(extension, ".vbp")) return ProjectReader(file, codePages).Read();
+    if (SameKeyword(extension, ".vbp")) return ProjectReader(file, codePages).Read();
     constexpr std::string_view kExtensions[] = {".frm", ".ctl", ".pag", ".dob", ".dsr"};  // as kDesignerEntries
     for (std::size_t i = 0; i < std::size(kExtensions); ++i)
-        if (KeywordIs(extension, kExtensions[i])) return ProjectRead{ReadLoneDesigner(file, kDesignerEntries[i], codePages), {}};
+        if (SameKeyword(extension, kExtensions[i])) return ProjectRead{ReadLoneDesigner(file, kDesignerEntries[i], codePages), {}};
     throw FileError(label, 0, "not a project: give a .vbp file or a designer file (.frm, .ctl, .pag, .dob, .dsr)");
 }
 

@@ -1,7 +1,9 @@
 #include "host/memory/MemoryHost.h"
-#include "vb/Errors.h"
 
 #include <algorithm>
+
+#include "vb/Errors.h"
+#include "vb/Names.h"
 
 namespace tolvane::host::memory {
 
@@ -64,11 +66,7 @@ public:
     std::shared_ptr<Property> Item(const std::string& name) override {
         faults_->Check("Properties.Item");
         // Property names are case-insensitive in VB.
-        auto same = [&](const std::string& other) {
-            return std::equal(name.begin(), name.end(), other.begin(), other.end(), [](char a, char b) {
-                return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-            });
-        };
+        auto same = [&](const std::string& other) { return vb::SameNameIgnoringCase(name, other); };
         if (same("Name")) return std::make_shared<PropertyImpl>(faults_, PropertyValue(control_->name));
         if (same("Index")) return std::make_shared<PropertyImpl>(faults_, PropertyValue(control_->index));
         for (const auto& [key, value] : control_->properties)
@@ -198,14 +196,8 @@ public:
     std::shared_ptr<Component> Item(const std::string& name) override {
         faults_->Check("Components.Item");
         // Component names are case-insensitive, as everywhere in VB.
-        for (const auto& component : project_->components) {
-            if (std::equal(name.begin(), name.end(), component.name.begin(), component.name.end(),
-                           [](char a, char b) {
-                               return std::tolower(static_cast<unsigned char>(a)) ==
-                                      std::tolower(static_cast<unsigned char>(b));
-                           }))
-                return Serve(component);
-        }
+        for (const auto& component : project_->components)
+            if (vb::SameNameIgnoringCase(name, component.name)) return Serve(component);
         throw HostError(vb::kSubscriptOutOfRange);
     }
 
@@ -325,10 +317,6 @@ private:
 MenuModel::MenuModel(std::shared_ptr<FaultPlan> faults) : faults_(std::move(faults)) {}
 
 void MenuModel::AddBar(const std::string& name) { bars_.push_back(std::make_shared<MenuBarImpl>(faults_, this, name)); }
-
-bool MenuModel::HasBar(const std::string& name) const {
-    return std::any_of(bars_.begin(), bars_.end(), [&](const auto& bar) { return bar->name_ == name; });
-}
 
 std::vector<std::string> MenuModel::Captions(const std::string& bar) const {
     std::vector<std::string> captions;

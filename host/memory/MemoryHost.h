@@ -67,7 +67,6 @@ class MenuModel : public std::enable_shared_from_this<MenuModel> {
 public:
     explicit MenuModel(std::shared_ptr<FaultPlan> faults);
     void AddBar(const std::string& name);
-    bool HasBar(const std::string& name) const;
     // Captions of the items on a bar, in order (deleted items are gone).
     std::vector<std::string> Captions(const std::string& bar) const;
     // Clicks the first item on `bar` with that caption; returns false when there is none.

@@ -95,10 +95,7 @@ void Split(std::string_view input, std::vector<std::string>& args, std::vector<F
 bool HasExtension(const std::string& path, const char* const* extensions) {
     const std::string extension = fs::path(path).extension().string();
     for (; *extensions; ++extensions)
-        if (extension.size() == std::string_view(*extensions).size() &&
-            std::equal(extension.begin(), extension.end(), *extensions,
-                       [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; }))
-            return true;
+        if (vb::SameKeyword(extension, *extensions)) return true;
     return false;
 }
 
