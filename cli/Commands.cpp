@@ -52,7 +52,7 @@ Project Open(const std::string& path, const std::optional<int>& codePage, const 
     }
     const auto file = files::PathFromUtf8(path);
     files::ProjectRead read = files::ReadProject(file, *codePages);
-    Project project{files::Utf8FromPath(file.lexically_normal()), read.project, nullptr, std::move(read.leftOut)};
+    Project project{files::DisplayPath(file.lexically_normal()), read.project, nullptr, std::move(read.leftOut)};
     project.host = host::memory::MemoryHost::Create(std::move(read.project), host::memory::FormCollection::EveryControl, true);
     for (const auto& left : project.leftOut)
         if (needed.empty() || !vb::SameNameIgnoringCase(left.name, needed))

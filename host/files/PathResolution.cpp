@@ -70,8 +70,8 @@ Resolution FindEntry(const fs::path& folder, std::string_view part) {
         if (match)
             return Resolution{Resolution::Outcome::Ambiguous, {},
                               "more than one file matches \"" + vb::PrintablePrefix(part) +
-                                  "\" when letter case is ignored: " + vb::Printable(Utf8FromPath(*match)) +
-                                  " and " + vb::Printable(Utf8FromPath(folder / name))};
+                                  "\" when letter case is ignored: " + vb::Printable(DisplayPath(*match)) +
+                                  " and " + vb::Printable(DisplayPath(folder / name))};
         match = folder / name;
     }
     if (!match) return NotFound("file not found");

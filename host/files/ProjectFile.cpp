@@ -53,7 +53,7 @@ std::int32_t TypeFor(const EntryKind& kind, std::string_view rootClass) {
 
 bool IsDesignerKind(const EntryKind& kind) { return kind.type != kModule.type && kind.type != kClass.type; }
 
-std::string Label(const fs::path& path) { return Utf8FromPath(path.lexically_normal()); }
+std::string Label(const fs::path& path) { return DisplayPath(path.lexically_normal()); }
 
 const std::string kTooLong = "longer than " + std::to_string(kMaxPathLength) + " characters";
 
@@ -143,8 +143,8 @@ private:
         if (!typeSeen) Fail(0, "not a Visual Basic project file (no Type= line)");
     }
 
-    // The file a path entry names, or the slot is left out. Two files matching one path
-    // ignoring case stop the read: the project cannot say which it means.
+    // The file a path entry names, or the slot is left out: no file, or two files matching
+    // the path when letter case is ignored (the project cannot say which it means).
     std::optional<fs::path> Locate(Slot& slot, std::string_view path) {
         const std::string key(slot.kind->key);
         if (path.empty()) {
@@ -173,8 +173,7 @@ private:
             LeaveOut(slot, FileError(label_, slot.line, where + ": " + kTooLong));
             return std::nullopt;
         }
-        if (found.outcome == detail::Resolution::Outcome::Ambiguous) Fail(slot.line, where + ": " + found.problem);
-        if (found.outcome == detail::Resolution::Outcome::NotFound) {
+        if (found.outcome != detail::Resolution::Outcome::Found) {
             LeaveOut(slot, FileError(label_, slot.line, where + ": " + found.problem));
             return std::nullopt;
         }

@@ -1,9 +1,10 @@
 // A VB6 project read from disk (a .vbp with its designer files, or one lone .frm) and
 // served through the host interface by the in-memory host.
 //
-// A project opens as the IDE opens it: a component whose file is missing, unreadable or
-// not what VB writes is left out and reported beside the project (ProjectRead::leftOut);
-// the caller decides whether the component it needs is among them. The .vbp itself, or a
+// A project opens as the IDE opens it: a component whose file is missing, ambiguous (two
+// files match its path only ignoring letter case), unreadable or not what VB writes is left
+// out and reported beside the project (ProjectRead::leftOut); the caller decides whether the
+// component it needs is among them. The .vbp itself, or a
 // lone designer file, is read whole or refused with a FileError naming the file and line.
 // A designer file is strict in the same way: anything VB6 does not write (another format
 // behind a VB6 extension, an unterminated block, a malformed line, a name that is no VB

@@ -11,4 +11,9 @@ std::string Utf8FromPath(const std::filesystem::path& path) {
     return std::string(text.begin(), text.end());
 }
 
+std::string DisplayPath(const std::filesystem::path& path) {
+    const std::u8string text = std::filesystem::path(path).make_preferred().u8string();
+    return std::string(text.begin(), text.end());
+}
+
 }  // namespace tolvane::host::files

@@ -2,11 +2,13 @@
 // on projects written for the test.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
-#include "cli/Cli.h"
+#include "host/files/Text.h"
 #include "model/ResizeCode.h"
-#include "tests/host_files/TestSupport.h"
+#include "tests/support/Files.h"
+#include "tests/support/Quenlow.h"
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -15,28 +17,21 @@
 namespace tolvane::cli {
 namespace {
 
-using host::files::PathFromUtf8;
-using host::files::Utf8FromPath;
-using host::files::testing::Crlf;
-using host::files::testing::TempDir;
+using Result = testing::QuenlowResult;
+using testing::Crlf;
+using testing::Quenlow;
+using testing::TempDir;
 
-struct Result {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+std::string Example() { return testing::ExampleProject(); }
+std::string Text(const std::filesystem::path& path) { return host::files::Utf8FromPath(path); }
 
-Result Quenlow(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    Result result;
-    result.status = Run(args, out, err);
-    result.out = out.str();
-    result.err = err.str();
-    return result;
+// A path given with '/' as messages show it: with the system's separators.
+std::string Shown(std::string path) {
+#ifdef _WIN32
+    std::replace(path.begin(), path.end(), '/', '\\');
+#endif
+    return path;
 }
-
-std::string Example() { return Utf8FromPath(host::files::testing::SourceDir() / "examples" / "Example.vbp"); }
-std::string Text(const std::filesystem::path& path) { return Utf8FromPath(path); }
 
 std::vector<std::string> LinesOf(const std::string& text) {
     std::vector<std::string> lines;
@@ -221,24 +216,24 @@ TEST(Project, FailuresExitOneWithOneLineNamingTheProblem) {
     const std::string unplaced = ", which has no position or size at run time\n";
     ExpectFailures({
         {"unknown control", {"generate", example, "--form", "Form1", "--pick", "Command9=LM"}, 1,
-         "quenlow: " + example + ": --pick \"Command9\": form Form1 has no control \"Command9\"\n"},
+         "quenlow: " + Shown(example) + ": --pick \"Command9\": form Form1 has no control \"Command9\"\n"},
         {"menu", {"generate", example, "--form", "Form1", "--pick", "mnuRecent(0)"}, 1,
-         "quenlow: " + example + ": --pick \"mnuRecent(0)\": mnuRecent(0) is a VB.Menu" + unplaced},
+         "quenlow: " + Shown(example) + ": --pick \"mnuRecent(0)\": mnuRecent(0) is a VB.Menu" + unplaced},
         {"timer", {"generate", example, "--form", "Form1", "--pick", "TMRCLOCK=LM"}, 1,
-         "quenlow: " + example + ": --pick \"TMRCLOCK\": tmrClock is a VB.Timer" + unplaced},
+         "quenlow: " + Shown(example) + ": --pick \"TMRCLOCK\": tmrClock is a VB.Timer" + unplaced},
         {"line", {"generate", example, "--form", "Form1", "--pick", "linSeparator=LR"}, 1,
-         "quenlow: " + example + ": --pick \"linSeparator\": linSeparator is a VB.Line" + unplaced},
+         "quenlow: " + Shown(example) + ": --pick \"linSeparator\": linSeparator is a VB.Line" + unplaced},
         {"unknown form", {"controls", example, "Form9"}, 1,
-         "quenlow: " + example + ": no form named \"Form9\" (its forms: Form1, frmOptions, frmDocument)\n"},
+         "quenlow: " + Shown(example) + ": no form named \"Form9\" (its forms: Form1, frmOptions, frmDocument)\n"},
         {"MDI form for generate", {"generate", example, "--form", "MDIMain"}, 1,
-         "quenlow: " + example + ": \"MDIMain\" is an MDI form; the add-in offers standard forms only\n"},
+         "quenlow: " + Shown(example) + ": \"MDIMain\" is an MDI form; the add-in offers standard forms only\n"},
         {"module for controls", {"controls", example, "modMain"}, 1,
-         "quenlow: " + example + ": \"modMain\" is a module, not a form\n"},
-        {"bad file", {"forms", bad}, 1, "quenlow: " + bad + ":3: control name \"1abc\" is not a Visual Basic identifier\n"},
+         "quenlow: " + Shown(example) + ": \"modMain\" is a module, not a form\n"},
+        {"bad file", {"forms", bad}, 1, "quenlow: " + Shown(bad) + ":3: control name \"1abc\" is not a Visual Basic identifier\n"},
         {"missing project", {"forms", Text(dir.Path() / "Nothing.vbp")}, 1,
-         "quenlow: " + Text(dir.Path() / "Nothing.vbp") + ": file not found\n"},
+         "quenlow: " + Shown(Text(dir.Path() / "Nothing.vbp")) + ": file not found\n"},
         {"folder as project", {"forms", Text(dir.Path())}, 1,
-         "quenlow: " + Text(dir.Path()) + ": not a project: give a .vbp file or a designer file (.frm, .ctl, .pag, .dob, .dsr)\n"},
+         "quenlow: " + Shown(Text(dir.Path())) + ": not a project: give a .vbp file or a designer file (.frm, .ctl, .pag, .dob, .dsr)\n"},
         {"path longer than Windows takes", {"forms", std::string(40000, 'p') + ".vbp"}, 1,
          "quenlow: " + std::string(80, 'p') + "...: path longer than 32767 characters\n"},
     });
@@ -269,15 +264,16 @@ TEST(Project, OpensWithWarningsForFilesItCannotRead) {
                                                          "Form=D:\\Shared\\frmCommon.frm\n"
                                                          "Form=Bad.frm\n"
                                                          "Module=modUtil; modUtil.bas\n")));
-    const std::string bad = Text(dir.Path() / "Bad.frm");
-    const std::string missing = vbp + ":3: warning: Form \"Backup\\frmOld.frm\": file not found\n";
+    const std::string shown = Shown(vbp);
+    const std::string bad = Shown(Text(dir.Path() / "Bad.frm"));
+    const std::string missing = shown + ":3: warning: Form \"Backup\\frmOld.frm\": file not found\n";
 #ifdef _WIN32
-    const std::string drive = vbp + ":4: warning: Form \"D:\\Shared\\frmCommon.frm\": file not found\n";
+    const std::string drive = shown + ":4: warning: Form \"D:\\Shared\\frmCommon.frm\": file not found\n";
 #else
     const std::string drive =
-        vbp + ":4: warning: Form \"D:\\Shared\\frmCommon.frm\": a path on drive D: cannot be followed here\n";
+        shown + ":4: warning: Form \"D:\\Shared\\frmCommon.frm\": a path on drive D: cannot be followed here\n";
 #endif
-    const std::string module = vbp + ":6: warning: Module \"modUtil.bas\": file not found\n";
+    const std::string module = shown + ":6: warning: Module \"modUtil.bas\": file not found\n";
     const std::string badName = bad + ":3: control name \"1abc\" is not a Visual Basic identifier";
     const std::string badWarning = bad + ":3: warning: control name \"1abc\" is not a Visual Basic identifier\n";
 
@@ -297,7 +293,7 @@ TEST(Project, OpensWithWarningsForFilesItCannotRead) {
     const Result gone = Quenlow({"controls", vbp, "frmOld"});
     EXPECT_EQ(gone.status, 1);
     EXPECT_EQ(LinesOf(gone.err).back(),
-              "quenlow: " + vbp + ": no form named \"frmOld\" (its forms: Form1); files left out are listed above");
+              "quenlow: " + shown + ": no form named \"frmOld\" (its forms: Form1); files left out are listed above");
 }
 
 // Japanese forms read without --codepage when their fonts say so, or the .vbp's paths
@@ -320,14 +316,14 @@ TEST(Project, CodePagesComeFromTheFilesAndTheHintFromTheCommandLine) {
     const Result western = Quenlow({"forms", vbp, "--codepage", "1252"});
     EXPECT_EQ(western.status, 0);
     EXPECT_EQ(western.out, "");
-    EXPECT_EQ(western.err.rfind(vbp + ":2: warning: Form \"", 0), 0u) << western.err;
+    EXPECT_EQ(western.err.rfind(Shown(vbp) + ":2: warning: Form \"", 0), 0u) << western.err;
 
     // A lone form whose fonts say nothing, with a name only code pages 932 and 936 read.
     const auto lone = Text(dir.Write("Lone.frm", Crlf("VERSION 5.00\nBegin VB.Form frmLone\n"
                                                       "   Begin VB.Label \x81\x9B\x81\x7Eox1\n   End\nEnd\n")));
     const Result hinted = Quenlow({"controls", lone, "frmLone"});
     EXPECT_EQ(hinted.status, 1);
-    EXPECT_EQ(hinted.err, "quenlow: " + lone +
+    EXPECT_EQ(hinted.err, "quenlow: " + Shown(lone) +
                               ":3: control name \"\\x81\\x9B\\x81~ox1\" cannot be read in code page 1252 "
                               "(try --codepage 932 or 936)\n");
     const Result told = Quenlow({"controls", lone, "frmLone", "--codepage", "932"});

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
+
+#include "tests/support/Files.h"
 
 #if defined(__unix__)
 #include <csignal>
@@ -19,34 +19,17 @@ namespace fs = std::filesystem;
 
 class FileSettingsStoreTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir = fs::temp_directory_path() / ("tolvane-settings-" + std::string(info->name()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        path = dir / "settings.txt";
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-    }
-    void WriteFile(const std::string& text) {
-        std::ofstream out(path, std::ios::binary);
-        out << text;
-    }
-    std::string ReadFile() const {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    void WriteFile(const std::string& text) { scratch.Write("settings.txt", text); }
+    std::string ReadFile() const { return testing::ReadBytes(path); }
     int FilesInDir() const {
         int count = 0;
         for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir)) ++count;
         return count;
     }
 
-    fs::path dir, path;
+    testing::TempDir scratch;
+    const fs::path dir = scratch.Path();
+    const fs::path path = dir / "settings.txt";
 };
 
 TEST_F(FileSettingsStoreTest, MissingFileReadsAsDefault) {
@@ -91,6 +74,8 @@ TEST_F(FileSettingsStoreTest, NamesIgnoreCaseValuesDoNot) {
     EXPECT_EQ(store.GetSetting("TOLVANE", "settings", "displayonconnect", "0"), "1");
     store.SaveSetting("tolvane", "SETTINGS", "displayOnConnect", "True");
     EXPECT_EQ(store.GetSetting("Tolvane", "Settings", "DisplayOnConnect", "0"), "True");
+    store.SaveSetting("Tolvane", "Settings", "\xC3\x89tat", "2");  // letters beyond ASCII too: État
+    EXPECT_EQ(store.GetSetting("Tolvane", "Settings", "\xC3\xA9TAT", "0"), "2");
 }
 
 TEST_F(FileSettingsStoreTest, HandWrittenFileWithCommentsAndCrLfIsRead) {

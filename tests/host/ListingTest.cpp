@@ -15,14 +15,7 @@ using memory::ControlData;
 using memory::FormCollection;
 using memory::MemoryHost;
 using memory::ProjectData;
-
-ControlData C(std::string name, std::vector<ControlData> children = {}, std::int32_t index = -1) {
-    ControlData control;
-    control.name = std::move(name);
-    control.index = index;
-    control.children = std::move(children);
-    return control;
-}
+using testing::ControlNamed;
 
 ProjectData OneForm(std::vector<ControlData> controls) {
     ComponentData form;
@@ -57,25 +50,30 @@ INSTANTIATE_TEST_SUITE_P(Collections, Listing,
                          });
 
 TEST_P(Listing, TopLevelControlsComeLastFirst) {
-    auto host = Host({C("A"), C("B"), C("C")});
+    auto host = Host({ControlNamed("A"), ControlNamed("B"), ControlNamed("C")});
     EXPECT_EQ(List(*host), (std::vector<std::string>{"C@0", "B@0", "A@0"}));
 }
 
 TEST_P(Listing, ContainerIsFollowedAtOnceByItsContentsLastFirstOneLevelDeeper) {
-    auto host = Host({C("lblTitle"), C("fraBox", {C("txtA"), C("txtB")})});
+    auto host =
+        Host({ControlNamed("lblTitle"), ControlNamed("fraBox", -1, {ControlNamed("txtA"), ControlNamed("txtB")})});
     EXPECT_EQ(List(*host), (std::vector<std::string>{"fraBox@0", "txtB@1", "txtA@1", "lblTitle@0"}));
 }
 
 TEST_P(Listing, NestedContainersRecurseDepthFirst) {
-    auto host = Host({C("picOuter", {C("cmdA"), C("fraInner", {C("optX"), C("picDeep", {C("lblDeep")})})}),
-                      C("cmdLast")});
+    const ControlData deep = ControlNamed("picDeep", -1, {ControlNamed("lblDeep")});
+    const ControlData inner = ControlNamed("fraInner", -1, {ControlNamed("optX"), deep});
+    auto host = Host({ControlNamed("picOuter", -1, {ControlNamed("cmdA"), inner}), ControlNamed("cmdLast")});
     EXPECT_EQ(List(*host), (std::vector<std::string>{"cmdLast@0", "picOuter@0", "fraInner@1", "picDeep@2",
                                                      "lblDeep@3", "optX@2", "cmdA@1"}));
 }
 
 TEST_P(Listing, ArrayElementsAreReferencedWithTheirIndexAndOthersByNameAlone) {
-    auto host = Host({C("lblPart", {}, -1), C("lblItem", {}, 0), C("lblItem", {}, 1), C("lblItem", {}, 7),
-                      C("tmrPoll"), C("linSep"), C("mnuFile", {C("mnuOpen"), C("mnuRecent", {C("mnuMru", {}, 1)})})});
+    auto host = Host({ControlNamed("lblPart"), ControlNamed("lblItem", 0), ControlNamed("lblItem", 1),
+                      ControlNamed("lblItem", 7), ControlNamed("tmrPoll"), ControlNamed("linSep"),
+                      ControlNamed("mnuFile", -1,
+                                   {ControlNamed("mnuOpen"),
+                                    ControlNamed("mnuRecent", -1, {ControlNamed("mnuMru", 1)})})});
     EXPECT_EQ(List(*host), (std::vector<std::string>{"mnuFile@0", "mnuRecent@1", "mnuMru(1)@2", "mnuOpen@1",
                                                      "linSep@0", "tmrPoll@0", "lblItem(7)@0", "lblItem(1)@0",
                                                      "lblItem(0)@0", "lblPart@0"}));
@@ -84,22 +82,27 @@ TEST_P(Listing, ArrayElementsAreReferencedWithTheirIndexAndOthersByNameAlone) {
 // A container with more contents than the form's collection has controls is listed whole:
 // no remaining count cuts a level short, and indentation follows nesting only.
 TEST_P(Listing, NoControlIsSkippedWhateverTheCollectionCount) {
-    auto host = Host({C("A"), C("B"), C("fra", {C("t1"), C("t2"), C("pic", {C("x1"), C("x2")}), C("t4")})});
+    auto host = Host({ControlNamed("A"), ControlNamed("B"),
+                      ControlNamed("fra", -1,
+                                   {ControlNamed("t1"), ControlNamed("t2"),
+                                    ControlNamed("pic", -1, {ControlNamed("x1"), ControlNamed("x2")}),
+                                    ControlNamed("t4")})});
     EXPECT_EQ(List(*host), (std::vector<std::string>{"fra@0", "t4@1", "pic@1", "x2@2", "x1@2", "t2@1", "t1@1",
                                                      "B@0", "A@0"}));
 }
 
 TEST_P(Listing, ArrayElementsSpreadOverContainersKeepTheirOwnPlaces) {
-    auto host = Host({C("Label1", {}, 4), C("fra", {C("Label1", {}, 0), C("Label1", {}, 1)})});
+    auto host = Host({ControlNamed("Label1", 4),
+                      ControlNamed("fra", -1, {ControlNamed("Label1", 0), ControlNamed("Label1", 1)})});
     EXPECT_EQ(List(*host), (std::vector<std::string>{"fra@0", "Label1(1)@1", "Label1(0)@1", "Label1(4)@0"}));
 }
 
 TEST_P(Listing, StopsAsSoonAsTheSinkSaysSoEvenInsideAContainer) {
     std::vector<ControlData> inner;
-    for (int i = 0; i < 30; ++i) inner.push_back(C("txt", {}, i));
+    for (int i = 0; i < 30; ++i) inner.push_back(ControlNamed("txt", i));
     std::vector<ControlData> top;
-    for (int i = 0; i < 30; ++i) top.push_back(C("lbl", {}, i));
-    top.push_back(C("fra", std::move(inner)));
+    for (int i = 0; i < 30; ++i) top.push_back(ControlNamed("lbl", i));
+    top.push_back(ControlNamed("fra", -1, std::move(inner)));
     auto host = Host(std::move(top));
 
     const auto rows = List(*host, 50);
@@ -116,7 +119,7 @@ TEST_P(Listing, FormWithoutControlsListsNothing) {
 }
 
 TEST_P(Listing, HostFailureEndsTheListingAfterTheRowsAlreadyDelivered) {
-    auto host = Host({C("A"), C("B"), C("C"), C("D")});
+    auto host = Host({ControlNamed("A"), ControlNamed("B"), ControlNamed("C"), ControlNamed("D")});
     // The third read of a control's properties fails: what was listed stays listed.
     std::vector<std::string> rows;
     host->Faults().Fail("Control.Properties", "Automation error", 2);
@@ -130,7 +133,7 @@ TEST_P(Listing, HostFailureEndsTheListingAfterTheRowsAlreadyDelivered) {
 }
 
 TEST(ListingFailures, UnknownFormAndNoProjectAreHostErrors) {
-    auto host = MemoryHost::Create(OneForm({C("A")}));
+    auto host = MemoryHost::Create(OneForm({ControlNamed("A")}));
     EXPECT_EQ(List(*host).size(), 1u);
     host->CloseProject();
     try {

@@ -5,27 +5,18 @@
 #include <regex>
 #include <sstream>
 
-#include "cli/Cli.h"
-#include "tests/host_files/TestSupport.h"
+#include "tests/support/Files.h"
+#include "tests/support/Quenlow.h"
 
 namespace tolvane::cli {
 namespace {
 
-using host::files::testing::ReadBytes;
-using host::files::testing::TempDir;
+using Result = testing::QuenlowResult;
+using testing::Quenlow;
+using testing::ReadBytes;
+using testing::TempDir;
 
-const std::string kProject = std::string(TOLVANE_SOURCE_DIR) + "/examples/Example.vbp";
-
-struct Result {
-    int status;
-    std::string out, err;
-};
-
-Result Quenlow(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    const int status = Run(args, out, err);
-    return {status, out.str(), err.str()};
-}
+const std::string kProject = testing::ExampleProject();
 
 TEST(GenerateVariants, RobustAddsLongsAndAGuardToTheReadmeExample) {
     const Result result = Quenlow({"generate", kProject, "--form", "Form1", "--pick", "Command1=LM", "--robust"});

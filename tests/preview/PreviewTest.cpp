@@ -7,6 +7,7 @@
 #include "host/files/ProjectFiles.h"
 #include "model/CodeVariant.h"
 #include "preview/Preview.h"
+#include "tests/support/Files.h"
 #include "vb/Names.h"
 
 namespace tolvane::preview {
@@ -16,7 +17,7 @@ using host::memory::ComponentData;
 using host::memory::ControlData;
 
 FormLayout ExampleForm(const std::string& name) {
-    const auto read = host::files::ReadProject(std::filesystem::path(TOLVANE_SOURCE_DIR) / "examples" / "Example.vbp");
+    const auto read = host::files::ReadProject(testing::SourcePath("examples/Example.vbp"));
     for (const auto& component : read.project.components)
         if (component.name == name) return LayoutOf(component);
     throw std::runtime_error("no form " + name);

@@ -2,15 +2,14 @@
 // so command-line tests check the real executable, byte for byte.
 #pragma once
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include <sys/wait.h>
+
+#include "tests/support/Files.h"
 
 namespace tolvane::testing {
 
@@ -26,30 +25,15 @@ inline std::string ShellQuote(const std::string& arg) {
     return quoted + "'";
 }
 
-inline std::string ReadWholeFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 inline ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args) {
-    static int counter = 0;
-    const auto dir = std::filesystem::temp_directory_path();
-    const auto stem = "tolvane-run-" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
-    const auto outPath = dir / (stem + ".out");
-    const auto errPath = dir / (stem + ".err");
+    const TempDir scratch;
+    const auto outPath = scratch.Path() / "out";
+    const auto errPath = scratch.Path() / "err";
     std::string command = ShellQuote(program);
     for (const auto& arg : args) command += " " + ShellQuote(arg);
     command += " </dev/null >" + ShellQuote(outPath.string()) + " 2>" + ShellQuote(errPath.string());
     const int raw = std::system(command.c_str());
-    ProgramResult result;
-    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    result.out = ReadWholeFile(outPath);
-    result.err = ReadWholeFile(errPath);
-    std::filesystem::remove(outPath);
-    std::filesystem::remove(errPath);
-    return result;
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadBytes(outPath), ReadBytes(errPath)};
 }
 
 }  // namespace tolvane::testing

@@ -74,6 +74,13 @@ TEST(FoldCase, ComparesNamesAsWindowsDoes) {
     EXPECT_FALSE(SameNameIgnoringCase("a~", "a^"));
 }
 
+TEST(FoldCase, KeywordsFoldAsciiLettersOnlyAndLeaveOtherBytesAlone) {
+    EXPECT_TRUE(SameKeyword("beginproperty", "BeginProperty"));
+    EXPECT_FALSE(SameKeyword("Begin", "BeginProperty"));
+    EXPECT_FALSE(SameKeyword("\xC3\xB1", "\xC3\x91"));  // ñ / Ñ: not a keyword's letters
+    EXPECT_FALSE(SameKeyword("a\x95\x5C", "a\x95\x7C"));  // a trail byte 0x5C is not "|"
+}
+
 TEST(Printable, EscapesWhatCannotBeShownOnOneLine) {
     EXPECT_EQ(Printable("Caf\xC3\xA9"), "Caf\xC3\xA9");
     EXPECT_EQ(Printable("a\x95\x5C" "b"), "a\\x95\\b");

@@ -2,14 +2,8 @@
 
 #include "host/memory/MemoryHost.h"
 
-namespace tolvane::host {
+namespace tolvane::host::memory {
 namespace {
-
-using memory::ComponentData;
-using memory::ControlData;
-using memory::FormCollection;
-using memory::MemoryHost;
-using memory::ProjectData;
 
 ProjectData SampleProject() {
     ComponentData form1{"Form1", ComponentType::VBForm, {}, true};
@@ -135,4 +129,4 @@ TEST(PropertyValue, CoercesAsVisualBasicWould) {
 }
 
 }  // namespace
-}  // namespace tolvane::host
+}  // namespace tolvane::host::memory

@@ -11,8 +11,11 @@
 #include <vector>
 
 #include "tolvane/Version.h"
+#include "winapi/Text.h"
 
 namespace {
+
+using tolvane::winapi::Utf8ToWide;
 
 struct Outcome {
     DWORD status = 0;
@@ -20,16 +23,9 @@ struct Outcome {
     std::string err;
 };
 
-std::wstring Utf16(const std::string& utf8) {
-    const int size = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring text(static_cast<std::size_t>(size), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), text.data(), size);
-    return text;
-}
-
 std::wstring CommandLine(const std::vector<std::string>& args) {
     std::wstring line = std::wstring(L"\"") + TOLVANE_QUENLOW_EXE + L"\"";
-    for (const auto& arg : args) line += L" \"" + Utf16(arg) + L"\"";  // no quotes inside our cases
+    for (const auto& arg : args) line += L" \"" + Utf8ToWide(arg) + L"\"";  // no quotes inside our cases
     return line;
 }
 
@@ -160,15 +156,16 @@ const std::vector<Case> kCases = {
      {}},
     {"version", {"--version"}, 0, "quenlow " TOLVANE_VERSION " (Tolvane " TOLVANE_VERSION_SHORT ")\n", {}},
     {"a wrong command line", {"generate", "--pick", "Käse=XX"}, 2, "", {"quenlow: ", "\"Käse=XX\""}},
-    {"a project that is not there", {"forms", kMissingProject}, 1, "", {"quenlow: ", "Ñoño", "Проект.vbp"}},
+    // The path as typed, with Windows' separators.
+    {"a project that is not there", {"forms", kMissingProject}, 1, "", {"quenlow: ", kMissingProject + ": file not found"}},
 };
 
 // A failure is one line on standard error, starting with the program's name.
 void ExpectOneLineHolding(const std::wstring& line, const std::vector<std::string>& parts) {
     ASSERT_FALSE(parts.empty());
-    EXPECT_EQ(line.rfind(Utf16(parts.front()), 0), 0u) << testing::PrintToString(line);
+    EXPECT_EQ(line.rfind(Utf8ToWide(parts.front()), 0), 0u) << testing::PrintToString(line);
     EXPECT_EQ(line.find(L'\n'), line.size() - 1) << testing::PrintToString(line);
-    for (const auto& part : parts) EXPECT_NE(line.find(Utf16(part)), std::wstring::npos) << part;
+    for (const auto& part : parts) EXPECT_NE(line.find(Utf8ToWide(part)), std::wstring::npos) << part;
 }
 
 TEST_F(QuenlowExeTest, RedirectedOutputIsUtf8BytesWithTheDocumentedStatus) {
@@ -180,7 +177,7 @@ TEST_F(QuenlowExeTest, RedirectedOutputIsUtf8BytesWithTheDocumentedStatus) {
         if (c.err.empty()) {
             EXPECT_EQ(outcome.err, "");
         } else {
-            ExpectOneLineHolding(Utf16(outcome.err), c.err);
+            ExpectOneLineHolding(Utf8ToWide(outcome.err), c.err);
         }
     }
 }
@@ -193,7 +190,7 @@ TEST_F(QuenlowExeTest, ConsoleShowsEveryCharacter) {
         if (c.out.empty()) {
             ExpectOneLineHolding(outcome.screen, c.err);
         } else {
-            std::wstring expected = Utf16(c.out);
+            std::wstring expected = Utf8ToWide(c.out);
             for (std::size_t at; (at = expected.find(L'\r')) != std::wstring::npos;) expected.erase(at, 1);
             EXPECT_EQ(outcome.screen, expected);
         }
