@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <stdexcept>
 
 #include "cli/Arguments.h"
 #include "host/Listing.h"
@@ -186,6 +187,20 @@ std::vector<ControlRow> RowsFromProject(const GenerateRequest& request, std::str
     return rows;
 }
 
+void CheckStems(const GenerateRequest& request, std::span<const ControlRow> rows, const CodeVariant& variant) {
+    const std::vector<std::string> stems = VariantStems(rows, variant);
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        if (vb::CharacterCount(stems[row]) <= kMaxStemLength) continue;
+        const std::string problem = (IsSet(rows[row].included) ? "--pick " : "container ") +
+                                    Quoted(rows[row].controlRef) + ": too long to name variables after (at most " +
+                                    std::to_string(kMaxStemLength) + " characters, so that i + name + _ScaleHeight " +
+                                    "stays within the " + std::to_string(vb::kMaxIdentifierLength) +
+                                    " Visual Basic allows)";
+        if (!request.project) throw UsageError(problem);  // the name was typed, not read
+        throw std::runtime_error(problem);
+    }
+}
+
 std::string Describe(const files::FileError& error) {
     return Location(error) + ": " + vb::Printable(error.Problem()) + CodePageHint(error);
 }
@@ -220,7 +235,9 @@ int RunGenerate(const std::vector<std::string>& args, std::ostream& out, std::os
     preview::FormLayout layout;
     // Without a project the picks are the rows, as many as given.
     const std::vector<ControlRow> rows = request.project ? RowsFromProject(request, formName, err, &layout) : request.picks;
-    WriteGenerated(GenerateResizeCode(formName, rows, VariantFor(request, rows, layout, err)), request.block, out);
+    const CodeVariant variant = VariantFor(request, rows, layout, err);
+    CheckStems(request, rows, variant);
+    WriteGenerated(GenerateResizeCode(formName, rows, variant), request.block, out);
     return 0;
 }
 

@@ -30,6 +30,10 @@ std::vector<ControlRow> RowsFromProject(const GenerateRequest& request, std::str
 CodeVariant VariantFor(const GenerateRequest& request, std::span<const ControlRow> rows,
                        const preview::FormLayout& layout, std::ostream& err);
 
+// VB refuses a variable name longer than kMaxIdentifierLength: code whose variables would be
+// longer is refused, a usage error when the name was typed rather than read from a project.
+void CheckStems(const GenerateRequest& request, std::span<const ControlRow> rows, const CodeVariant& variant);
+
 // "FILE:LINE: problem", with a hint at --codepage when the problem is text that the code
 // page used does not read.
 std::string Describe(const host::files::FileError& error);

@@ -130,6 +130,7 @@ int RunPreview(const std::vector<std::string>& args, std::ostream& out, std::ost
     const preview::TargetSize target = request.size.value_or(
         preview::TargetSize{false, std::round(layout.OuterWidth() * 1.5), std::round(layout.OuterHeight() * 1.5)});
     const CodeVariant variant = VariantFor(request.generate, rows, layout, err);
+    CheckStems(request.generate, rows, variant);
     const preview::Simulation simulation = preview::Simulate(layout, GenerateResizeCode(formName, rows, variant), target);
 
     preview::PreviewText text;

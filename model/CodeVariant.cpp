@@ -25,7 +25,7 @@ bool Moves(const ControlRow& row, const Axis& axis) {
 class VariantWriter {
 public:
     VariantWriter(std::string_view form, std::span<const ControlRow> rows, const CodeVariant& variant)
-        : form_(form), rows_(rows), variant_(variant), stems_(Stems()) {}
+        : form_(form), rows_(rows), variant_(variant), stems_(VariantStems(rows, variant)) {}
 
     GeneratedCode Write() {
         const std::string type = variant_.robust ? "Long" : "integer";
@@ -64,21 +64,6 @@ public:
 private:
     int ContainerOf(std::size_t row) const {
         return variant_.placement.empty() ? -1 : variant_.placement[row].container;
-    }
-
-    // The stems of the included rows and of every container they follow, settled together
-    // so that no two variables share a name.
-    std::vector<std::string> Stems() const {
-        if (!variant_.placement.empty() && variant_.placement.size() != rows_.size())
-            throw std::invalid_argument("one placement per row is needed");
-        std::vector<ControlRow> named(rows_.begin(), rows_.end());
-        for (std::size_t row = 0; row < rows_.size(); ++row) {
-            const int container = ContainerOf(row);
-            if (container < -1 || container >= static_cast<int>(rows_.size()) || container == static_cast<int>(row))
-                throw std::invalid_argument("row " + std::to_string(row) + " has no valid container");
-            if (container >= 0 && IsSet(rows_[row].included)) named[container].included = 1;
-        }
-        return RowStems(named);
     }
 
     std::string Variable(std::size_t row, std::string_view property) const {
@@ -151,6 +136,19 @@ private:
 };
 
 }  // namespace
+
+std::vector<std::string> VariantStems(std::span<const ControlRow> rows, const CodeVariant& variant) {
+    if (!variant.placement.empty() && variant.placement.size() != rows.size())
+        throw std::invalid_argument("one placement per row is needed");
+    std::vector<ControlRow> named(rows.begin(), rows.end());
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        const int container = variant.placement.empty() ? -1 : variant.placement[row].container;
+        if (container < -1 || container >= static_cast<int>(rows.size()) || container == static_cast<int>(row))
+            throw std::invalid_argument("row " + std::to_string(row) + " has no valid container");
+        if (container >= 0 && IsSet(rows[row].included)) named[container].included = 1;
+    }
+    return RowStems(named);
+}
 
 GeneratedCode GenerateResizeCode(std::string_view formName, std::span<const ControlRow> rows,
                                  const CodeVariant& variant) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -33,5 +34,10 @@ struct CodeVariant {
 
 GeneratedCode GenerateResizeCode(std::string_view formName, std::span<const ControlRow> rows,
                                  const CodeVariant& variant);
+
+// The stem of each row's variables in that code: RowStems over the included rows and the
+// containers they follow ("" for a row that has none). Throws std::invalid_argument for a
+// placement that does not fit the rows.
+std::vector<std::string> VariantStems(std::span<const ControlRow> rows, const CodeVariant& variant);
 
 }  // namespace tolvane

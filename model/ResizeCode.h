@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/ResizeModel.h"
+#include "vb/Names.h"
 
 namespace tolvane {
 
@@ -27,6 +28,11 @@ inline constexpr const char* kResizeCaption = "Paste this code in the form's Res
 
 // The control reference with every "(" and ")" turned into "_": Option1(3) -> Option1_3_.
 std::string VariableStem(std::string_view controlRef);
+
+// The longest stem, in characters, whose every variable VB takes: a variable is "i", the stem,
+// "_" and a property, ScaleHeight at the longest (a picture box that its contents follow), and
+// VB refuses names longer than kMaxIdentifierLength.
+inline constexpr std::size_t kMaxStemLength = vb::kMaxIdentifierLength - std::string_view("i_ScaleHeight").size();
 
 // The stem each row's variables use: its VariableStem, except where the stems of two
 // included rows are the same name to VB (letter case ignored). Then the later row takes the

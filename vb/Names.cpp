@@ -5,6 +5,13 @@
 
 namespace tolvane::vb {
 
+std::size_t CharacterCount(std::string_view utf8) {
+    std::size_t count = 0;
+    for (const char c : utf8)
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
+    return count;
+}
+
 bool NextCodePoint(std::string_view utf8, std::size_t& pos, char32_t& codePoint) {
     if (pos >= utf8.size()) return false;
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(utf8[i]); };

@@ -8,6 +8,9 @@
 
 namespace tolvane::vb {
 
+// The number of characters (code points) of UTF-8 text, as VB counts a name's length.
+std::size_t CharacterCount(std::string_view utf8);
+
 // Reads the code point at `pos` and advances past it. Returns false (pos unchanged) at the
 // end or on an invalid, overlong or surrogate sequence.
 bool NextCodePoint(std::string_view utf8, std::size_t& pos, char32_t& codePoint);

@@ -85,11 +85,4 @@ FileError UnreadableText(std::string_view bytes, std::string_view what, const Co
     return Unreadable(bytes, what, false, codePage, codePages, label, line);
 }
 
-std::size_t CharacterCount(std::string_view utf8) {
-    std::size_t count = 0;
-    for (const char c : utf8)
-        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
-    return count;
-}
-
 }  // namespace tolvane::host::files::detail

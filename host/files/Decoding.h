@@ -26,7 +26,4 @@ std::string DecodeIdentifier(std::string_view bytes, std::string_view what, cons
 FileError UnreadableText(std::string_view bytes, std::string_view what, const CodePage& codePage,
                          const CodePages& codePages, const std::string& label, int line);
 
-// The number of characters of UTF-8 text (invalid bytes count one each).
-std::size_t CharacterCount(std::string_view utf8);
-
 }  // namespace tolvane::host::files::detail

@@ -164,12 +164,12 @@ private:
                 LeaveOut(slot, detail::UnreadableText(path, key + " path", codePage, codePages_, label_, slot.line));
                 return std::nullopt;
             }
-            if (detail::CharacterCount(*text) <= kMaxPathLength) found = detail::Resolve(folder_, *text);
+            if (vb::CharacterCount(*text) <= kMaxPathLength) found = detail::Resolve(folder_, *text);
         } else {
             text = FindInCodePages(path, found);
         }
         const std::string where = key + " " + Quote(vb::PrintablePrefix(text ? *text : path));
-        if (text && detail::CharacterCount(*text) > kMaxPathLength) {
+        if (text && vb::CharacterCount(*text) > kMaxPathLength) {
             LeaveOut(slot, FileError(label_, slot.line, where + ": " + kTooLong));
             return std::nullopt;
         }
@@ -194,7 +194,7 @@ private:
             } catch (const CodePageError&) {
                 continue;  // not available here
             }
-            if (!text || detail::CharacterCount(*text) > kMaxPathLength) continue;
+            if (!text || vb::CharacterCount(*text) > kMaxPathLength) continue;
             if (number == kDefaultCodePage) western = text;
             found = detail::Resolve(folder_, *text);
             if (found.outcome == detail::Resolution::Outcome::NotFound) continue;
@@ -328,7 +328,7 @@ memory::ProjectData ReadLoneDesigner(const fs::path& file, const EntryKind& kind
 
 ProjectRead ReadProject(const fs::path& file, const CodePages& codePages) {
     const std::string label = Label(file);
-    if (detail::CharacterCount(label) > kMaxPathLength)
+    if (vb::CharacterCount(label) > kMaxPathLength)
         throw FileError(vb::PrintablePrefix(label), 0, "path " + kTooLong);
     const std::string extension = Utf8FromPath(file.extension());
     if (SameKeyword(extension, ".vbp")) return ProjectReader(file, codePages).Read();

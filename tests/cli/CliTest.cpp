@@ -105,6 +105,19 @@ TEST(Generate, PicksAreTheRowsAndEachBlockIsWrittenByteForByte) {
     }
 }
 
+// VB takes names of up to 255 characters: the longest variable, i + name + _ScaleHeight, must fit.
+TEST(Generate, NamesUpToTheLongestThatLeavesRoomForTheVariables) {
+    const std::string name(242, 'n');
+    const auto result = Quenlow({"generate", "--form", "F", "--pick", name + "=UR", "--block", "declarations"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(result.out.find("Dim i" + name + "_Height as integer"), std::string::npos);
+    // Read from a project, such a name is the form's, not a mistake on the command line.
+    TempDir dir;
+    const auto form = dir.Write("Long.frm", Crlf("VERSION 5.00\nBegin VB.Form frmLong\n   Begin VB.Label " + name +
+                                                 "nn\n   End\nEnd\n"));
+    EXPECT_EQ(Quenlow({"generate", Text(form), "--form", "frmLong", "--pick", name + "nn"}).status, 1);
+}
+
 TEST(Generate, EmptyFormNameWithoutAProjectIsTheAddInWithNoFormPicked) {
     const auto result = Quenlow({"generate", "--form", "", "--pick", "Command1=UM", "--block", "resize"});
     ASSERT_EQ(result.status, 0) << result.err;
@@ -369,6 +382,9 @@ TEST(Usage, HostileAndMistakenCommandLinesAreRefused) {
         {"long value", {"generate", "--form", "F", "--pick", longPick + "=LX"}, 2,
          "quenlow: --pick \"" + std::string(60, 'x') + "...\": \"" + std::string(60, 'x') +
              "...\" is not a control reference (a name such as Command1, or an array element such as Option1(3))\n"},
+        {"name too long for its variables", {"generate", "--form", "F", "--pick", std::string(243, 'n') + "=LM"}, 2,
+         "quenlow: --pick \"" + std::string(60, 'n') + "...\": too long to name variables after (at most 242 "
+         "characters, so that i + name + _ScaleHeight stays within the 255 Visual Basic allows)\n"},
         {"one control twice", {"generate", "--form", "F", "--pick", "Text1=LM", "--pick", "TEXT1"}, 2,
          "quenlow: --pick \"TEXT1\": that control is picked twice (letter case ignored)\n"},
         {"one element twice, with a project", {"generate", example, "--form", "Form1", "--pick", "optColour(1)", "--pick", "OPTCOLOUR(1)=LM"}, 2,
