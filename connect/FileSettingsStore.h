@@ -21,8 +21,6 @@ public:
     void SaveSetting(const std::string& application, const std::string& section, const std::string& key,
                      const std::string& value) override;
 
-    const std::filesystem::path& Path() const { return path_; }
-
 private:
     std::filesystem::path path_;
 };

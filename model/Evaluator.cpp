@@ -206,24 +206,13 @@ private:
         return false;
     }
 
-    // Or binds loosest, then And, then comparison, then + -, then * /.
+    // Or (bitwise on Longs) binds loosest, then comparison, then + -, then * /.
     Value Expression(std::size_t end) {
-        Value left = Conjunction(end);
+        Value left = Comparison(end);
         while (pos_ < end && IsKeyword(Peek(), "Or")) {
             ++pos_;
-            const Value right = Conjunction(end);
-            left = {Type::Long, static_cast<double>(static_cast<std::int32_t>(left.number) |
-                                                    static_cast<std::int32_t>(right.number))};
-        }
-        return left;
-    }
-    Value Conjunction(std::size_t end) {
-        Value left = Comparison(end);
-        while (pos_ < end && IsKeyword(Peek(), "And")) {
-            ++pos_;
-            const Value right = Comparison(end);
-            left = {Type::Long, static_cast<double>(static_cast<std::int32_t>(left.number) &
-                                                    static_cast<std::int32_t>(right.number))};
+            const auto right = static_cast<std::int32_t>(Comparison(end).number);
+            left = {Type::Long, static_cast<double>(static_cast<std::int32_t>(left.number) | right)};
         }
         return left;
     }

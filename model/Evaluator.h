@@ -7,7 +7,7 @@
 //   Dim NAME as integer|Long|Single|Double
 //   NAME = EXPR                 OBJECT.PROPERTY = EXPR        Exit Sub
 //   If EXPR Then STATEMENT [Else STATEMENT]
-// with + - * / ( ) = <> < > <= >= And Or, whole-number literals, variables, vbMinimized and
+// with + - * / ( ) = <> < > <= >= Or, whole-number literals, variables, vbMinimized and
 // OBJECT.PROPERTY reads, where OBJECT is a name or an array element such as Option1(3).
 // Anything else, and a variable not declared, would not compile: a fault of the generator,
 // thrown as std::invalid_argument.

@@ -136,6 +136,14 @@ public:
 
     std::vector<std::string> AddIns() const { return host->Menu().Captions("Add-Ins"); }
 
+    // A fresh host, store, window log and message list, for each case of a table.
+    void Reset() {
+        SetUp();
+        settings = std::make_shared<FakeSettings>();
+        log = WindowLog{};
+        messages.clear();
+    }
+
     std::shared_ptr<MemoryHost> host;
     std::shared_ptr<FakeSettings> settings = std::make_shared<FakeSettings>();
     WindowLog log;
@@ -159,10 +167,7 @@ TEST_F(ConnectTest, ConnectModesAndStoredDisplayState) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE("mode " + std::to_string(c.mode) + ", stored " + (c.stored ? "'" + *c.stored + "'" : "nothing"));
-        SetUp();
-        settings = std::make_shared<FakeSettings>();
-        log = WindowLog{};
-        messages.clear();
+        Reset();
         if (c.stored) settings->values[kSettingKey] = *c.stored;
 
         Connect connect(Services());
@@ -253,9 +258,7 @@ TEST_F(ConnectTest, DisconnectionWritesDisplayStateRemovesItemAndReleasesWindow)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        SetUp();
-        settings = std::make_shared<FakeSettings>();
-        log = WindowLog{};
+        Reset();
         Connect connect(Services());
         connect.AddinInstance_OnConnection(AsRoot(), 1);
         c.during(connect);
@@ -444,9 +447,7 @@ TEST_F(ConnectTest, EachFailingStepOfDisconnectionLeavesTheLaterStepsRunning) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        SetUp();
-        settings = std::make_shared<FakeSettings>();
-        log = WindowLog{};
+        Reset();
         Connect connect(Services());
         connect.AddinInstance_OnConnection(AsRoot(), 0);
         connect.Show();

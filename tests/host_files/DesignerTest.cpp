@@ -6,6 +6,7 @@ namespace tolvane::host::files {
 namespace {
 
 using testing::Crlf;
+using tolvane::testing::WithLineEnds;
 using testing::Tree;
 
 DesignerFile Parse(const std::string& bytes, int codePage = kDefaultCodePage) {
@@ -25,15 +26,6 @@ const std::string kSmall =
     "   End\n"
     "End\n"
     "Attribute VB_Name = \"Form1\"\n";
-
-std::string WithLineEnds(const std::string& lf, const std::string& lineEnd) {
-    std::string out;
-    for (const char c : lf) {
-        if (c == '\n') out += lineEnd;
-        else out += c;
-    }
-    return out;
-}
 
 TEST(Designer, AcceptsEveryLineEndAndAByteOrderMark) {
     std::string mixed;

@@ -50,15 +50,16 @@ inline std::string ReadBytes(const std::filesystem::path& file) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// LF line ends to CR LF.
-inline std::string Crlf(const std::string& text) {
+// LF line ends to `lineEnd`; Crlf to CR LF, as VB writes its files.
+inline std::string WithLineEnds(const std::string& text, const std::string& lineEnd) {
     std::string out;
     for (const char c : text) {
-        if (c == '\n') out += '\r';
-        out += c;
+        if (c == '\n') out += lineEnd;
+        else out += c;
     }
     return out;
 }
+inline std::string Crlf(const std::string& text) { return WithLineEnds(text, "\r\n"); }
 
 // A file or folder of the source tree, by its path from the root ("examples/Example.vbp").
 inline std::filesystem::path SourcePath(const std::string& relative) {

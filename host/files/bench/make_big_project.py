@@ -54,6 +54,21 @@ def form(number, controls):
     array = 0
     group = 0
     menus = 4
+
+    def add(count, kind, indent, name=None):
+        """Up to `count` leaves while the form has room: elements of the lblItem array, or
+        controls named `name`, group and number."""
+        nonlocal made, array
+        for i in range(count):
+            if made + menus >= controls:
+                return
+            if name is None:
+                out.append(leaf(kind, "lblItem", array, indent, made))
+                array += 1
+            else:
+                out.append(leaf(kind, f"{name}{group}_{i}", None, indent, made))
+            made += 1
+
     while made + menus < controls:
         group += 1
         # A frame holding a picture box holding a frame: three levels, arrays across them.
@@ -65,31 +80,13 @@ def form(number, controls):
         made += 1
         out.append(f"         Begin VB.Frame fraInner{group} \n            Height          =   1000\n            Left            =   60\n            Top             =   60\n            Width           =   2000\n")
         made += 1
-        for i in range(3):
-            if made + menus >= controls:
-                break
-            out.append(leaf("Label", "lblItem", array, 12, made))
-            array += 1
-            made += 1
+        add(3, "Label", 12)
         out.append("         End\n")
-        for i in range(3):
-            if made + menus >= controls:
-                break
-            out.append(leaf("TextBox", f"txtField{group}_{i}", None, 9, made))
-            made += 1
+        add(3, "TextBox", 9, "txtField")
         out.append("      End\n")
-        for i in range(2):
-            if made + menus >= controls:
-                break
-            out.append(leaf("Label", "lblItem", array, 6, made))
-            array += 1
-            made += 1
+        add(2, "Label", 6)
         out.append("   End\n")
-        for i in range(4):
-            if made + menus >= controls:
-                break
-            out.append(leaf("CommandButton", f"cmdAction{group}_{i}", None, 3, made))
-            made += 1
+        add(4, "CommandButton", 3, "cmdAction")
     out.append("   Begin VB.Menu mnuFile \n      Caption         =   \"&File\"\n"
                "      Begin VB.Menu mnuFileRecent \n         Caption         =   \"&Recent\"\n"
                "         Begin VB.Menu mnuMru \n            Caption         =   \"-\"\n            Index           =   0\n         End\n"
