@@ -13,8 +13,6 @@ std::string Quoted(std::string_view text) { return "\"" + vb::PrintablePrefix(te
 
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
 // Names typed on the command line. Without a project they go into the code as typed and
 // follow VB's rule. With one they only look up a name of the project, whose own spelling goes
 // into the code; as its files may be in an East Asian code page, where any double-byte
@@ -23,19 +21,14 @@ using NameRule = bool (*)(std::string_view);
 constexpr NameRule kWrittenName = vb::IsVbIdentifier;
 constexpr NameRule kLookedUpName = vb::MayBeDoubleByteIdentifier;
 
-// A name, optionally followed by "(index)" with a decimal index 0..32767 without leading zeros.
+// A name, optionally followed by "(index)": a control-array index without leading zeros, as
+// VB writes a reference.
 bool IsControlReference(std::string_view ref, NameRule isName) {
     const auto open = ref.find('(');
     if (open == std::string_view::npos) return isName(ref);
     if (!isName(ref.substr(0, open)) || ref.back() != ')') return false;
     const std::string_view index = ref.substr(open + 1, ref.size() - open - 2);
-    if (index.empty() || index.size() > 5 || (index.size() > 1 && index.front() == '0')) return false;
-    int value = 0;
-    for (const char c : index) {
-        if (!IsDigit(c)) return false;
-        value = value * 10 + (c - '0');
-    }
-    return value <= 32767;
+    return vb::ParseControlIndex(index) && (index.size() == 1 || index.front() != '0');
 }
 
 // The codes of --pick's options, in any letter case, and the box each one ticks.

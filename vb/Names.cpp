@@ -190,6 +190,17 @@ std::string PrintablePrefix(std::string_view bytes, std::size_t maxBytes) {
     return Printable(bytes.substr(0, cut)) + "...";
 }
 
+std::optional<std::int32_t> ParseControlIndex(std::string_view digits) {
+    if (digits.empty()) return std::nullopt;
+    std::int32_t index = 0;
+    for (const char c : digits) {
+        if (c < '0' || c > '9') return std::nullopt;
+        index = index * 10 + (c - '0');
+        if (index > kMaxControlIndex) return std::nullopt;
+    }
+    return index;
+}
+
 std::string ControlReference(std::string_view name, std::int32_t index) {
     std::string reference(name);
     if (index >= 0) reference += "(" + std::to_string(index) + ")";

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -46,6 +47,13 @@ bool SameNameIgnoringCase(std::string_view a, std::string_view b);
 // readers match them on a file's raw bytes, before any code page is known, where folding
 // other bytes would be wrong (a double-byte character's trail byte may look like a letter).
 bool SameKeyword(std::string_view text, std::string_view keyword);
+
+// A control array's indexes run from 0 to this.
+inline constexpr std::int32_t kMaxControlIndex = 32767;
+
+// A control-array index written in decimal digits (leading zeros allowed), or nothing when the
+// text is something else or the number is beyond kMaxControlIndex.
+std::optional<std::int32_t> ParseControlIndex(std::string_view digits);
 
 // How VB code names a control: "Command1", or "Option1(3)" for element 3 of a control
 // array (an index below 0 means the control is no array element).

@@ -263,19 +263,11 @@ private:
         while (end < value.size() && !IsBlank(value[end]) && value[end] != '\'') ++end;
         const std::string_view digits = value.substr(0, end);
         const std::string_view rest = Trim(value.substr(end));
-        bool valid = !digits.empty() && (rest.empty() || rest.front() == '\'');
-        std::int32_t index = 0;
-        for (const char c : digits) {
-            if (c < '0' || c > '9' || index > 32767) {
-                valid = false;
-                break;
-            }
-            index = index * 10 + (c - '0');
-        }
-        if (!valid || index > 32767)
-            Fail("Index " + Quote(vb::PrintablePrefix(value)) + " of control " + name +
-                 " is not a number from 0 to 32767");
-        block.control.index = index;
+        const std::optional<std::int32_t> index = vb::ParseControlIndex(digits);
+        if (!index || !(rest.empty() || rest.front() == '\''))
+            Fail("Index " + Quote(vb::PrintablePrefix(value)) + " of control " + name + " is not a number from 0 to " +
+                 std::to_string(vb::kMaxControlIndex));
+        block.control.index = *index;
     }
 
     // The attribute lines right after the root block; the first other line starts the code.

@@ -81,6 +81,13 @@ TEST(FoldCase, KeywordsFoldAsciiLettersOnlyAndLeaveOtherBytesAlone) {
     EXPECT_FALSE(SameKeyword("a\x95\x5C", "a\x95\x7C"));  // a trail byte 0x5C is not "|"
 }
 
+TEST(ParseControlIndex, TakesDecimalDigitsUpTo32767) {
+    EXPECT_EQ(ParseControlIndex("32767"), 32767);
+    EXPECT_EQ(ParseControlIndex("007"), 7);
+    for (const char* refused : {"", "32768", "99999999999", "-1", "1a", " 1"})
+        EXPECT_EQ(ParseControlIndex(refused), std::nullopt) << refused;
+}
+
 TEST(Printable, EscapesWhatCannotBeShownOnOneLine) {
     EXPECT_EQ(Printable("Caf\xC3\xA9"), "Caf\xC3\xA9");
     EXPECT_EQ(Printable("a\x95\x5C" "b"), "a\\x95\\b");
