@@ -70,56 +70,56 @@ TEST(Designer, ToleratesEverythingVbAndItsControlsWrite) {
     EXPECT_EQ(file.controls[1].index, -1);
 }
 
-TEST(Designer, ReadsIndexOnlyAtTheControlsOwnLevel) {
-    const DesignerFile file = Parse(
-        "VERSION 5.00\n"
-        "Begin VB.Form Form1\n"
-        "   Begin VB.Label lbl\n"
-        "      BeginProperty Font\n"
-        "         Index = 9\n"
-        "      EndProperty\n"
-        "      Index           =   0   'comment\n"
-        "   End\n"
-        "   Begin VB.Label lbl\n"
-        "      Index=32767\n"
-        "   End\n"
-        "   Begin VB.Label single\n"
-        "      BeginProperty Font\n"
-        "         Index = 4\n"
-        "      EndProperty\n"
-        "   End\n"
-        "End\n");
-    EXPECT_EQ(Tree(file.controls), "lbl(0),lbl(32767),single");
+// Control trees as the reader builds them from a designer block, one case per behaviour.
+struct TreeCase {
+    const char* behaviour;
+    std::string block;  // after "VERSION 5.00"
+    std::string tree;
+};
+
+class DesignerTree : public ::testing::TestWithParam<TreeCase> {};
+
+TEST_P(DesignerTree, IsReadAsWritten) {
+    EXPECT_EQ(Tree(Parse("VERSION 5.00\n" + GetParam().block).controls), GetParam().tree);
 }
 
-TEST(Designer, ControlArraysMaySpreadOverContainersAndSkipIndexes) {
-    const DesignerFile file = Parse(
-        "VERSION 5.00\n"
-        "Begin VB.Form Form1\n"
-        "   Begin VB.Frame fra\n"
-        "      Begin VB.Label lbl\n         Index = 5\n      End\n"
-        "      Begin VB.Label lbl\n         Index = 1\n      End\n"
-        "   End\n"
-        "   Begin VB.Label lbl\n      Index = 100\n   End\n"
-        "   Begin VB.Label LBL\n      Index = 0\n   End\n"
-        "End\n");
-    EXPECT_EQ(Tree(file.controls), "fra[lbl(5),lbl(1)],lbl(100),LBL(0)");
-}
-
-TEST(Designer, MenusNestInMenus) {
-    const DesignerFile file = Parse(
-        "VERSION 5.00\nBegin VB.MDIForm MDIForm1\n"
-        "   Begin VB.PictureBox picBar\n   End\n"
-        "   Begin VB.Menu mnuFile\n"
-        "      Begin VB.Menu mnuRecent\n"
-        "         Begin VB.Menu mnuMru\n            Index = 1\n         End\n"
-        "         Begin VB.Menu mnuMru\n            Index = 2\n         End\n"
-        "      End\n"
-        "   End\n"
-        "End\n");
-    EXPECT_EQ(file.rootClass, "VB.MDIForm");
-    EXPECT_EQ(Tree(file.controls), "picBar,mnuFile[mnuRecent[mnuMru(1),mnuMru(2)]]");
-}
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DesignerTree,
+    ::testing::Values(
+        TreeCase{"IndexOnlyAtTheControlsOwnLevel",
+                 "Begin VB.Form Form1\n"
+                 "   Begin VB.Label lbl\n"
+                 "      BeginProperty Font\n         Index = 9\n      EndProperty\n"
+                 "      Index           =   0   'comment\n"
+                 "   End\n"
+                 "   Begin VB.Label lbl\n      Index=32767\n   End\n"
+                 "   Begin VB.Label single\n"
+                 "      BeginProperty Font\n         Index = 4\n      EndProperty\n"
+                 "   End\n"
+                 "End\n",
+                 "lbl(0),lbl(32767),single"},
+        TreeCase{"ControlArraysSpreadOverContainersAndSkipIndexes",
+                 "Begin VB.Form Form1\n"
+                 "   Begin VB.Frame fra\n"
+                 "      Begin VB.Label lbl\n         Index = 5\n      End\n"
+                 "      Begin VB.Label lbl\n         Index = 1\n      End\n"
+                 "   End\n"
+                 "   Begin VB.Label lbl\n      Index = 100\n   End\n"
+                 "   Begin VB.Label LBL\n      Index = 0\n   End\n"
+                 "End\n",
+                 "fra[lbl(5),lbl(1)],lbl(100),LBL(0)"},
+        TreeCase{"MenusNestInMenus",
+                 "Begin VB.MDIForm MDIForm1\n"
+                 "   Begin VB.PictureBox picBar\n   End\n"
+                 "   Begin VB.Menu mnuFile\n"
+                 "      Begin VB.Menu mnuRecent\n"
+                 "         Begin VB.Menu mnuMru\n            Index = 1\n         End\n"
+                 "         Begin VB.Menu mnuMru\n            Index = 2\n         End\n"
+                 "      End\n"
+                 "   End\n"
+                 "End\n",
+                 "picBar,mnuFile[mnuRecent[mnuMru(1),mnuMru(2)]]"}),
+    [](const auto& info) { return std::string(info.param.behaviour); });
 
 TEST(Designer, NameComesFromVbNameElseFromTheRootBlock) {
     EXPECT_EQ(Parse("VERSION 5.00\nBegin VB.Form Form1\nEnd\nAttribute VB_Name = \"frmMain\"\n").name, "frmMain");
