@@ -52,7 +52,8 @@ identifiers: a letter, then letters, digits or _, at most 255 characters
 (letters of every script count; in code pages 932, 936, 949 and 950 every
 double-byte character does). With PROJECT they only name a form or control of
 it, whose own spelling goes into the code: there every character from U+0080
-up counts as a letter.
+up counts as a letter. A picked control's variables are named after it
+(i + name + _Height), so its reference may have at most 242 characters.
 
 forms
   Lists the forms the add-in's form selector offers: the project's standard
