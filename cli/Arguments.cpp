@@ -58,7 +58,7 @@ ControlRow ParsePick(std::string_view pick) {
         const auto comma = options.find(',');
         const std::string_view option = options.substr(0, comma);
         const auto known = std::find_if(std::begin(kPickOptions), std::end(kPickOptions),
-                                        [&](const auto& known) { return vb::SameKeyword(option, known.code); });
+                                        [&](const auto& entry) { return vb::SameKeyword(option, entry.code); });
         if (known == std::end(kPickOptions))
             throw UsageError("--pick " + Quoted(pick) + ": unknown option " + Quoted(option) +
                              " (use LM, LR, LS, UM, UR, US)");

@@ -16,8 +16,8 @@
 namespace tolvane::host::files {
 
 using vb::FoldCase;
-using vb::SameKeyword;
 using vb::Printable;
+using vb::SameKeyword;
 
 FileError::FileError(std::string file, int line, std::string problem)
     : std::runtime_error(Printable(file) + (line > 0 ? ":" + std::to_string(line) : std::string()) + ": " + problem),
