@@ -95,7 +95,7 @@ void Split(std::string_view input, std::vector<std::string>& args, std::vector<F
 bool HasExtension(const std::string& path, const char* const* extensions) {
     const std::string extension = fs::path(path).extension().string();
     for (; *extensions; ++extensions)
-        if (vb::SameKeyword(extension, *extensions)) return true;
+        if (tolvane::vb::SameKeyword(extension, *extensions)) return true;
     return false;
 }
 
