@@ -131,7 +131,7 @@ void CheckFormName(const std::string& name, const char* where, bool lookedUp) {
                          std::to_string(vb::kMaxIdentifierLength) + " characters)");
 }
 
-GenerateRequest ParseGenerate(const std::vector<std::string>& args) {
+GenerateRequest ParseGenerate(const std::vector<std::string>& args, const ExtraOptions& extra) {
     GenerateRequest request;
     std::optional<std::string> formName;
     bool blockSeen = false;
@@ -164,6 +164,9 @@ GenerateRequest ParseGenerate(const std::vector<std::string>& args) {
             if (relative != "container" && relative != "form")
                 throw UsageError("--relative " + Quoted(relative) + ": use container or form");
             request.followContainers = relative == "container";
+        } else if (const auto own = extra.find(option); own != extra.end()) {
+            if (*own->second) throw UsageError(option + ": given more than once");
+            *own->second = reader.ValueOf(option, inlineValue);
         } else if (!option.empty()) {
             throw UsageError(Quoted(arg) + ": unknown option for " + args.front());
         } else if (!request.project) {

@@ -2,6 +2,7 @@
 // here, so that a wrong command line is a usage error before anything is read.
 #pragma once
 
+#include <map>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -34,8 +35,13 @@ struct GenerateRequest {
     bool followContainers = false;   // --relative container
 };
 
-// "generate ..." (args[0] is "generate"; preview reads its arguments the same way).
-GenerateRequest ParseGenerate(const std::vector<std::string>& args);
+// Valued options of a command built on generate (preview's --size and --out): each may be
+// given once, and its value is stored where the entry points.
+using ExtraOptions = std::map<std::string, std::optional<std::string>*>;
+
+// "generate ..." (args[0] is "generate"; preview reads its arguments the same way, with its
+// own options in `extra`).
+GenerateRequest ParseGenerate(const std::vector<std::string>& args, const ExtraOptions& extra = {});
 
 // "forms PROJECT" and "controls PROJECT FORM": positional arguments and --codepage.
 struct ProjectRequest {

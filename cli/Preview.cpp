@@ -49,31 +49,13 @@ preview::TargetSize ParseSize(const std::string& text) {
     return {false, static_cast<double>(width), static_cast<double>(height)};
 }
 
-// Takes --size and --out out of the arguments and reads the rest as generate does; every
-// check that needs no file is made before anything is read.
+// Reads the arguments as generate does, with --size and --out; every check that needs no
+// file is made before anything is read.
 PreviewRequest ParsePreview(const std::vector<std::string>& args) {
-    static const std::vector<std::string> valued = {"--form", "--pick", "--codepage", "--relative"};
     std::optional<std::string> size, out;
-    std::vector<std::string> rest = {args.front()};
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        const std::size_t equals = arg.rfind("--", 0) == 0 ? arg.find('=') : std::string::npos;
-        const std::string option = arg.substr(0, equals);
-        if (option == "--size" || option == "--out") {
-            auto& value = option == "--size" ? size : out;
-            if (value) throw UsageError(option + ": given more than once");
-            if (equals == std::string::npos && (i + 1 == args.size() || args[i + 1].rfind("--", 0) == 0))
-                throw UsageError(option + ": missing value");
-            value = equals != std::string::npos ? arg.substr(equals + 1) : args[++i];
-            continue;
-        }
-        if (option == "--block") throw UsageError("--block: preview draws a picture, it writes no block");
-        rest.push_back(arg);
-        if (equals == std::string::npos && i + 1 < args.size() &&
-            std::find(valued.begin(), valued.end(), option) != valued.end())
-            rest.push_back(args[++i]);
-    }
-    PreviewRequest request{ParseGenerate(rest), std::nullopt, out.value_or("")};
+    GenerateRequest generate = ParseGenerate(args, {{"--size", &size}, {"--out", &out}});
+    if (generate.block != Block::All) throw UsageError("--block: preview draws a picture, it writes no block");
+    PreviewRequest request{std::move(generate), std::nullopt, out.value_or("")};
     if (!request.generate.project) throw UsageError("preview: a PROJECT is needed, to draw its form");
     if (request.out.empty()) throw UsageError("preview: --out FILE.svg is required");
     // A slip such as --out Form1.frm must not replace a project file.
