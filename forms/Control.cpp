@@ -7,12 +7,13 @@
 
 #include "forms/Form.h"
 #include "forms/Text.h"
+#include "vb/Errors.h"
 #include "vb/Names.h"
 
 namespace tolvane::forms {
 namespace {
 
-[[noreturn]] void InvalidPropertyValue() { throw std::invalid_argument("Invalid property value"); }
+[[noreturn]] void InvalidPropertyValue() { throw std::invalid_argument(vb::kInvalidPropertyValue); }
 
 Rect Intersect(const Rect& a, const Rect& b) {
     return Rect{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),

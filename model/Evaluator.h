@@ -25,7 +25,7 @@ namespace tolvane {
 inline constexpr int kVbOverflow = 6;
 inline constexpr int kVbDivisionByZero = 11;
 inline constexpr int kVbInvalidPropertyValue = 380;
-inline constexpr int kVbNoSuchProperty = 438;  // "Object doesn't support this property or method"
+inline constexpr int kVbNoSuchProperty = 438;
 
 // The form and its controls as the code sees them. Objects are named as the code names
 // them ("Form1", "Option1(3)"); implementations compare names ignoring letter case.

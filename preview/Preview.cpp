@@ -3,8 +3,8 @@
 #include <cmath>
 
 #include "preview/Svg.h"
-#include "vb/Names.h"
 #include "vb/Errors.h"
+#include "vb/Names.h"
 
 namespace tolvane::preview {
 namespace {
@@ -12,9 +12,9 @@ namespace {
 std::string ErrorName(int number) {
     switch (number) {
         case kVbOverflow: return vb::kOverflow;
-        case kVbDivisionByZero: return "Division by zero";
-        case kVbInvalidPropertyValue: return "Invalid property value";
-        case kVbNoSuchProperty: return "Object doesn't support this property or method";
+        case kVbDivisionByZero: return vb::kDivisionByZero;
+        case kVbInvalidPropertyValue: return vb::kInvalidPropertyValue;
+        case kVbNoSuchProperty: return vb::kNoSuchMember;
         default: return "error";
     }
 }

@@ -33,9 +33,9 @@ std::string DescribeFailure(HRESULT hr, const EXCEPINFO* info) {
         case DISP_E_TYPEMISMATCH: return vb::kTypeMismatch;
         case DISP_E_OVERFLOW: return vb::kOverflow;
         case DISP_E_UNKNOWNNAME:
-        case DISP_E_MEMBERNOTFOUND: return "Object doesn't support this property or method";
-        case DISP_E_PARAMNOTOPTIONAL: return "Argument not optional";
-        case DISP_E_BADPARAMCOUNT: return "Wrong number of arguments or invalid property assignment";
+        case DISP_E_MEMBERNOTFOUND: return vb::kNoSuchMember;
+        case DISP_E_PARAMNOTOPTIONAL: return vb::kArgumentNotOptional;
+        case DISP_E_BADPARAMCOUNT: return vb::kWrongArguments;
         case E_OUTOFMEMORY: return vb::kOutOfMemory;
         case E_INVALIDARG: return vb::kInvalidCall;
         case E_NOINTERFACE: return vb::kTypeMismatch;
