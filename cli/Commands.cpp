@@ -36,7 +36,7 @@ std::string CodePageHint(const files::FileError& error) {
 // A project read for a command, with what it left out.
 struct Project {
     std::string label;  // the path as given, for messages
-    host::memory::ProjectData spec;
+    host::memory::ProjectData data;
     std::shared_ptr<host::memory::MemoryHost> host;
     std::vector<files::LeftOutComponent> leftOut;
 };
@@ -133,11 +133,11 @@ std::string ClassOf(const std::vector<host::memory::ControlData>& controls, cons
     return {};
 }
 
-const std::vector<host::memory::ControlData>& ControlsOf(const Project& project, const std::string& form) {
-    for (const auto& component : project.spec.components)
-        if (component.name == form) return component.controls;
-    static const std::vector<host::memory::ControlData> none;
-    return none;
+// The component as read, by the project's spelling of its name.
+const host::memory::ComponentData& ComponentNamed(const Project& project, const std::string& name) {
+    for (const auto& component : project.data.components)
+        if (component.name == name) return component;
+    throw std::logic_error("no component " + name);  // names come from the project itself
 }
 
 void WriteGenerated(const GeneratedCode& code, Block block, std::ostream& out) {
@@ -160,8 +160,8 @@ std::vector<ControlRow> RowsFromProject(const GenerateRequest& request, std::str
                                         preview::FormLayout* layout) {
     const Project project = Open(*request.project, request.codePage, request.formName, err);
     formName = FindForm(project, request.formName, true);
-    for (const auto& component : project.spec.components)
-        if (layout && component.name == formName) *layout = preview::LayoutOf(component);
+    const host::memory::ComponentData& form = ComponentNamed(project, formName);
+    if (layout) *layout = preview::LayoutOf(form);
     const auto listed = ListControls(*project.host, formName);
     std::vector<ControlRow> rows(listed.size());
     for (std::size_t i = 0; i < listed.size(); ++i) rows[i].controlRef = listed[i].controlRef;
@@ -174,7 +174,7 @@ std::vector<ControlRow> RowsFromProject(const GenerateRequest& request, std::str
             throw files::FileError(project.label, 0,
                                    "--pick " + Quoted(pick.controlRef) + ": form " + formName + " has no control " +
                                        Quoted(pick.controlRef));
-        const std::string className = ClassOf(ControlsOf(project, formName), found->controlRef);
+        const std::string className = ClassOf(form.controls, found->controlRef);
         for (const auto unplaced : kUnplacedClasses)
             if (vb::SameNameIgnoringCase(className, unplaced))
                 throw files::FileError(project.label, 0,
