@@ -1,16 +1,23 @@
 #!/usr/bin/env bash
 # The README's screenshots, taken from the i686 module (the one the VB6 IDE loads) under Wine
 # by the IDE simulator: the add-in window after a pick and Generate (docs/addin-window.png)
-# and its About box (docs/about-box.png).
+# and its About box (docs/about-box.png). Where the machine cannot run 32-bit programs, the
+# x86_64 module draws them (the same window), and the script says so.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=${TOLVANE_OUT:-$root/out}
 source "$root/scripts/wine-session.sh"
 
-cmake -S "$root" -B "$out/i686" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
+wine_probe_32bit
+arch=i686 wine=/usr/lib/wine/wine
+if [ "$wine_32bit" = no ]; then
+  arch=x86_64 wine=/usr/lib/wine/wine64
+  echo "screenshots: $wine_32bit_why; taking them from the x86_64 module"
+fi
+cmake -S "$root" -B "$out/$arch" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$arch.cmake" \
   -DCMAKE_BUILD_TYPE=Release -DTOLVANE_BENCHMARKS=OFF >/dev/null
-cmake --build "$out/i686" --target Quenlow_AddIn ide-sim >/dev/null
+cmake --build "$out/$arch" --target Quenlow_AddIn ide-sim >/dev/null
 
 wine_session_display
 export WINEPREFIX="$out/wine/screenshots"
@@ -18,8 +25,8 @@ wine_prefix_create "$WINEPREFIX"
 shots="$out/screenshots"
 mkdir -p "$shots" "$root/docs"
 winpath() { echo "Z:$(realpath "$1" | tr / '\\')"; }
-/usr/lib/wine/wine "$out/i686/tools/ide-sim/ide-sim.exe" "$(winpath "$root/examples/Example.vbp")" \
-  --register "$(winpath "$out/i686/connect/server/Quenlow_AddIn.dll")" \
+"$wine" "$out/$arch/tools/ide-sim/ide-sim.exe" "$(winpath "$root/examples/Example.vbp")" \
+  --register "$(winpath "$out/$arch/connect/server/Quenlow_AddIn.dll")" \
   --click --pick Form1 --tick Command1 --tick txtNotes --generate \
   --shot "$(winpath "$shots")\\addin-window.bmp" --about-shot "$(winpath "$shots")\\about-box.bmp" --exit
 for name in addin-window about-box; do

@@ -10,6 +10,10 @@
 #                        per user, used and removed under Wine (scripts/test-installer.py)
 # The Windows tests share one fresh 64-bit prefix and a display of their own (Xvfb), one test
 # program at a time. Fails on the first failure. Build trees go to out/ (or $TOLVANE_OUT).
+#
+# On a machine whose kernel refuses 32-bit programs (scripts/wine32.py tells), the i686 tree is
+# still built and statically checked, and everything else runs; what could not run is named in
+# a banner at the start and in the last line, never counted as passed.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -20,6 +24,12 @@ source "$root/scripts/wine-session.sh"
 
 started=$SECONDS
 step() { printf '\n== %s  [%ds]\n' "$*" $((SECONDS - started)); }
+
+wine_probe_32bit
+not_run=""
+if [ "$wine_32bit" = no ]; then
+  printf '\n**** %s.\n**** Not run here: the i686 Windows test programs and the installer checks that start the\n**** installed i686 programs; the i686 tree is built and statically checked.\n' "$wine_32bit_why"
+fi
 
 configure_build() {  # dir, extra cmake args...
   local dir=$1; shift
@@ -54,8 +64,16 @@ export WINEPREFIX="$out/wine/tests"
 wine_prefix_copy "$out/wine/template" "$WINEPREFIX"
 
 # One test program at a time: the Windows tests share the prefix's registry.
-step "i686 Windows tests under 32-bit Wine"
-ctest --test-dir "$out/i686" --output-on-failure -j 1
+static_check='^server_i686_static_check$'
+if [ "$wine_32bit" = yes ]; then
+  step "i686 Windows tests under 32-bit Wine"
+  ctest --test-dir "$out/i686" --output-on-failure -j 1
+else
+  step "i686: the module's static check only (${wine_32bit_why%%:*})"
+  ctest --test-dir "$out/i686" --output-on-failure -R "$static_check"
+  skipped=$(ctest --test-dir "$out/i686" -N -E "$static_check" | sed -n 's/^Total Tests: //p')
+  not_run="$skipped i686 Windows test programs and the installed i686 programs (a session, regsvr32, quenlow.exe)"
+fi
 
 step "x86_64 Windows tests under wine64"
 ctest --test-dir "$out/x86_64" --output-on-failure -j 1
@@ -63,4 +81,8 @@ ctest --test-dir "$out/x86_64" --output-on-failure -j 1
 step "the Windows package, installed and removed under Wine"
 python3 "$root/scripts/test-installer.py" --out "$out"
 
-step "all tests passed"
+if [ -z "$not_run" ]; then
+  step "all tests passed"
+else
+  step "all tests passed; not run here: $not_run ($wine_32bit_why)"
+fi

@@ -44,6 +44,17 @@ wine_prefix_create() {
   WINEPREFIX=$prefix wineserver -w
 }
 
+# Sets wine_32bit to "yes" or "no" (and wine_32bit_why) by scripts/wine32.py's probe: "no" only
+# where the kernel refuses 32-bit programs; any other failure of the probe ends the script.
+wine_probe_32bit() {
+  local answer
+  answer=$(python3 "$(dirname "${BASH_SOURCE[0]}")/wine32.py") || exit 1
+  wine_32bit=${answer%%:*}
+  wine_32bit_why=""
+  [ "$wine_32bit" = no ] && wine_32bit_why=${answer#no: }
+  return 0
+}
+
 # wine_prefix_copy FROM TO: a copy of a prepared prefix (faster than a new one).
 wine_prefix_copy() {
   rm -rf "$2"
