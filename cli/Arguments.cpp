@@ -135,6 +135,7 @@ GenerateRequest ParseGenerate(const std::vector<std::string>& args, const ExtraO
     GenerateRequest request;
     std::optional<std::string> formName;
     bool blockSeen = false;
+    bool plain = false, robust = false;
     std::set<std::string> picked;  // folded references
     std::vector<std::string> typed;  // each --pick as given, for messages
     ArgumentReader reader(args);
@@ -156,9 +157,10 @@ GenerateRequest ParseGenerate(const std::vector<std::string>& args, const ExtraO
             request.block = ParseBlock(reader.ValueOf(option, inlineValue));
         } else if (option == "--codepage") {
             SetOnce(request.codePage, ParseCodePage(reader.ValueOf(option, inlineValue)));
-        } else if (option == "--robust") {
-            if (inlineValue) throw UsageError("--robust: takes no value");
-            request.robust = true;
+        } else if (option == "--robust" || option == "--plain") {
+            // --robust asked for what is now the default text; scripts that pass it keep working.
+            if (inlineValue) throw UsageError(option + ": takes no value");
+            (option == "--plain" ? plain : robust) = true;
         } else if (option == "--relative") {
             const std::string relative = reader.ValueOf(option, inlineValue);
             if (relative != "container" && relative != "form")
@@ -176,6 +178,8 @@ GenerateRequest ParseGenerate(const std::vector<std::string>& args, const ExtraO
         }
     }
     if (!formName) throw UsageError(args.front() + ": --form NAME is required");
+    if (plain && robust) throw UsageError("--plain and --robust: choose one (--robust is the default text)");
+    request.plain = plain;
     // Without a project, "" stands for the add-in with no form picked.
     if (request.project || !formName->empty()) CheckFormName(*formName, "--form", request.project.has_value());
     request.formName = *formName;

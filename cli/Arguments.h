@@ -31,7 +31,7 @@ struct GenerateRequest {
     std::string formName;            // an identifier; "" only without a project
     std::vector<ControlRow> picks;   // in command-line order, no control twice
     Block block = Block::All;
-    bool robust = false;             // --robust
+    bool plain = false;              // --plain: the add-in's original text
     bool followContainers = false;   // --relative container
 };
 

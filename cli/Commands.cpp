@@ -16,9 +16,6 @@ namespace {
 namespace files = host::files;
 
 
-// Controls that have no Left, Top, Width or Height at run time: code that sets them fails.
-constexpr std::string_view kUnplacedClasses[] = {"VB.Menu", "VB.Timer", "VB.Line"};
-
 std::string Location(const files::FileError& error) {
     return vb::Printable(error.File()) + (error.Line() > 0 ? ":" + std::to_string(error.Line()) : std::string());
 }
@@ -124,15 +121,6 @@ std::vector<host::ListedControl> ListControls(host::Root& root, const std::strin
     return rows;
 }
 
-// The class of the control `ref` ("Name" or "Name(3)") of a form, or "" when not found.
-std::string ClassOf(const std::vector<host::memory::ControlData>& controls, const std::string& ref) {
-    for (const auto& control : controls) {
-        if (vb::ControlReference(control.name, control.index) == ref) return control.className;
-        if (std::string found = ClassOf(control.children, ref); !found.empty()) return found;
-    }
-    return {};
-}
-
 // The component as read, by the project's spelling of its name.
 const host::memory::ComponentData& ComponentNamed(const Project& project, const std::string& name) {
     for (const auto& component : project.data.components)
@@ -156,39 +144,49 @@ void WriteGenerated(const GeneratedCode& code, Block block, std::ostream& out) {
 }  // namespace
 
 // The command has no 50-row grid: every control of the form is a row.
-std::vector<ControlRow> RowsFromProject(const GenerateRequest& request, std::string& formName, std::ostream& err,
-                                        preview::FormLayout* layout) {
+PickedForm PickFromProject(const GenerateRequest& request, std::ostream& err, preview::FormLayout* layout) {
     const Project project = Open(*request.project, request.codePage, request.formName, err);
-    formName = FindForm(project, request.formName, true);
-    const host::memory::ComponentData& form = ComponentNamed(project, formName);
-    if (layout) *layout = preview::LayoutOf(form);
-    const auto listed = ListControls(*project.host, formName);
-    std::vector<ControlRow> rows(listed.size());
-    for (std::size_t i = 0; i < listed.size(); ++i) rows[i].controlRef = listed[i].controlRef;
+    PickedForm picked;
+    picked.name = FindForm(project, request.formName, true);
+    const host::memory::ComponentData& form = ComponentNamed(project, picked.name);
+    try {
+        if (layout) *layout = preview::LayoutOf(form);
+    } catch (const preview::LayoutError& error) {
+        throw files::FileError(project.label, 0, error.what());
+    }
+    if (const auto found = form.properties.find("ScaleMode"); found != form.properties.end())
+        picked.scaleMode = found->second.AsNumber();
+    picked.listed = ListControls(*project.host, picked.name);
+    const auto& listed = picked.listed;
+    picked.rows.resize(listed.size());
+    for (std::size_t i = 0; i < listed.size(); ++i) picked.rows[i].controlRef = listed[i].controlRef;
 
     for (const ControlRow& pick : request.picks) {
         const auto found = std::find_if(listed.begin(), listed.end(), [&](const host::ListedControl& row) {
             return vb::SameNameIgnoringCase(row.controlRef, pick.controlRef);
         });
+        const std::string what = "--pick " + Quoted(pick.controlRef) + ": ";
         if (found == listed.end())
             throw files::FileError(project.label, 0,
-                                   "--pick " + Quoted(pick.controlRef) + ": form " + formName + " has no control " +
-                                       Quoted(pick.controlRef));
-        const std::string className = ClassOf(form.controls, found->controlRef);
-        for (const auto unplaced : kUnplacedClasses)
-            if (vb::SameNameIgnoringCase(className, unplaced))
-                throw files::FileError(project.label, 0,
-                                       "--pick " + Quoted(pick.controlRef) + ": " + found->controlRef + " is a " +
-                                           className + ", which has no position or size at run time");
-        ControlRow& row = rows[static_cast<std::size_t>(found - listed.begin())];
+                                   what + "form " + picked.name + " has no control " + Quoted(pick.controlRef));
+        if (found->noPlace != vb::NoPlace::kNone)
+            throw files::FileError(project.label, 0,
+                                   what + found->controlRef + " (" + found->className +
+                                       ") cannot be placed: " + vb::DescribeNoPlace(found->noPlace));
+        ControlRow& row = picked.rows[static_cast<std::size_t>(found - listed.begin())];
         row = pick;
         row.controlRef = found->controlRef;  // the form's spelling of the name
     }
-    return rows;
+    return picked;
 }
 
-void CheckStems(const GenerateRequest& request, std::span<const ControlRow> rows, const CodeVariant& variant) {
-    const std::vector<std::string> stems = VariantStems(rows, variant);
+PickedForm PickedRows(const GenerateRequest& request, std::ostream& err) {
+    if (request.project) return PickFromProject(request, err);
+    return PickedForm{request.formName, request.picks, {}, vb::kTwips};
+}
+
+void CheckStems(const GenerateRequest& request, std::span<const ControlRow> rows, const CodeOptions& options) {
+    const std::vector<std::string> stems = CodeStems(rows, options);
     for (std::size_t row = 0; row < rows.size(); ++row) {
         if (vb::CharacterCount(stems[row]) <= kMaxStemLength) continue;
         const std::string problem = (IsSet(rows[row].included) ? "--pick " : "container ") +
@@ -218,26 +216,17 @@ int RunControls(const std::vector<std::string>& args, std::ostream& out, std::os
     const Project project = Open(request.positional[0], request.codePage, request.positional[1], err);
     const std::string form = FindForm(project, request.positional[1], false);
     const auto rows = ListControls(*project.host, form);
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        out << std::string(2 * static_cast<std::size_t>(rows[i].depth), ' ') << rows[i].controlRef << "\n";
-        if (i + 1 == static_cast<std::size_t>(RowCapacity) && rows.size() > i + 1) {
-            const std::size_t more = rows.size() - RowCapacity;
-            out << "(" << more << " more control" << (more == 1 ? "" : "s") << ": the add-in's grid shows the first "
-                << RowCapacity << ")\n";
-        }
-    }
+    for (const host::ListedControl& row : rows)
+        out << std::string(2 * static_cast<std::size_t>(row.depth), ' ') << row.controlRef << "\n";
     return 0;
 }
 
 int RunGenerate(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     const GenerateRequest request = ParseGenerate(args);
-    std::string formName = request.formName;
-    preview::FormLayout layout;
-    // Without a project the picks are the rows, as many as given.
-    const std::vector<ControlRow> rows = request.project ? RowsFromProject(request, formName, err, &layout) : request.picks;
-    const CodeVariant variant = VariantFor(request, rows, layout, err);
-    CheckStems(request, rows, variant);
-    WriteGenerated(GenerateResizeCode(formName, rows, variant), request.block, out);
+    const PickedForm form = PickedRows(request, err);
+    const CodeOptions options = OptionsFor(request, form, err);
+    CheckStems(request, form.rows, options);
+    WriteGenerated(GenerateResizeCode(form.name, form.rows, options), request.block, out);
     return 0;
 }
 

@@ -106,22 +106,22 @@ std::string Summary(const preview::Simulation& simulation) {
 
 int RunPreview(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     const PreviewRequest request = ParsePreview(args);
-    std::string formName = request.generate.formName;
     preview::FormLayout layout;
-    const std::vector<ControlRow> rows = RowsFromProject(request.generate, formName, err, &layout);
+    const PickedForm form = PickFromProject(request.generate, err, &layout);
     const preview::TargetSize target = request.size.value_or(
         preview::TargetSize{false, std::round(layout.OuterWidth() * 1.5), std::round(layout.OuterHeight() * 1.5)});
-    const CodeVariant variant = VariantFor(request.generate, rows, layout, err);
-    CheckStems(request.generate, rows, variant);
-    const preview::Simulation simulation = preview::Simulate(layout, GenerateResizeCode(formName, rows, variant), target);
+    const CodeOptions options = OptionsFor(request.generate, form, err);
+    CheckStems(request.generate, form.rows, options);
+    const preview::Simulation simulation =
+        preview::Simulate(layout, GenerateResizeCode(form.name, form.rows, options), target);
 
     preview::PreviewText text;
-    for (const ControlRow& row : rows)
+    for (const ControlRow& row : form.rows)
         if (IsSet(row.included)) text.picked.push_back(row.controlRef);
-    text.codeKind = std::string(variant.robust ? "robust code" : "the add-in's code") +
+    text.codeKind = std::string(request.generate.plain ? "the plain text" : "the default text") +
                     (request.generate.followContainers ? ", controls follow their containers" : ", controls follow the form");
     WriteWhole(request.out, preview::RenderPreview(layout, simulation, text));
-    out << request.out << ": " << formName << ", " << Summary(simulation) << "\n";
+    out << request.out << ": " << form.name << ", " << Summary(simulation) << "\n";
     return kExitOk;
 }
 

@@ -74,6 +74,8 @@ public:
 class Control {
 public:
     virtual ~Control() = default;
+    // The class as a ProgID: "VB.CommandButton", "MSComDlg.CommonDialog".
+    virtual std::string ProgId() = 0;
     virtual std::shared_ptr<Properties> GetProperties() = 0;
     // The controls placed directly inside this one; possibly empty, never null.
     virtual std::shared_ptr<Controls> ContainedVBControls() = 0;

@@ -1,5 +1,6 @@
 #include "host/Listing.h"
 
+#include <optional>
 #include <set>
 #include <utility>
 
@@ -18,17 +19,76 @@ ControlKey KeyOf(Control& control) {
 
 std::string ReferenceOf(const ControlKey& key) { return vb::ControlReference(key.first, key.second); }
 
-// Lists the controls inside `container`, last first, each followed by its own contents.
-// Returns false once the sink asked to stop.
-bool ListContained(Control& container, int depth, const ListedControlSink& sink) {
-    auto contained = container.ContainedVBControls();
-    for (int position = contained->Count(); position >= 1; --position) {
-        auto child = contained->Item(position);
-        if (!sink(ListedControl{ControlReference(*child), depth})) return false;
-        if (!ListContained(*child, depth + 1, sink)) return false;
+// A number setting, or nothing when the control has no such property.
+std::optional<int> Setting(Properties& properties, const char* name) {
+    try {
+        return properties.Item(name)->Value().AsNumber();
+    } catch (const HostError&) {
+        return std::nullopt;
     }
-    return true;
 }
+
+bool HasProperty(Properties& properties, const char* name) {
+    try {
+        properties.Item(name);
+        return true;
+    } catch (const HostError&) {
+        return false;
+    }
+}
+
+// What code may do with the control: its class, whether it has a place, its contents' units.
+// Only what its class makes worth asking is read (a menu or a command button has no Align),
+// and a read that fails leaves the assumption made before these were read.
+void ReadFacts(Control& control, ListedControl& row) {
+    std::shared_ptr<Properties> properties;
+    try {
+        row.className = control.ProgId();
+        row.noPlace = vb::WhyNoPlace(row.className, std::nullopt, 0);
+        const bool foreign = !row.className.empty() && !vb::IsIntrinsic(row.className);
+        const bool mayBeAligned = vb::MayBeAligned(row.className);
+        const bool scaled = vb::DefaultSetting(row.className, "ScaleMode").has_value();
+        if (row.noPlace != vb::NoPlace::kNone || !(foreign || mayBeAligned || scaled)) return;
+        properties = control.GetProperties();
+        // A control of another library that is invisible at run time has no Width.
+        const std::optional<bool> hasSize = foreign ? std::optional<bool>(HasProperty(*properties, "Width")) : std::nullopt;
+        const auto align = mayBeAligned ? Setting(*properties, "Align") : 0;
+        // VB's own alignable controls always have Align; another library's may not.
+        row.guessed = !align && vb::IsIntrinsic(row.className);
+        row.noPlace = vb::WhyNoPlace(row.className, hasSize, align.value_or(0));
+        if (scaled) {
+            const auto scaleMode = Setting(*properties, "ScaleMode");
+            row.guessed = row.guessed || !scaleMode;
+            row.scaleMode = scaleMode.value_or(vb::kTwips);
+        }
+    } catch (const HostError&) {
+        row.guessed = true;
+    }
+}
+
+class Lister {
+public:
+    explicit Lister(const ListedControlSink& sink) : sink_(sink) {}
+
+    // Delivers the control's row, then its contents' (last first, each followed by its own).
+    // Returns false once the sink asked to stop.
+    bool List(Control& control, const ControlKey& key, int depth, int container) {
+        ListedControl row{ReferenceOf(key), depth, container};
+        ReadFacts(control, row);
+        const int position = next_++;
+        if (!sink_(row)) return false;
+        auto contained = control.ContainedVBControls();
+        for (int child = contained->Count(); child >= 1; --child) {
+            auto item = contained->Item(child);
+            if (!List(*item, KeyOf(*item), depth + 1, position)) return false;
+        }
+        return true;
+    }
+
+private:
+    const ListedControlSink& sink_;
+    int next_ = 0;
+};
 
 }  // namespace
 
@@ -54,12 +114,12 @@ void ListFormControls(FormDesigner& form, const ListedControlSink& sink) {
         for (int child = contained->Count(); child >= 1; --child) nested.insert(KeyOf(*contained->Item(child)));
     }
 
+    Lister lister(sink);
     for (int position = count; position >= 1; --position) {
         auto control = controls->Item(position);
         const ControlKey key = KeyOf(*control);
         if (nested.count(key)) continue;
-        if (!sink(ListedControl{ReferenceOf(key), 0})) return;
-        if (!ListContained(*control, 1, sink)) return;
+        if (!lister.List(*control, key, 0, -1)) return;
     }
 }
 

@@ -9,12 +9,20 @@
 #include <string>
 
 #include "host/Host.h"
+#include "vb/Controls.h"
 
 namespace tolvane::host {
 
 struct ListedControl {
     std::string controlRef;  // "Command1", or "Option1(3)" for an element of a control array
     int depth = 0;           // 0 for a control placed on the form, 1 inside a container, ...
+    int container = -1;      // the listing position of the control it sits in; -1 on the form
+    std::string className;   // its ProgID ("VB.PictureBox"); "" when it could not be read
+    vb::NoPlace noPlace = vb::NoPlace::kNone;  // why code cannot move or size it
+    int scaleMode = vb::kTwips;  // a picture box's ScaleMode: the units of its contents
+    // A read of the class, Align or ScaleMode failed: the values are the assumption made
+    // before these were read (a control with a place, in twips).
+    bool guessed = false;
 };
 
 // Called once per control in listing order; return false to stop the listing there.
@@ -27,7 +35,9 @@ std::string ControlReference(Control& control);
 // Lists the controls of a form designer. Every control gets exactly one row: a control the
 // form's collection returns but that sits inside another control of the form is listed
 // only under its container, whether or not the host's collection holds nested controls.
-// Host failures propagate as HostError; rows already delivered stay delivered.
+// A failure to read a control's name or its contents propagates as HostError (rows already
+// delivered stay delivered); a failure to read its class, Align or ScaleMode does not, and
+// marks the row `guessed`.
 void ListFormControls(FormDesigner& form, const ListedControlSink& sink);
 
 // The name of each standard form of the active project, in project order: what the form

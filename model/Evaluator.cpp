@@ -46,7 +46,7 @@ std::vector<Token> Tokenize(std::string_view line) {
                    (line[pos + 1] == '=' || (c == '<' && line[pos + 1] == '>'))) {
             tokens.push_back({Token::Symbol, std::string(line.substr(pos, 2))});
             pos += 2;
-        } else if (std::string_view("+-*/().=<>").find(static_cast<char>(c)) != std::string_view::npos) {
+        } else if (std::string_view("+-*/().=<>,").find(static_cast<char>(c)) != std::string_view::npos) {
             tokens.push_back({Token::Symbol, std::string(1, static_cast<char>(c))});
             ++pos;
         } else {
@@ -129,6 +129,15 @@ public:
         return Simple(0, tokens_.size());
     }
 
+    // "If EXPR Then" with nothing after Then: whether the block's lines run.
+    bool BlockCondition() {
+        pos_ = 1;
+        const std::size_t thenAt = tokens_.size() - 1;
+        const Value condition = Expression(thenAt);
+        if (pos_ != thenAt) Fail("unexpected text before Then");
+        return condition.number != 0;
+    }
+
     const std::string& Subject() const { return subject_; }
 
 private:
@@ -206,13 +215,22 @@ private:
         return false;
     }
 
-    // Or (bitwise on Longs) binds loosest, then comparison, then + -, then * /.
+    // Or binds loosest, then And (both bitwise on Longs), then comparison, then + -, then * /.
     Value Expression(std::size_t end) {
-        Value left = Comparison(end);
+        Value left = Conjunction(end);
         while (pos_ < end && IsKeyword(Peek(), "Or")) {
             ++pos_;
-            const auto right = static_cast<std::int32_t>(Comparison(end).number);
+            const auto right = static_cast<std::int32_t>(Conjunction(end).number);
             left = {Type::Long, static_cast<double>(static_cast<std::int32_t>(left.number) | right)};
+        }
+        return left;
+    }
+    Value Conjunction(std::size_t end) {
+        Value left = Comparison(end);
+        while (pos_ < end && IsKeyword(Peek(), "And")) {
+            ++pos_;
+            const auto right = static_cast<std::int32_t>(Comparison(end).number);
+            left = {Type::Long, static_cast<double>(static_cast<std::int32_t>(left.number) & right)};
         }
         return left;
     }
@@ -280,6 +298,7 @@ private:
         if (AtProperty()) {
             const auto [object, property] = Property();
             if (subject_.empty()) subject_ = object;
+            if (pos_ < end && Peek().text == "(") return Checked(Type::Single, Method(object, property, end));
             const auto value = objects_.Get(object, property);
             if (!value) throw Raised{kVbNoSuchProperty};
             // WindowState is an Integer; every position and size a Single.
@@ -287,8 +306,34 @@ private:
             return Checked(Type::Single, *value);
         }
         ++pos_;
-        if (vb::SameNameIgnoringCase(token.text, "vbMinimized")) return {Type::Long, 1};
+        if (const auto constant = Constant(token.text)) return {Type::Long, *constant};
         return VariableNamed(token.text);
+    }
+
+    // OBJECT.METHOD(EXPR, ...), at the "(".
+    double Method(const std::string& object, const std::string& method, std::size_t end) {
+        Expect("(");
+        std::vector<double> args;
+        if (!Accept(")")) {
+            do args.push_back(Expression(end).number);
+            while (Accept(","));
+            Expect(")");
+        }
+        const auto value = objects_.Call(object, method, args);
+        if (!value) throw Raised{kVbNoSuchProperty};
+        return *value;
+    }
+
+    static std::optional<double> Constant(std::string_view name) {
+        static constexpr struct {
+            std::string_view name;
+            double value;
+        } kConstants[] = {{"vbMinimized", 1}, {"vbUser", 0},   {"vbTwips", 1},  {"vbPoints", 2},
+                          {"vbPixels", 3},    {"vbCharacters", 4}, {"vbInches", 5}, {"vbMillimeters", 6},
+                          {"vbCentimeters", 7}};
+        for (const auto& constant : kConstants)
+            if (vb::SameNameIgnoringCase(name, constant.name)) return constant.value;
+        return std::nullopt;
     }
 
     std::string_view line_;
@@ -335,14 +380,31 @@ void Evaluator::Declare(std::string_view declarations) {
 
 RunResult Evaluator::Run(std::string_view block, VbObjects& objects) {
     RunResult result;
+    // One entry per open block If: whether its lines are skipped (its condition was false, or
+    // it lies in a block that is skipped, or its condition raised an error).
+    std::vector<bool> skipping;
     int number = 0;
     for (const std::string_view line : BlockLines(block)) {
         ++number;
         const auto tokens = Tokenize(line);
         if (tokens.empty()) continue;
+        const bool skipped = !skipping.empty() && skipping.back();
+        if (tokens.size() == 2 && IsKeyword(tokens[0], "End") && IsKeyword(tokens[1], "If")) {
+            if (skipping.empty()) throw std::invalid_argument("End If without If at \"" + std::string(line) + "\"");
+            skipping.pop_back();
+            continue;
+        }
+        const bool blockIf = tokens.size() > 2 && IsKeyword(tokens.front(), "If") && IsKeyword(tokens.back(), "Then");
+        if (skipped) {
+            if (blockIf) skipping.push_back(true);
+            continue;
+        }
         Statement statement(line, tokens, variables_, objects);
         try {
-            if (statement.Run()) {
+            if (blockIf) {
+                skipping.push_back(true);
+                skipping.back() = !statement.BlockCondition();
+            } else if (statement.Run()) {
                 result.exited = true;
                 return result;
             }
@@ -350,6 +412,7 @@ RunResult Evaluator::Run(std::string_view block, VbObjects& objects) {
             result.errors.push_back(RunError{number, raised.number, statement.Subject(), std::string(line)});
         }
     }
+    if (!skipping.empty()) throw std::invalid_argument("If without End If");
     return result;
 }
 

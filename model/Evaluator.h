@@ -7,8 +7,10 @@
 //   Dim NAME as integer|Long|Single|Double
 //   NAME = EXPR                 OBJECT.PROPERTY = EXPR        Exit Sub
 //   If EXPR Then STATEMENT [Else STATEMENT]
-// with + - * / ( ) = <> < > <= >= Or, whole-number literals, variables, vbMinimized and
-// OBJECT.PROPERTY reads, where OBJECT is a name or an array element such as Option1(3).
+//   If EXPR Then  ...  End If
+// with + - * / ( ) = <> < > <= >= And Or, whole-number literals, variables, the constants
+// vbMinimized and vbTwips...vbCentimeters, OBJECT.PROPERTY reads and OBJECT.METHOD(EXPR, ...)
+// calls (ScaleX, ScaleY), where OBJECT is a name, Me, or an array element such as Option1(3).
 // Anything else, and a variable not declared, would not compile: a fault of the generator,
 // thrown as std::invalid_argument.
 #pragma once
@@ -38,6 +40,12 @@ public:
     // Sets the property, or returns false for a value the control refuses (error 380), such
     // as a width below 0.
     virtual bool Set(std::string_view object, std::string_view property, double value) = 0;
+    // A method's result, as Get's; nullopt when the object has no such method (error 438).
+    virtual std::optional<double> Call(std::string_view object, std::string_view method,
+                                       const std::vector<double>& args) {
+        (void)object, (void)method, (void)args;
+        return std::nullopt;
+    }
 };
 
 struct RunError {

@@ -1,13 +1,26 @@
-// The resize code generator: turns a ResizeModel into the three blocks of Visual Basic
-// text the user pastes into a form (declarations, Load event, Resize event).
+// The resize code generator: turns the grid's rows into the three blocks of Visual Basic
+// text the user puts into a form (declarations, Load event, Resize event).
+//
+// Two styles of text:
+//   working  the default: code that raises no run-time error in use and keeps every control
+//            right in any ScaleMode. It names the form Me (right for every copy of a form),
+//            keeps Single variables (the type of Left, Top, Width and Height), does nothing
+//            while the form is minimised or before the Load code has run (a block If around
+//            its lines, so pasted above the user's own Resize code it never skips it), clamps
+//            a width or height by offset at 0, measures each control's change in the units its
+//            container places it in, and keeps controls on a tab control's hidden pages there.
+//   plain    the add-in's original text, byte for byte: Integer variables, the form by name,
+//            the form's outer Width and Height in every line.
 #pragma once
 
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "model/ResizeModel.h"
+#include "vb/Controls.h"
 #include "vb/Names.h"
 
 namespace tolvane {
@@ -26,6 +39,42 @@ inline constexpr const char* kDeclarationsCaption = "Paste this code in the form
 inline constexpr const char* kLoadCaption = "Paste this code in the form's Load event section";
 inline constexpr const char* kResizeCaption = "Paste this code in the form's Resize event section";
 
+enum class CodeStyle : std::uint8_t { kWorking, kPlain };
+
+// How a container places the controls inside it.
+enum class ContainerKind : std::uint8_t {
+    kOther,       // in twips from its outer corner, whatever units it sits in (a frame)
+    kPictureBox,  // in its own ScaleMode units; its inside is ScaleWidth x ScaleHeight
+    kTabs,        // like kOther, and the controls of hidden pages sit 75,000 twips to the left (SSTab)
+};
+
+// A tab control (SSTab) keeps the controls of its hidden pages this many twips to the left of
+// their place; a Left below minus half of it is taken as such a page's.
+inline constexpr int kTabParkedOffset = 75000;
+
+// How a container of this class (a ProgID, "VB.PictureBox") places its contents.
+ContainerKind ContainerKindOf(std::string_view className);
+
+// What the code needs to know of where a row's control sits.
+struct RowPlace {
+    int container = -1;                          // the row of its container; -1: the form
+    ContainerKind kind = ContainerKind::kOther;  // as a container
+    int scaleMode = vb::kTwips;                  // as a picture box: the units of its contents
+
+    bool operator==(const RowPlace& other) const = default;
+};
+
+struct CodeOptions {
+    CodeStyle style = CodeStyle::kWorking;
+    // Each control inside a container follows the container's inside instead of the form; a
+    // container comes before its contents in the Resize block, so one that resizes carries
+    // them along.
+    bool followContainers = false;
+    int formScaleMode = vb::kTwips;  // the units of the form's own controls
+    // One per row, or empty: every control then sits directly on the form.
+    std::vector<RowPlace> places;
+};
+
 // The control reference with every "(" and ")" turned into "_": Option1(3) -> Option1_3_.
 std::string VariableStem(std::string_view controlRef);
 
@@ -40,10 +89,18 @@ inline constexpr std::size_t kMaxStemLength = vb::kMaxIdentifierLength - std::st
 // twice. Rows without such a clash keep their plain stem; a row not included gets "".
 std::vector<std::string> RowStems(std::span<const ControlRow> rows);
 
-// Pure function of the model; every line ends with "\r\n".
-GeneratedCode GenerateResizeCode(const ResizeModel& model);
+// The stem of each row's variables in the code for these options: RowStems over the
+// included rows and the containers they follow ("" for a row that has none). Throws
+// std::invalid_argument for places that do not fit the rows.
+std::vector<std::string> CodeStems(std::span<const ControlRow> rows, const CodeOptions& options);
 
-// The same for any number of rows, in order: the command line is not bound to the grid's 50.
+// Any number of rows, in order. Every line ends with "\r\n". In the plain style the form is
+// named by `formName`; the working style names it Me.
+GeneratedCode GenerateResizeCode(std::string_view formName, std::span<const ControlRow> rows,
+                                 const CodeOptions& options);
+
+// The plain text of the grid: the add-in's original Generate Code.
+GeneratedCode GenerateResizeCode(const ResizeModel& model);
 GeneratedCode GenerateResizeCode(std::string_view formName, std::span<const ControlRow> rows);
 
 }  // namespace tolvane

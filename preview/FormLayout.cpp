@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "model/ResizeCode.h"
 #include "vb/Names.h"
 
 namespace tolvane::preview {
@@ -16,76 +17,113 @@ const host::PropertyValue* Find(const Properties& properties, std::string_view n
     return nullptr;
 }
 
-// A number as the file writes it ("120", "-74880", "1.52981e5", "8,25").
-std::optional<double> Number(const Properties& properties, std::string_view name) {
-    const host::PropertyValue* value = Find(properties, name);
-    if (!value || value->IsEmpty()) return std::nullopt;
-    if (value->IsNumber()) return value->AsNumber();
-    std::string text = value->AsText();
-    for (char& c : text)
-        if (c == ',') c = '.';
-    double number = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(number)) return std::nullopt;
-    return number;
+std::string Shown(double number) {
+    char buffer[32];
+    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, number);
+    return error == std::errc() ? std::string(buffer, end) : "?";
 }
 
-// A setting such as ScaleMode or BorderStyle, or `otherwise` when absent or not one.
-int Setting(const Properties& properties, std::string_view name, int otherwise) {
-    const auto number = Number(properties, name);
-    return number && *number >= 0 && *number <= 255 ? static_cast<int>(*number) : otherwise;
-}
+// The properties of one control (or of the form), read as numbers for the picture.
+class Reader {
+public:
+    Reader(const Properties& properties, std::string owner) : properties_(properties), owner_(std::move(owner)) {}
 
-bool IsFalse(const Properties& properties, std::string_view name) { return Number(properties, name) == 0.0; }
-
-// The units of a form's or picture box's contents, from its ScaleMode (user scales from
-// ScaleWidth and ScaleHeight over the inner size).
-Scale ScaleOf(const Properties& properties, double innerWidth, double innerHeight) {
-    switch (Setting(properties, "ScaleMode", 1)) {
-        case 0: {
-            Scale scale;
-            const double width = Number(properties, "ScaleWidth").value_or(0);
-            const double height = Number(properties, "ScaleHeight").value_or(0);
-            if (width != 0 && innerWidth != 0) scale.twipsPerUnitX = innerWidth / width;
-            if (height != 0 && innerHeight != 0) scale.twipsPerUnitY = innerHeight / height;
-            scale.left = Number(properties, "ScaleLeft").value_or(0);
-            scale.top = Number(properties, "ScaleTop").value_or(0);
-            return scale;
+    // A number as the file writes it ("120", "-74880", "1.52981e5", "8,25"), or nothing when
+    // absent or not a number; one beyond kLargestTwips either way is refused.
+    std::optional<double> Number(std::string_view name) const {
+        const host::PropertyValue* value = Find(properties_, name);
+        if (!value || value->IsEmpty()) return std::nullopt;
+        double number = 0;
+        if (value->IsNumber()) {
+            number = value->AsNumber();
+        } else {
+            std::string text = value->AsText();
+            for (char& c : text)
+                if (c == ',') c = '.';
+            const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+            if (error == std::errc::result_out_of_range) Refuse(name, text, "is out of range");
+            if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(number)) return std::nullopt;
         }
-        case 2: return {20, 20};                       // points
-        case 3: return {kTwipsPerPixel, kTwipsPerPixel};  // pixels
-        case 4: return {120, 240};                     // characters
-        case 5: return {1440, 1440};                   // inches
-        case 6: return {1440 / 25.4, 1440 / 25.4};     // millimetres
-        case 7: return {1440 / 2.54, 1440 / 2.54};     // centimetres
-        default: return {};                            // twips
+        if (std::fabs(number) > kLargestTwips) Refuse(name, Shown(number), "is out of range");
+        return number;
     }
-}
+
+    // A setting such as ScaleMode or BorderStyle, or `otherwise` when absent or not one.
+    int Setting(std::string_view name, int otherwise) const {
+        const auto number = Number(name);
+        return number && *number >= 0 && *number <= 255 ? static_cast<int>(*number) : otherwise;
+    }
+
+    bool IsFalse(std::string_view name) const { return Number(name) == 0.0; }
+
+    // The units of a form's or picture box's contents, from its ScaleMode (user scales from
+    // ScaleWidth and ScaleHeight over the inner size).
+    Scale ScaleOf(double innerWidth, double innerHeight) const {
+        const int mode = Setting("ScaleMode", vb::kTwips);
+        switch (mode) {
+            case vb::kUserScale: {
+                Scale scale{1, 1, Number("ScaleLeft").value_or(0), Number("ScaleTop").value_or(0), mode};
+                scale.twipsPerUnitX = UserUnit("ScaleWidth", innerWidth);
+                scale.twipsPerUnitY = UserUnit("ScaleHeight", innerHeight);
+                return scale;
+            }
+            case 2: return {20, 20, 0, 0, mode};                          // points
+            case 3: return {kTwipsPerPixel, kTwipsPerPixel, 0, 0, mode};  // pixels
+            case 4: return {120, 240, 0, 0, mode};                        // characters
+            case 5: return {1440, 1440, 0, 0, mode};                      // inches
+            case 6: return {1440 / 25.4, 1440 / 25.4, 0, 0, mode};        // millimetres
+            case 7: return {1440 / 2.54, 1440 / 2.54, 0, 0, mode};        // centimetres
+            default: return {};                                           // twips
+        }
+    }
+
+private:
+    // Twips per unit of a user scale: the inside over ScaleWidth (or ScaleHeight).
+    double UserUnit(std::string_view name, double inner) const {
+        const double units = Number(name).value_or(0);
+        if (units == 0 || inner == 0) return 1;
+        const double twips = inner / units;
+        if (!std::isfinite(twips) || std::fabs(twips) > kLargestTwips || std::fabs(twips) < 1 / kLargestTwips)
+            Refuse(name, Shown(units), "gives no usable scale");
+        return twips;
+    }
+
+    [[noreturn]] void Refuse(std::string_view name, const std::string& value, const char* problem) const {
+        throw LayoutError(owner_ + ": " + std::string(name) + " = " + vb::PrintablePrefix(value, 40) + " " + problem +
+                          " (at most " + Shown(kLargestTwips) + " either way)");
+    }
+
+    const Properties& properties_;
+    std::string owner_;
+};
 
 bool IsClass(const std::string& className, std::string_view wanted) { return vb::SameNameIgnoringCase(className, wanted); }
 
-void AddControls(const std::vector<host::memory::ControlData>& specs, int container, FormLayout& layout) {
+void AddControls(const std::vector<host::memory::ControlData>& specs, int container, const std::string& form,
+                 FormLayout& layout) {
     for (const auto& spec : specs) {
         LayoutControl control;
         control.ref = vb::ControlReference(spec.name, spec.index);
+        const Reader read(spec.properties, form + "." + control.ref);
         control.className = spec.className;
         control.container = container;
-        const auto width = Number(spec.properties, "Width");
-        const auto height = Number(spec.properties, "Height");
-        control.placed = width && height && !IsClass(spec.className, "VB.Menu");
-        control.left = Number(spec.properties, "Left").value_or(0);
-        control.top = Number(spec.properties, "Top").value_or(0);
+        const auto width = read.Number("Width");
+        const auto height = read.Number("Height");
+        control.align = read.Setting("Align", 0);
+        control.noPlace = vb::WhyNoPlace(spec.className, width && height, control.align);
+        control.left = read.Number("Left").value_or(0);
+        control.top = read.Number("Top").value_or(0);
         control.width = width.value_or(0);
         control.height = height.value_or(0);
-        if (IsClass(spec.className, "VB.PictureBox")) {
+        control.tabs = ContainerKindOf(spec.className) == ContainerKind::kTabs;
+        if (ContainerKindOf(spec.className) == ContainerKind::kPictureBox) {
             control.pictureBox = true;
-            const bool bordered = !IsFalse(spec.properties, "BorderStyle");
-            control.border = !bordered ? 0 : IsFalse(spec.properties, "Appearance") ? kTwipsPerPixel : 2 * kTwipsPerPixel;
-            control.scale = ScaleOf(spec.properties, control.width - 2 * control.border,
-                                    control.height - 2 * control.border);
+            const bool bordered = !read.IsFalse("BorderStyle");
+            control.border = !bordered ? 0 : read.IsFalse("Appearance") ? kTwipsPerPixel : 2 * kTwipsPerPixel;
+            control.scale = read.ScaleOf(control.width - 2 * control.border, control.height - 2 * control.border);
         }
         layout.controls.push_back(std::move(control));
-        AddControls(spec.children, static_cast<int>(layout.controls.size() - 1), layout);
+        AddControls(spec.children, static_cast<int>(layout.controls.size() - 1), form, layout);
     }
 }
 
@@ -99,25 +137,28 @@ std::optional<std::size_t> FormLayout::Find(std::string_view ref) const {
 
 FormLayout LayoutOf(const host::memory::ComponentData& form) {
     const Properties& properties = form.properties;
+    const Reader read(properties, form.name);
     FormLayout layout;
     layout.name = form.name;
     const host::PropertyValue* caption = Find(properties, "Caption");
     layout.caption = caption ? caption->AsText() : form.name;
-    layout.clientWidth = Number(properties, "ClientWidth").value_or(0);
-    layout.clientHeight = Number(properties, "ClientHeight").value_or(0);
-    layout.scale = ScaleOf(properties, layout.clientWidth, layout.clientHeight);
+    layout.clientWidth = std::max(0.0, read.Number("ClientWidth").value_or(0));
+    layout.clientHeight = std::max(0.0, read.Number("ClientHeight").value_or(0));
+    layout.scale = read.ScaleOf(layout.clientWidth, layout.clientHeight);
 
-    const int borderStyle = Setting(properties, "BorderStyle", 2);
+    const int borderStyle = read.Setting("BorderStyle", 2);
+    layout.borderStyle = borderStyle;
     const bool toolWindow = borderStyle == 4 || borderStyle == 5;
-    const bool titled = borderStyle != 0 && !(layout.caption.empty() && IsFalse(properties, "ControlBox"));
+    const bool titled = borderStyle != 0 && !(layout.caption.empty() && read.IsFalse("ControlBox"));
     layout.frame = borderStyle == 0 ? 0 : (borderStyle == 2 || borderStyle == 5 ? 4 : 3) * kTwipsPerPixel;
     layout.titleBar = titled ? (toolWindow ? 16 : 19) * kTwipsPerPixel : 0;
-    const bool mdiChild = Number(properties, "MDIChild").value_or(0) != 0;
+    const bool mdiChild = read.Number("MDIChild").value_or(0) != 0;
     for (const auto& control : form.controls)
-        if (IsClass(control.className, "VB.Menu") && !IsFalse(control.properties, "Visible") && !mdiChild && borderStyle != 0)
+        if (IsClass(control.className, "VB.Menu") && !Reader(control.properties, "").IsFalse("Visible") && !mdiChild &&
+            borderStyle != 0)
             layout.menuBar = 19 * kTwipsPerPixel;
 
-    AddControls(form.controls, -1, layout);
+    AddControls(form.controls, -1, form.name, layout);
     return layout;
 }
 

@@ -18,10 +18,12 @@
 #pragma once
 
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "host/memory/MemoryHost.h"
+#include "vb/Controls.h"
 
 namespace tolvane::preview {
 
@@ -38,16 +40,33 @@ struct Scale {
     double twipsPerUnitY = 1;
     double left = 0;
     double top = 0;
+    int mode = vb::kTwips;  // VB's ScaleMode
 };
+
+// A number in a form file that no picture can be made of (Left = 1e308, ScaleWidth = 1e-320):
+// what() names the control, the property and the value.
+class LayoutError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The largest position or size the preview takes, in twips either way: far beyond any screen,
+// and within what VB's Long holds.
+inline constexpr double kLargestTwips = 2147483647;
 
 struct LayoutControl {
     std::string ref;        // how VB code names it: "Command1", "optColour(0)"
     std::string className;  // "VB.Frame", ...
     int container = -1;     // index of its container in FormLayout::controls; -1 the form
-    bool placed = false;    // it has Left, Top, Width and Height (menus, timers, lines do not)
+    // Why code cannot move or size it (vb/Controls.h); an aligned control is drawn where VB
+    // puts it, the others without a place are not drawn.
+    vb::NoPlace noPlace = vb::NoPlace::kNone;
+    int align = 0;          // VB's Align: 1 top, 2 bottom, 3 left, 4 right
+    bool Drawn() const { return noPlace == vb::NoPlace::kNone || noPlace == vb::NoPlace::kAligned; }
     // Twips from its container's origin, as the file stores them whatever the ScaleMode.
     double left = 0, top = 0, width = 0, height = 0;
     bool pictureBox = false;  // places its contents in ScaleWidth/ScaleHeight units
+    bool tabs = false;        // a tab control (SSTab): its hidden pages' controls sit 75,000 twips left
     double border = 0;        // twips from its outer edge to its inner area, on each side
     Scale scale;              // the units of its contents (twips but for a picture box)
 };
@@ -58,16 +77,19 @@ struct FormLayout {
     double clientWidth = 0, clientHeight = 0;  // twips
     double frame = 0;                          // the border on each side, twips
     double titleBar = 0, menuBar = 0;          // twips
+    int borderStyle = 2;                       // 2 and 5 let the user resize the window
     Scale scale;                               // the units of the form's own controls
     std::vector<LayoutControl> controls;       // file order: each container before its contents
 
+    bool Resizable() const { return borderStyle == 2 || borderStyle == 5; }
     double OuterWidth() const { return clientWidth + 2 * frame; }
     double OuterHeight() const { return clientHeight + 2 * frame + titleBar + menuBar; }
     // The control VB code names `ref` (letter case ignored).
     std::optional<std::size_t> Find(std::string_view ref) const;
 };
 
-// The layout of a form read from disk (the designer's root and control properties).
+// The layout of a form read from disk (the designer's root and control properties). Throws
+// LayoutError for a number no picture can be made of.
 FormLayout LayoutOf(const host::memory::ComponentData& form);
 
 }  // namespace tolvane::preview

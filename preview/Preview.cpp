@@ -1,6 +1,8 @@
 #include "preview/Preview.h"
 
+#include <charconv>
 #include <cmath>
+#include <unordered_set>
 
 #include "preview/Svg.h"
 #include "vb/Errors.h"
@@ -19,7 +21,11 @@ std::string ErrorName(int number) {
     }
 }
 
-std::string Twips(double value) { return std::to_string(static_cast<long long>(std::llround(value))); }
+std::string Twips(double value) {
+    char buffer[32];
+    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, std::round(value), std::chars_format::fixed);
+    return error == std::errc() ? std::string(buffer, end) : "?";
+}
 
 // One line per failing statement, its event named.
 void AddErrorNotes(const char* event, const std::vector<RunError>& errors, std::vector<std::string>& notes) {
@@ -30,6 +36,12 @@ void AddErrorNotes(const char* event, const std::vector<RunError>& errors, std::
 
 SvgWindow WindowOf(const FormLayout& layout, const FormRun& run, const std::vector<const RunError*>& errors,
                    const std::vector<std::string>& picked) {
+    // Looked up once per control, so that a form of many controls draws in linear time.
+    std::unordered_set<std::string> pickedRefs;
+    for (const auto& ref : picked) pickedRefs.insert(vb::FoldCase(ref));
+    std::vector<bool> holdsOthers(layout.controls.size());
+    for (const LayoutControl& control : layout.controls)
+        if (control.Drawn() && control.container >= 0) holdsOthers[static_cast<std::size_t>(control.container)] = true;
     SvgWindow window;
     window.caption = layout.caption;
     window.width = run.OuterWidth();
@@ -38,16 +50,26 @@ SvgWindow WindowOf(const FormLayout& layout, const FormRun& run, const std::vect
     window.titleBar = layout.titleBar;
     window.menuBar = layout.menuBar;
     window.client = run.ClientArea();
+    std::vector<std::string> cutOff;  // picked controls wholly outside the client area
     for (std::size_t i = 0; i < layout.controls.size(); ++i) {
         const LayoutControl& control = layout.controls[i];
-        if (!control.placed) continue;
+        if (!control.Drawn()) continue;
         SvgControl box{control.ref, run.Placement(i)};
-        for (const LayoutControl& other : layout.controls)
-            box.holdsOthers = box.holdsOthers || (other.placed && other.container == static_cast<int>(i));
-        for (const auto& ref : picked) box.picked = box.picked || vb::SameNameIgnoringCase(ref, control.ref);
+        box.holdsOthers = holdsOthers[i];
+        box.picked = pickedRefs.count(vb::FoldCase(control.ref)) > 0;
         for (const RunError* error : errors)
             if (!box.error && vb::SameNameIgnoringCase(error->object, control.ref)) box.error = error->number;
+        const Rect& b = box.box;
+        const Rect& c = window.client;
+        if (box.picked && (b.x >= c.x + c.width || b.x + b.width <= c.x || b.y >= c.y + c.height || b.y + b.height <= c.y))
+            cutOff.push_back(control.ref);
         window.controls.push_back(std::move(box));
+    }
+    if (!cutOff.empty() && !run.Minimized()) {
+        std::string names;
+        for (std::size_t i = 0; i < cutOff.size() && i < 8; ++i) names += (i ? ", " : "") + cutOff[i];
+        if (cutOff.size() > 8) names += ", ...";
+        window.notes.push_back("Outside the window, out of sight: " + names + ".");
     }
     return window;
 }
@@ -62,6 +84,12 @@ Simulation Simulate(const FormLayout& layout, const GeneratedCode& code, const T
     simulation.shownErrors = evaluator.Run(code.onResize, simulation.design).errors;
 
     simulation.resized = simulation.design;
+    // The user may show another page of a tab control before resizing: the code must keep
+    // every page's controls in place whichever page is shown.
+    for (const LayoutControl& control : layout.controls)
+        simulation.otherPagesShown = simulation.otherPagesShown || (control.container >= 0 &&
+                                     layout.controls[static_cast<std::size_t>(control.container)].tabs);
+    if (simulation.otherPagesShown) simulation.resized.ShowOtherPages();
     if (target.minimized) simulation.resized.Minimize();
     else simulation.resized.Resize(target.width, target.height);
     const RunResult resize = evaluator.Run(code.onResize, simulation.resized);
@@ -90,6 +118,11 @@ std::string RenderPreview(const FormLayout& layout, const Simulation& simulation
     after.heading = resized.Minimized() ? "minimised"
                                         : "at " + Twips(resized.OuterWidth()) + " x " + Twips(resized.OuterHeight()) + " twips";
     if (simulation.resizeExited) after.notes.push_back("Form_Resize returns at once: nothing moves.");
+    if (simulation.otherPagesShown)
+        after.notes.push_back("Each tab control shows the pages that were hidden: their controls, placed by the code.");
+    if (!layout.Resizable())
+        after.notes.push_back("The form's BorderStyle (" + std::to_string(layout.borderStyle) +
+                              ") does not let the user resize it: only code can.");
     AddErrorNotes("Form_Resize", simulation.resizeErrors, after.notes);
     if (after.notes.empty()) after.notes.push_back("Form_Resize raises no error.");
 

@@ -23,6 +23,7 @@ struct Simulation {
     FormRun resized;  // after the Resize at the target size
     std::vector<RunError> loadErrors, shownErrors, resizeErrors;  // Load, first Resize, Resize at the target
     bool resizeExited = false;
+    bool otherPagesShown = false;  // tab controls showed their hidden pages before the resize
 };
 
 // Throws std::invalid_argument if the code holds a statement the evaluator does not know.

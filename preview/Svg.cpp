@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "vb/Names.h"
+
 namespace tolvane::preview {
 namespace {
 
@@ -19,39 +21,34 @@ std::string Px(double twips) {
     return error == std::errc() ? std::string(buffer, end) : "0";
 }
 
+// Text as XML takes it: markup characters as entities, and what XML 1.0 allows nowhere
+// (control characters, U+FFFE, U+FFFF, bytes that are no UTF-8) as U+FFFD.
 std::string Escaped(std::string_view text) {
     std::string out;
-    for (const char c : text) {
-        switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            default: out += c;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const std::size_t start = pos;
+        char32_t c = 0;
+        if (!vb::NextCodePoint(text, pos, c)) {
+            ++pos;
+            c = 0xFFFD;
         }
+        switch (c) {
+            case '&': out += "&amp;"; continue;
+            case '<': out += "&lt;"; continue;
+            case '>': out += "&gt;"; continue;
+            case '"': out += "&quot;"; continue;
+            default: break;
+        }
+        if (c < 0x20 || c == 0x7F || c == 0xFFFE || c == 0xFFFF || c == 0xFFFD)
+            out += "\xEF\xBF\xBD";
+        else
+            out.append(text.substr(start, pos - start));
     }
     return out;
 }
 
 double TextWidth(std::string_view text) { return static_cast<double>(text.size()) * kCharWidth * kTwipsPerPixel; }
-
-// The part of the picture a window takes, in twips from its top-left corner: the window
-// and what sticks out of it, up to `reach` beyond it.
-struct Extent {
-    double left = 0, top = 0, right = 0, bottom = 0;
-};
-
-Extent ExtentOf(const SvgWindow& window, double reach) {
-    Extent extent{0, 0, window.width, window.height};
-    for (const SvgControl& control : window.controls) {
-        const Rect& b = control.box;
-        extent.left = std::min(extent.left, std::max(-reach, std::min(b.x, b.x + b.width)));
-        extent.top = std::min(extent.top, std::max(-reach, std::min(b.y, b.y + b.height)));
-        extent.right = std::max(extent.right, std::min(window.width + reach, std::max(b.x, b.x + b.width)));
-        extent.bottom = std::max(extent.bottom, std::min(window.height + reach, std::max(b.y, b.y + b.height)));
-    }
-    return extent;
-}
 
 std::string Rectangle(const Rect& r, const std::string& attributes) {
     const double x = std::min(r.x, r.x + r.width), y = std::min(r.y, r.y + r.height);
@@ -76,6 +73,10 @@ std::string WindowSvg(const SvgWindow& window, std::size_t number) {
         svg += Rectangle({window.frame, titleTop + window.titleBar, window.width - 2 * window.frame, window.menuBar},
                          "fill=\"#ece9d8\" stroke=\"#b0b0b0\" stroke-width=\"0.5\"");
     svg += Rectangle(window.client, "fill=\"#f4f3ee\" stroke=\"#808080\" stroke-width=\"0.5\"");
+    // Controls show only inside the client area, as on the screen.
+    const std::string clip = "client" + std::to_string(number);
+    svg += "<clipPath id=\"" + clip + "\">" + Rectangle(window.client, "") + "</clipPath>\n<g clip-path=\"url(#" + clip +
+           ")\">\n";
     for (const SvgControl& control : window.controls) {
         const std::string style = control.error     ? "fill=\"#ffd0d0\" fill-opacity=\"0.85\" stroke=\"#c00000\" stroke-width=\"2\""
                                   : control.picked ? "fill=\"#cfe0ff\" fill-opacity=\"0.8\" stroke=\"#1f5fbf\" stroke-width=\"1.5\""
@@ -91,39 +92,31 @@ std::string WindowSvg(const SvgWindow& window, std::size_t number) {
         svg += "<text x=\"" + Px(x + 45) + "\" y=\"" + Px(baseline) + "\" font-size=\"10\" fill=\"#202020\">" + label +
                "</text>\n";
     }
-    return svg;
+    return svg + "</g>\n";
 }
 
 }  // namespace
 
 std::string WriteSvg(const std::vector<SvgWindow>& windows, const std::vector<std::string>& footer) {
     const double margin = kMargin * kTwipsPerPixel, line = kLine * kTwipsPerPixel;
-    // What sticks out of a window is drawn up to half the largest window's size beyond it.
-    double reach = 0;
-    for (const SvgWindow& window : windows) reach = std::max({reach, window.width / 2, window.height / 2});
     std::string body;
     double x = margin, bottom = 0;
     const double top = margin + line * 1.5;  // room for the headings
     for (std::size_t i = 0; i < windows.size(); ++i) {
         const SvgWindow& window = windows[i];
-        const Extent extent = ExtentOf(window, reach);
-        const double width = extent.right - extent.left, height = extent.bottom - extent.top;
-        body += "<g transform=\"translate(" + Px(x - extent.left) + " " + Px(top - extent.top) + ")\">\n";
-        body += Text(extent.left, extent.top - line * 0.6, window.heading,
-                     "font-size=\"12\" font-weight=\"bold\" fill=\"#000000\"");
-        const std::string clip = "window" + std::to_string(i);
-        body += "<clipPath id=\"" + clip + "\">" + Rectangle({extent.left, extent.top, width, height}, "") + "</clipPath>\n";
-        body += "<g clip-path=\"url(#" + clip + ")\">\n" + WindowSvg(window, i) + "</g>\n";
-        double y = extent.bottom + line;
+        body += "<g transform=\"translate(" + Px(x) + " " + Px(top) + ")\">\n";
+        body += Text(0, -line * 0.6, window.heading, "font-size=\"12\" font-weight=\"bold\" fill=\"#000000\"");
+        body += WindowSvg(window, i);
+        double y = window.height + line;
         double textWidth = TextWidth(window.heading);
         for (const auto& note : window.notes) {
-            body += Text(extent.left, y, note, "font-size=\"11\" fill=\"#000000\"");
+            body += Text(0, y, note, "font-size=\"11\" fill=\"#000000\"");
             textWidth = std::max(textWidth, TextWidth(note));
             y += line;
         }
         body += "</g>\n";
-        x += std::max(width, textWidth) + kGap * kTwipsPerPixel;
-        bottom = std::max(bottom, top + y - extent.top);
+        x += std::max(window.width, textWidth) + kGap * kTwipsPerPixel;
+        bottom = std::max(bottom, top + y);
     }
     double right = x - kGap * kTwipsPerPixel;
     for (const auto& text : footer) {

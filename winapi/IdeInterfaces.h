@@ -45,7 +45,8 @@ inline constexpr Member kName{L"Name", 48}, kDesigner{L"Designer", 49}, kType{L"
 namespace vbform { inline constexpr Member kVBControls{L"VBControls", 47}; }
 namespace vbcontrols { inline constexpr Member kItem{L"Item", 0}, kCount{L"Count", 40}; }
 namespace vbcontrol {
-inline constexpr Member kProperties{L"Properties", 42}, kContainedVBControls{L"ContainedVBControls", 43};
+inline constexpr Member kProperties{L"Properties", 42}, kContainedVBControls{L"ContainedVBControls", 43},
+    kProgId{L"ProgId", 48};
 }
 namespace properties { inline constexpr Member kItem{L"Item", 0}; }
 namespace property { inline constexpr Member kValue{L"Value", 0}, kName{L"Name", 40}; }

@@ -96,6 +96,7 @@ public:
 class ControlImpl final : public AdapterOf<Control, IdeInterface::VBControl> {
 public:
     using AdapterOf::AdapterOf;
+    std::string ProgId() override { return ReadText(ide::vbcontrol::kProgId); }
     std::shared_ptr<Properties> GetProperties() override {
         return Child<PropertiesImpl>(ide::vbcontrol::kProperties);
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "vb/Controls.h"
 #include "vb/Errors.h"
 #include "vb/Names.h"
 
@@ -11,7 +12,7 @@ namespace tolvane::host::memory {
 //   Root.ActiveVBProject Root.CommandBars Root.Events
 //   Project.VBComponents Components.Count Components.Item
 //   Component.Type Component.Name Component.Designer FormDesigner.VBControls
-//   Controls.Count Controls.Item Control.Properties Control.ContainedVBControls
+//   Controls.Count Controls.Item Control.ProgId Control.Properties Control.ContainedVBControls
 //   Properties.Item Property.Value
 //   CommandBars.Item CommandBar.Controls CommandBarControls.Add
 //   CommandBarControl.Caption CommandBarControl.SetCaption CommandBarControl.Delete
@@ -71,6 +72,9 @@ public:
         if (same("Index")) return std::make_shared<PropertyImpl>(faults_, PropertyValue(control_->index));
         for (const auto& [key, value] : control_->properties)
             if (same(key)) return std::make_shared<PropertyImpl>(faults_, value);
+        // A file holds only what differs from VB's defaults; the IDE serves the rest.
+        if (const auto setting = vb::DefaultSetting(control_->className, name))
+            return std::make_shared<PropertyImpl>(faults_, PropertyValue(*setting));
         throw HostError(vb::kInvalidCall);
     }
 
@@ -86,6 +90,10 @@ class ControlImpl final : public Control {
 public:
     ControlImpl(Faults faults, ProjectRef project, const ControlData* control)
         : faults_(std::move(faults)), project_(std::move(project)), control_(control) {}
+    std::string ProgId() override {
+        faults_->Check("Control.ProgId");
+        return control_->className;
+    }
     std::shared_ptr<Properties> GetProperties() override {
         faults_->Check("Control.Properties");
         return std::make_shared<PropertiesImpl>(faults_, project_, control_);

@@ -10,7 +10,7 @@ namespace {
 testing::ProgramResult Quenlow(const std::vector<std::string>& args) { return testing::RunProgram(QUENLOW_PROGRAM, args); }
 
 TEST(QuenlowProgram, WritesTheBlockByteForByteAndExitsZero) {
-    const auto result = Quenlow({"generate", "--form", "Form1", "--pick", "Command1=LM,UR", "--block", "resize"});
+    const auto result = Quenlow({"generate", "--form", "Form1", "--pick", "Command1=LM,UR", "--block", "resize", "--plain"});
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.out, "Command1.Left = Form1.Width - (iFormWidth - iCommand1_Left)\r\n"
                           "Command1.Height = Form1.Height - (iFormHeight - iCommand1_Height)\r\n");

@@ -149,7 +149,7 @@ const std::string kMissingProject = "Z:\\tolvane-tests\\Ñoño\\Проект.vbp
 
 const std::vector<Case> kCases = {
     {"names beyond ASCII in and out",
-     {"generate", "--form", "Fenêtre", "--pick", "Käse=LM", "--pick", "Поле(2)=UR", "--block", "resize"},
+     {"generate", "--form", "Fenêtre", "--pick", "Käse=LM", "--pick", "Поле(2)=UR", "--block", "resize", "--plain"},
      0,
      "Käse.Left = Fenêtre.Width - (iFormWidth - iKäse_Left)\r\n"
      "Поле(2).Height = Fenêtre.Height - (iFormHeight - iПоле_2__Height)\r\n",

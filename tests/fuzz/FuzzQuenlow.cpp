@@ -6,8 +6,8 @@
 //     \n@@ PATH \n BYTES             a file, as often as wanted (PATH relative, '/' between folders)
 // Each run writes the files into a scratch folder (the working directory during the run), reads
 // every designer file and the first project or designer file, lists and generates for its
-// forms (the add-in's code and the robust and container variants, run on the form by the
-// evaluator and drawn), and runs the command line there. Besides crashes, it stops on any broken promise:
+// forms (the plain and the default text, following the form or containers, run on the form by
+// the evaluator and drawn as well-formed SVG), and runs the command line there. Besides crashes, it stops on any broken promise:
 // a name that is not a checked name, a generated line without CR LF, a diagnostic that is
 // not one printable line, an exit status other than 0, 1, 2, output after a usage error.
 #include <cstdint>
@@ -131,25 +131,63 @@ void CheckBlock(const std::string& block) {
     if (!block.empty() && block.back() != '\n') Broken("block ends with CR LF", block);
 }
 
-// The variants of the code compile (the evaluator throws on what would not) and run on the
+// An SVG picture that XML readers take: valid UTF-8 without the code points XML 1.0 forbids,
+// every "&" an entity, tags that nest and close.
+void CheckWellFormedXml(const std::string& svg) {
+    std::size_t pos = 0;
+    std::vector<std::string> open;
+    while (pos < svg.size()) {
+        char32_t c = 0;
+        const std::size_t start = pos;
+        if (!tolvane::vb::NextCodePoint(svg, pos, c)) Broken("the picture is UTF-8", svg.substr(start, 40));
+        if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0xFFFE || c == 0xFFFF)
+            Broken("no character XML forbids", svg.substr(start, 40));
+        if (c == '&') {
+            const std::size_t end = svg.find(';', pos);
+            const std::string entity = end == std::string::npos ? "" : svg.substr(pos, end - pos);
+            if (entity != "amp" && entity != "lt" && entity != "gt" && entity != "quot") Broken("a known entity", svg.substr(start, 40));
+        } else if (c == '<') {
+            const std::size_t end = svg.find('>', pos);
+            if (end == std::string::npos) Broken("tags close", svg.substr(start, 40));
+            const std::string tag = svg.substr(pos, end - pos);
+            pos = end + 1;
+            if (tag.starts_with("?") || tag.ends_with("/")) continue;
+            const std::string name = tag.substr(tag.starts_with("/") ? 1 : 0, tag.find_first_of(" /", 1) - (tag.starts_with("/") ? 1 : 0));
+            if (!tag.starts_with("/")) {
+                open.push_back(name);
+            } else if (open.empty() || open.back() != name) {
+                Broken("tags nest", tag);
+            } else {
+                open.pop_back();
+            }
+        }
+    }
+    if (!open.empty()) Broken("every tag closed", open.back());
+}
+
+// Both styles of the code compile (the evaluator throws on what would not) and run on the
 // form at the design size and at a size from `seed`; the preview draws them.
 void ExerciseVariants(const tolvane::host::memory::ComponentData& component, const std::vector<tolvane::ControlRow>& rows,
-                      std::uint8_t seed) {
+                      const std::vector<tolvane::host::ListedControl>& listed, std::uint8_t seed) {
     namespace preview = tolvane::preview;
-    const preview::FormLayout layout = preview::LayoutOf(component);
+    preview::FormLayout layout;
+    try {
+        layout = preview::LayoutOf(component);
+    } catch (const preview::LayoutError&) {
+        return;
+    }
     tolvane::cli::GenerateRequest request;
-    request.robust = seed & 1;
+    request.plain = seed & 1;
     request.followContainers = seed & 2;
     std::ostringstream notes;
-    const auto variant = tolvane::cli::VariantFor(request, rows, layout, notes);
-    const auto code = tolvane::GenerateResizeCode(component.name, rows, variant);
+    const tolvane::cli::PickedForm form{component.name, rows, listed, layout.scale.mode};
+    const auto code = tolvane::GenerateResizeCode(component.name, rows, tolvane::cli::OptionsFor(request, form, notes));
     CheckBlock(code.declarations);
     CheckBlock(code.onLoad);
     CheckBlock(code.onResize);
     const preview::TargetSize size{(seed & 4) != 0, layout.OuterWidth() * (seed % 7) / 2, layout.OuterHeight() * (seed % 5)};
     const preview::Simulation simulation = preview::Simulate(layout, code, size);
-    const std::string svg = preview::RenderPreview(layout, simulation, {{}, "fuzz"});
-    if (svg.find("</svg>") == std::string::npos) Broken("the picture is whole", svg);
+    CheckWellFormedXml(preview::RenderPreview(layout, simulation, {{}, "fuzz"}));
 }
 
 // Reads, lists and generates for every form of the project, with options from `seed`.
@@ -168,11 +206,13 @@ void ExerciseProject(const std::string& path, std::uint8_t seed) {
     for (const auto& component : read.project.components) {
         if (!component.hasFormDesigner) continue;
         std::vector<tolvane::ControlRow> rows;
+        std::vector<tolvane::host::ListedControl> controls;
         tolvane::host::ListFormControls(*host, component.name, [&](const tolvane::host::ListedControl& listed) {
             tolvane::ControlRow row;
             row.controlRef = listed.controlRef;
             const std::uint8_t bits = static_cast<std::uint8_t>(seed + rows.size());
-            row.included = bits & 1;
+            // What the command line refuses to pick is never ticked.
+            row.included = (bits & 1) && listed.noPlace == tolvane::vb::NoPlace::kNone;
             row.moveH = (bits >> 1) & 1;
             row.sizeH = (bits >> 2) & 1;
             row.scaleH = (bits >> 3) & 1;
@@ -180,13 +220,14 @@ void ExerciseProject(const std::string& path, std::uint8_t seed) {
             row.sizeV = (bits >> 5) & 1;
             row.scaleV = (bits >> 6) & 1;
             rows.push_back(std::move(row));
+            controls.push_back(listed);
             return true;
         });
         const auto code = tolvane::GenerateResizeCode(component.name, rows);
         CheckBlock(code.declarations);
         CheckBlock(code.onLoad);
         CheckBlock(code.onResize);
-        ExerciseVariants(component, rows, seed);
+        ExerciseVariants(component, rows, controls, seed);
     }
 }
 

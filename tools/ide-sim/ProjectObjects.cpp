@@ -65,6 +65,7 @@ const Member<host::Controls> kControlsMembers[] = {
 };
 
 const Member<host::Control> kControlMembers[] = {
+    {ide::vbcontrol::kProgId, kProperty, 0, [](const auto& call) { ReturnText(call.result, call.object.ProgId()); }},
     {ide::vbcontrol::kProperties, kProperty, 0, RequiredChild<host::Control, &host::Control::GetProperties>},
     {ide::vbcontrol::kContainedVBControls, kProperty, 0,
      [](const auto& call) {
