@@ -41,10 +41,10 @@ public:
             for (char& c : text)
                 if (c == ',') c = '.';
             const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-            if (error == std::errc::result_out_of_range) Refuse(name, text, "is out of range");
+            if (error == std::errc::result_out_of_range) Refuse(name, text, kOutOfRange);
             if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(number)) return std::nullopt;
         }
-        if (std::fabs(number) > kLargestTwips) Refuse(name, Shown(number), "is out of range");
+        if (std::fabs(number) > kLargestTwips) Refuse(name, Shown(number), kOutOfRange);
         return number;
     }
 
@@ -88,10 +88,11 @@ private:
         return twips;
     }
 
-    [[noreturn]] void Refuse(std::string_view name, const std::string& value, const char* problem) const {
-        throw LayoutError(owner_ + ": " + std::string(name) + " = " + vb::PrintablePrefix(value, 40) + " " + problem +
-                          " (at most " + Shown(kLargestTwips) + " either way)");
+    [[noreturn]] void Refuse(std::string_view name, const std::string& value, const std::string& problem) const {
+        throw LayoutError(owner_ + ": " + std::string(name) + " = " + vb::PrintablePrefix(value, 40) + " " + problem);
     }
+
+    inline static const std::string kOutOfRange = "is out of range (at most " + Shown(kLargestTwips) + " either way)";
 
     const Properties& properties_;
     std::string owner_;
@@ -130,9 +131,14 @@ void AddControls(const std::vector<host::memory::ControlData>& specs, int contai
 }  // namespace
 
 std::optional<std::size_t> FormLayout::Find(std::string_view ref) const {
-    for (std::size_t i = 0; i < controls.size(); ++i)
-        if (vb::SameNameIgnoringCase(controls[i].ref, ref)) return i;
-    return std::nullopt;
+    if (byRef.empty() && !controls.empty()) {  // a layout made by hand
+        for (std::size_t i = 0; i < controls.size(); ++i)
+            if (vb::SameNameIgnoringCase(controls[i].ref, ref)) return i;
+        return std::nullopt;
+    }
+    const auto found = byRef.find(vb::FoldCase(ref));
+    if (found == byRef.end()) return std::nullopt;
+    return found->second;
 }
 
 FormLayout LayoutOf(const host::memory::ComponentData& form) {
@@ -159,6 +165,7 @@ FormLayout LayoutOf(const host::memory::ComponentData& form) {
             layout.menuBar = 19 * kTwipsPerPixel;
 
     AddControls(form.controls, -1, form.name, layout);
+    for (std::size_t i = 0; i < layout.controls.size(); ++i) layout.byRef.emplace(vb::FoldCase(layout.controls[i].ref), i);
     return layout;
 }
 

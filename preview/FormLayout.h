@@ -20,6 +20,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "host/memory/MemoryHost.h"
@@ -86,6 +87,8 @@ struct FormLayout {
     double OuterHeight() const { return clientHeight + 2 * frame + titleBar + menuBar; }
     // The control VB code names `ref` (letter case ignored).
     std::optional<std::size_t> Find(std::string_view ref) const;
+    // Every control by its folded reference, for Find: a form may hold many thousands.
+    std::unordered_map<std::string, std::size_t> byRef;
 };
 
 // The layout of a form read from disk (the designer's root and control properties). Throws

@@ -36,6 +36,7 @@ std::shared_ptr<MemoryHost> SmallProject() {
     form.name = "Form1";
     form.type = host::VBForm;
     form.controls = {tolvane::testing::ControlNamed("Frame1", -1, {tolvane::testing::ControlNamed("Command1", 3)})};
+    form.controls[0].className = "VB.Frame";
     host::memory::ComponentData module;
     module.name = "Module1";
     module.type = host::StdModule;
@@ -110,6 +111,8 @@ TEST_F(ComHostTest, WalksTheProjectWithTheArgumentsTheIdeExpects) {
         // One argument only: the control-array index is left out, not passed as missing.
         EXPECT_EQ(Last("VBControls.Item").argumentTypes, std::vector<VARTYPE>{VT_I2});
 
+        EXPECT_EQ(frame->ProgId(), "VB.Frame");
+        EXPECT_EQ(Last("VBControl.ProgId").flags, DISPATCH_METHOD | DISPATCH_PROPERTYGET);
         EXPECT_EQ(frame->GetProperties()->Item("Name")->Value(), host::PropertyValue(std::string("Frame1")));
         EXPECT_EQ(frame->GetProperties()->Item("Index")->Value(), host::PropertyValue(-1));
         auto inside = frame->ContainedVBControls();

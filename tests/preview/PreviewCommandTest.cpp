@@ -166,6 +166,33 @@ TEST(PreviewCommand, ShowsWhatTheDefaultCodePreventsWhenMinimised) {
     EXPECT_EQ(working.out, picture + ": Form1, no run-time error\n");
 }
 
+// Numbers no picture can be made of are refused, naming the control; text XML forbids is
+// replaced, so that the picture stays well-formed.
+TEST(PreviewCommand, RefusesAbsurdNumbersAndEscapesWhatXmlForbids) {
+    TempDir folder;
+    const auto form = [&](const std::string& properties, const std::string& label = "") {
+        return folder.Write("F.frm", "VERSION 5.00\r\nBegin VB.Form F\r\n   ClientWidth = 3000\r\n   ClientHeight = 2000\r\n" +
+                                         properties + "   Begin VB.Label L1\r\n      Width = 100\r\n      Height = 100\r\n" +
+                                         label + "   End\r\nEnd\r\n").string();
+    };
+    const std::string picture = (folder.Path() / "p.svg").string();
+    const struct {
+        std::string properties, label;
+        const char* says;
+    } refused[] = {{"", "      Left = 1e308\r\n", "F.L1: Left = 1e+308 is out of range"},
+                   {"   ScaleMode = 0\r\n   ScaleWidth = 1e-320\r\n", "", "F: ScaleWidth = 1e-320 gives no usable scale"}};
+    for (const auto& c : refused) {
+        const Result result = Quenlow({"preview", form(c.properties, c.label), "--form", "F", "--out", picture});
+        EXPECT_EQ(result.status, 1) << c.says;
+        EXPECT_NE(result.err.find(c.says), std::string::npos) << result.err;
+    }
+    const Result caption = Quenlow({"preview", form("   Caption = \"A\x01\x1F\xEF\xBF\xBE\"\r\n"), "--codepage", "65001",
+                                    "--form", "F", "--out", picture});
+    ASSERT_EQ(caption.status, 0) << caption.err;
+    const std::string svg = ReadBytes(picture);
+    EXPECT_NE(svg.find(">A\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD</text>"), std::string::npos);
+}
+
 TEST(PreviewCommand, AFailedRunLeavesTheOldPictureAlone) {
     TempDir folder;
     const auto picture = folder.Write("p.svg", "old picture");
