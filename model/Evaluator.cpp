@@ -85,12 +85,18 @@ Value Checked(Type type, double number) {
         case Type::Double:
             if (!std::isfinite(number)) throw Raised{kVbOverflow};
             break;
+        case Type::Boolean:
+            number = number != 0 ? -1 : 0;  // any number but 0 is True
+            break;
     }
     return {type, number};
 }
 
 // The type of a + b, a - b, a * b: the wider operand's, but Single with Long gives Double.
 Type Widened(Type a, Type b) {
+    // A Boolean takes part in arithmetic as an Integer.
+    if (a == Type::Boolean) a = Type::Integer;
+    if (b == Type::Boolean) b = Type::Integer;
     if ((a == Type::Single && b == Type::Long) || (a == Type::Long && b == Type::Single)) return Type::Double;
     return a > b ? a : b;
 }
@@ -210,7 +216,7 @@ private:
         Expect("=");
         const Value value = Expression(to);
         if (pos_ != to) Fail("unexpected text after the expression");
-        const bool whole = variable.type == Type::Integer || variable.type == Type::Long;
+        const bool whole = variable.type == Type::Integer || variable.type == Type::Long || variable.type == Type::Boolean;
         variable = Checked(variable.type, whole ? RoundHalfEven(value.number) : value.number);
         return false;
     }
@@ -328,7 +334,7 @@ private:
         static constexpr struct {
             std::string_view name;
             double value;
-        } kConstants[] = {{"vbMinimized", 1}, {"vbUser", 0},   {"vbTwips", 1},  {"vbPoints", 2},
+        } kConstants[] = {{"True", -1}, {"False", 0}, {"vbMinimized", 1}, {"vbUser", 0},   {"vbTwips", 1},  {"vbPoints", 2},
                           {"vbPixels", 3},    {"vbCharacters", 4}, {"vbInches", 5}, {"vbMillimeters", 6},
                           {"vbCentimeters", 7}};
         for (const auto& constant : kConstants)
@@ -372,6 +378,7 @@ void Evaluator::Declare(std::string_view declarations) {
         else if (IsKeyword(tokens[3], "Long")) type = Type::Long;
         else if (IsKeyword(tokens[3], "Single")) type = Type::Single;
         else if (IsKeyword(tokens[3], "Double")) type = Type::Double;
+        else if (IsKeyword(tokens[3], "Boolean")) type = Type::Boolean;
         else throw std::invalid_argument("unknown type in \"" + std::string(line) + "\"");
         if (!variables_.emplace(vb::FoldCase(tokens[1].text), Value{type, 0}).second)
             throw std::invalid_argument("duplicate declaration: \"" + std::string(line) + "\"");

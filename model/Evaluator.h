@@ -4,12 +4,12 @@
 // at a given form size with it, and the tests check with it that code raises no error.
 //
 // It understands exactly the statement shapes the generator writes:
-//   Dim NAME as integer|Long|Single|Double
+//   Dim NAME as integer|Long|Single|Double|Boolean
 //   NAME = EXPR                 OBJECT.PROPERTY = EXPR        Exit Sub
 //   If EXPR Then STATEMENT [Else STATEMENT]
 //   If EXPR Then  ...  End If
 // with + - * / ( ) = <> < > <= >= And Or, whole-number literals, variables, the constants
-// vbMinimized and vbTwips...vbCentimeters, OBJECT.PROPERTY reads and OBJECT.METHOD(EXPR, ...)
+// True, False, vbMinimized and vbTwips...vbCentimeters, OBJECT.PROPERTY reads and OBJECT.METHOD(EXPR, ...)
 // calls (ScaleX, ScaleY), where OBJECT is a name, Me, or an array element such as Option1(3).
 // Anything else, and a variable not declared, would not compile: a fault of the generator,
 // thrown as std::invalid_argument.
@@ -72,7 +72,7 @@ public:
 
     std::optional<double> Variable(std::string_view name) const;
 
-    enum class Type { Integer, Long, Single, Double };
+    enum class Type { Integer, Long, Single, Double, Boolean };
     struct Value {
         Type type = Type::Integer;
         double number = 0;

@@ -104,6 +104,15 @@ std::vector<std::string> CodeStems(std::span<const ControlRow> rows, const CodeO
     return RowStems(named);
 }
 
+std::size_t MaxStemLength(const CodeOptions& options) {
+    return options.target == CodeTarget::kUserForm ? kMaxStemLength - 1 : kMaxStemLength;
+}
+
+EventProcedures EventProceduresOf(CodeTarget target) {
+    if (target == CodeTarget::kUserForm) return {"UserForm_Initialize", "UserForm_Resize"};
+    return {"Form_Load", "Form_Resize"};
+}
+
 ContainerKind ContainerKindOf(std::string_view className) {
     if (vb::SameKeyword(className, "VB.PictureBox") || vb::SameKeyword(className, "PictureBox"))
         return ContainerKind::kPictureBox;

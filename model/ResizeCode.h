@@ -41,6 +41,21 @@ inline constexpr const char* kResizeCaption = "Paste this code in the form's Res
 
 enum class CodeStyle : std::uint8_t { kWorking, kPlain };
 
+// The kind of form the code is for.
+//   kVb6Form   Form_Load and Form_Resize, twips and ScaleMode units (both styles).
+//   kUserForm  an Office VBA UserForm: UserForm_Initialize and UserForm_Resize; every
+//              position and size in points, measured against the inside (InsideWidth,
+//              InsideHeight) of the form, a Frame or a Page; a "sizes recorded" flag guards
+//              the Resize lines, which do nothing while the inside is 0 or less. Always the
+//              working style.
+enum class CodeTarget : std::uint8_t { kVb6Form, kUserForm };
+
+// The event procedures the Load and Resize blocks belong in.
+struct EventProcedures {
+    std::string_view load, resize;
+};
+EventProcedures EventProceduresOf(CodeTarget target);
+
 // How a container places the controls inside it.
 enum class ContainerKind : std::uint8_t {
     kOther,       // in twips from its outer corner, whatever units it sits in (a frame)
@@ -60,6 +75,9 @@ struct RowPlace {
     int container = -1;                          // the row of its container; -1: the form
     ContainerKind kind = ContainerKind::kOther;  // as a container
     int scaleMode = vb::kTwips;                  // as a picture box: the units of its contents
+    // How code names it as a container when that is not its reference: a UserForm's page is
+    // MultiPage1.Pages("Page1").
+    std::string reference = {};
 
     bool operator==(const RowPlace& other) const = default;
 };
@@ -73,6 +91,10 @@ struct CodeOptions {
     int formScaleMode = vb::kTwips;  // the units of the form's own controls
     // One per row, or empty: every control then sits directly on the form.
     std::vector<RowPlace> places;
+    CodeTarget target = CodeTarget::kVb6Form;
+    // A UserForm is made resizable by the user: WS_THICKFRAME on its window, set in
+    // UserForm_Initialize, with declarations right in 32-bit and 64-bit Office alike.
+    bool resizable = false;
 };
 
 // The control reference with every "(" and ")" turned into "_": Option1(3) -> Option1_3_.
@@ -80,8 +102,10 @@ std::string VariableStem(std::string_view controlRef);
 
 // The longest stem, in characters, whose every variable VB takes: a variable is "i", the stem,
 // "_" and a property, ScaleHeight at the longest (a picture box that its contents follow), and
-// VB refuses names longer than kMaxIdentifierLength.
+// VB refuses names longer than kMaxIdentifierLength. A UserForm's container is measured by
+// InsideHeight, one longer.
 inline constexpr std::size_t kMaxStemLength = vb::kMaxIdentifierLength - std::string_view("i_ScaleHeight").size();
+std::size_t MaxStemLength(const CodeOptions& options);
 
 // The stem each row's variables use: its VariableStem, except where the stems of two
 // included rows are the same name to VB (letter case ignored). Then the later row takes the

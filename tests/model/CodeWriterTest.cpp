@@ -108,6 +108,57 @@ TEST(WorkingCode, WritesEachPlaceInItsUnits) {
     EXPECT_EQ(GenerateResizeCode("Form1", {}, CodeOptions{}).onResize, "");
 }
 
+// A UserForm: points everywhere, the inside measured, a "sizes recorded" flag, containers
+// followed by their inside (a page named through its multi-page).
+TEST(UserFormCode, MeasuresInsidesInPointsBehindAFlag) {
+    std::vector<ControlRow> rows = {Row("cmdOK", "LM,UM"), Row("fraMain", "LR"), Row("chkA", "LM,LS"),
+                                    Row("mpgTabs", ""), Row("Page1", ""), Row("txtName", "LR")};
+    rows[3].included = rows[4].included = 0;
+    CodeOptions options{CodeStyle::kWorking, true, vb::kTwips, {{-1}, {-1}, {1}, {-1}, {3}, {4}}};
+    options.places[4].reference = "mpgTabs.Pages(\"Page1\")";
+    options.target = CodeTarget::kUserForm;
+    const GeneratedCode code = GenerateResizeCode("UserForm1", rows, options);
+    EXPECT_TRUE(code.declarations.starts_with("Dim bSizesRecorded As Boolean\r\nDim iFormInsideWidth As Single\r\n"
+                                              "Dim iFormInsideHeight As Single\r\n\r\n"));
+    EXPECT_EQ(code.onLoad, Lines({"iFormInsideWidth = Me.InsideWidth", "iFormInsideHeight = Me.InsideHeight", "",
+                                  "icmdOK_Left = cmdOK.Left", "icmdOK_Top = cmdOK.Top", "ifraMain_Width = fraMain.Width",
+                                  "ifraMain_InsideWidth = fraMain.InsideWidth", "ichkA_Left = chkA.Left",
+                                  "iPage1_InsideWidth = mpgTabs.Pages(\"Page1\").InsideWidth",
+                                  "itxtName_Width = txtName.Width", "bSizesRecorded = True"}));
+    EXPECT_EQ(code.onResize,
+              Lines({"If bSizesRecorded And Me.InsideWidth > 0 And Me.InsideHeight > 0 Then",
+                     "    cmdOK.Left = Me.InsideWidth - (iFormInsideWidth - icmdOK_Left)",
+                     "    cmdOK.Top = Me.InsideHeight - (iFormInsideHeight - icmdOK_Top)",
+                     "    If Me.InsideWidth - (iFormInsideWidth - ifraMain_Width) > 0 Then fraMain.Width = Me.InsideWidth - "
+                     "(iFormInsideWidth - ifraMain_Width) Else fraMain.Width = 0",
+                     "    If ifraMain_InsideWidth <> 0 Then chkA.Left = fraMain.InsideWidth * (ichkA_Left / "
+                     "ifraMain_InsideWidth)",
+                     "    If mpgTabs.Pages(\"Page1\").InsideWidth - (iPage1_InsideWidth - itxtName_Width) > 0 Then "
+                     "txtName.Width = mpgTabs.Pages(\"Page1\").InsideWidth - (iPage1_InsideWidth - itxtName_Width) Else "
+                     "txtName.Width = 0",
+                     "End If"}));
+    EXPECT_EQ(EventProceduresOf(CodeTarget::kUserForm).load, "UserForm_Initialize");
+
+    // Made resizable: the Declares of both bitnesses, GetWindowLongPtrA itself only in 64-bit
+    // Office, and the style set after the sizes are recorded.
+    options.resizable = true;
+    const GeneratedCode resizable = GenerateResizeCode("UserForm1", rows, options);
+    const std::string& d = resizable.declarations;
+    const auto win64 = d.find("#If Win64 Then"), win32 = d.find("#Else", win64);
+    ASSERT_NE(win64, std::string::npos);
+    EXPECT_EQ(d.find("Function GetWindowLongPtrA Lib \"user32\" (ByVal"), d.find("Function GetWindowLongPtrA", win64));
+    EXPECT_LT(d.find("Function GetWindowLongPtrA Lib \"user32\" (ByVal"), win32);
+    auto count = [&](const std::string& what) {
+        std::size_t n = 0;
+        for (auto at = d.find(what); at != std::string::npos; at = d.find(what, at + 1)) ++n;
+        return n;
+    };
+    EXPECT_EQ(count("#If "), 2u);
+    EXPECT_EQ(count("#End If"), 2u);
+    EXPECT_LT(resizable.onLoad.find("itxtName_Width = "), resizable.onLoad.find("FindWindowA(vbNullString"));
+    EXPECT_EQ(resizable.onResize, code.onResize);
+}
+
 // The plain text of containers that their contents follow is the text this product has always
 // written: containers first, their inside recorded once.
 TEST(PlainCode, ContainersComeFirstAndTheirContentsFollowTheirInnerSize) {

@@ -235,8 +235,9 @@ TEST(WorkingCode, KeepsEveryControlRightInEveryUnitAndNeverFails) {
                 const char* properties[] = {"Left", "Top", "Width", "Height"};
                 for (const char* property : properties) {
                     ASSERT_TRUE(Unmoved(simulation.design, untouched, layout, i, property)) << ref << "." << property;
-                    if (size.minimized || !IsSet(picks.rows[i].included))
+                    if (size.minimized || !IsSet(picks.rows[i].included)) {
                         ASSERT_TRUE(Unmoved(simulation.resized, shown, layout, i, property)) << ref << "." << property;
+                    }
                 }
                 if (size.minimized || !IsSet(picks.rows[i].included)) continue;
                 const auto expected = Expected(layout, simulation, picks.rows[i], i);
