@@ -59,6 +59,9 @@ struct DesignerFile {
     std::vector<memory::ControlData> controls;  // top-level controls in file order
     // The root's geometry and frame properties (see kKeptProperties), as for each control.
     std::map<std::string, PropertyValue> properties;
+    // The root's OleObjectBlob value as written ("Name.frx":0000): where an exported
+    // UserForm keeps its controls (UserForms.h). Empty for VB6's own designers.
+    std::string oleObjectBlob;
 };
 
 // Properties kept from the designer blocks, besides Name and Index, for a picture of the
