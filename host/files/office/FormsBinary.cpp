@@ -109,7 +109,6 @@ std::size_t ReadSites(const Bytes& f, std::size_t pos, std::vector<Site>& sites)
         if (block.numbers.count(5)) site.streamSize = block.numbers.at(5);
         if (block.numbers.count(7)) site.classIndex = static_cast<std::uint16_t>(block.numbers.at(7));
         if (block.pairs.count(8)) std::tie(site.left, site.top) = block.pairs.at(8);  // Left first, as files hold it
-        if (site.name.empty()) f.Fail(pos, "a site without a name");
         sites.push_back(std::move(site));
         pos = block.end;
     }
@@ -154,6 +153,7 @@ public:
             if (++controls_ > kMaxSites) throw FormatError(file_.Place(storage), "more than " + std::to_string(kMaxSites) + " controls");
             UserFormControl control = Control(storage, site, form.classTable, o, offset, depth);
             if (multiPage && site.classIndex == kTabStrip) continue;  // the MultiPage's own tabs
+            if (site.name.empty()) throw FormatError(f.Place(), "a control without a name");
             if (multiPage && site.classIndex != kPage)
                 throw FormatError(f.Place(), "control \"" + site.name + "\" in a MultiPage is not a Page");
             if (multiPage) pageIds.push_back(site.id);

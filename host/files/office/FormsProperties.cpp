@@ -8,9 +8,11 @@
 namespace tolvane::office::forms {
 namespace {
 
-constexpr std::string_view kStdPicture = "\x04\x52\xE3\x0B\x91\x8F\xCE\x11\x9D\xE3\x00\xAA\x00\x4B\xB8\x51";
-constexpr std::string_view kStdFont = "\x03\x52\xE3\x0B\x91\x8F\xCE\x11\x9D\xE3\x00\xAA\x00\x4B\xB8\x51";
-constexpr std::string_view kTextProps = "\x20\x09\xC2\xAF\x4E\xDA\xCE\x11\xB9\x43\x00\xAA\x00\x68\x87\xB4";
+using namespace std::string_view_literals;
+
+constexpr std::string_view kStdPicture = "\x04\x52\xE3\x0B\x91\x8F\xCE\x11\x9D\xE3\x00\xAA\x00\x4B\xB8\x51"sv;
+constexpr std::string_view kStdFont = "\x03\x52\xE3\x0B\x91\x8F\xCE\x11\x9D\xE3\x00\xAA\x00\x4B\xB8\x51"sv;
+constexpr std::string_view kTextProps = "\x20\x09\xC2\xAF\x4E\xDA\xCE\x11\xB9\x43\x00\xAA\x00\x68\x87\xB4"sv;
 constexpr std::uint32_t kCompressed = 0x80000000u;
 
 // Reads one block: positions are absolute offsets in `bytes`, checked against the block's end.
@@ -66,8 +68,9 @@ private:
         const std::size_t misalignment = (pos_ - dataStart_) % size;
         if (misalignment != 0) pos_ += size - misalignment;
     }
+    // Small properties align to their own size, the extra block's to 4.
     std::size_t Take(std::size_t size, std::string_view what) {
-        Align(size);
+        Align(size > 4 ? 4 : size);
         Check(pos_, size, what);
         const std::size_t at = pos_;
         pos_ += size;
@@ -91,6 +94,7 @@ private:
                 const std::string_view raw = bytes_.Slice(pos_, length, "a string");
                 pos_ += length;
                 block_.texts[bit] = (count & kCompressed) ? Latin1ToUtf8(raw) : Utf16LeToUtf8(raw);
+                block_.numbers.erase(bit);
                 break;
             }
             case Field::Strings: {
@@ -98,6 +102,7 @@ private:
                 Align(4);
                 Check(pos_, length, "an array of strings");
                 pos_ += length;
+                block_.numbers.erase(bit);
                 break;
             }
             default: break;
