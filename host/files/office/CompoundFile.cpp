@@ -19,13 +19,6 @@ constexpr std::size_t kEntryBytes = 128;
 constexpr std::size_t kMiniSectorBytes = 64;
 constexpr std::size_t kHeaderDifatEntries = 109;
 
-bool SameName(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
-        return upper(x) == upper(y);
-    });
-}
-
 }  // namespace
 
 bool CompoundFile::HasSignature(std::string_view bytes) { return bytes.substr(0, 8) == std::string_view(kSignature, 8); }
@@ -215,7 +208,7 @@ void CompoundFile::WalkTree() {
 
 std::optional<std::uint32_t> CompoundFile::Find(std::uint32_t storage, std::string_view name) const {
     for (const std::uint32_t child : entries_.at(storage).children)
-        if (SameName(entries_[child].name, name)) return child;
+        if (SameIgnoringAsciiCase(entries_[child].name, name)) return child;
     return std::nullopt;
 }
 

@@ -1,5 +1,6 @@
 #include "host/files/office/Strings.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace tolvane::office {
@@ -52,6 +53,11 @@ std::string Latin1ToUtf8(std::string_view bytes) {
     std::string out;
     for (const char c : bytes) Append(out, static_cast<std::uint8_t>(c));
     return out;
+}
+
+bool SameIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 }  // namespace tolvane::office

@@ -11,4 +11,7 @@ namespace tolvane::office {
 std::string Utf16LeToUtf8(std::string_view bytes);
 std::string Latin1ToUtf8(std::string_view bytes);
 
+// Names compared as compound files and zip part names compare them: ASCII letters ignoring case.
+bool SameIgnoringAsciiCase(std::string_view a, std::string_view b);
+
 }  // namespace tolvane::office

@@ -5,6 +5,7 @@
 
 #include "host/files/office/CompoundFile.h"
 #include "host/files/office/FormsBinary.h"
+#include "host/files/office/Strings.h"
 #include "host/files/office/Zip.h"
 
 namespace tolvane::office {
@@ -12,13 +13,6 @@ namespace {
 
 constexpr std::string_view kProjectParts[] = {"xl/vbaProject.bin", "word/vbaProject.bin", "ppt/vbaProject.bin"};
 constexpr std::string_view kProjectStorages[] = {"_VBA_PROJECT_CUR", "Macros"};
-
-bool SameAsciiName(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-        return lower(x) == lower(y);
-    });
-}
 
 // The module names of PROJECT's "BaseClass=" lines, as bytes.
 std::vector<std::string> DesignerNames(std::string_view text) {
@@ -29,7 +23,7 @@ std::vector<std::string> DesignerNames(std::string_view text) {
         if (end == std::string_view::npos) end = text.size();
         const std::string_view line = text.substr(pos, end - pos);
         pos = end + 1;
-        if (line.size() > 10 && SameAsciiName(line.substr(0, 10), "BaseClass=")) names.emplace_back(line.substr(10));
+        if (line.size() > 10 && SameIgnoringAsciiCase(line.substr(0, 10), "BaseClass=")) names.emplace_back(line.substr(10));
         if (!line.empty() && line.front() == '[') break;  // the host's sections follow the module list
     }
     return names;
@@ -53,7 +47,7 @@ std::vector<UserFormRead> ReadProject(const CompoundFile& file, std::uint32_t pr
         if (!name) throw FormatError(file.Place(*stream), "a designer name that does not read in the project's code page");
         const auto& children = file.At(project).children;
         const auto storage = std::find_if(children.begin(), children.end(), [&](std::uint32_t child) {
-            return file.At(child).storage && SameAsciiName(file.At(child).name, *name);
+            return file.At(child).storage && SameIgnoringAsciiCase(file.At(child).name, *name);
         });
         if (storage == children.end())
             throw FormatError(file.Place(project), "no storage for the designer \"" + *name + "\" that PROJECT lists");

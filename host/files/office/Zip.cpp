@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "host/files/office/Bytes.h"
+#include "host/files/office/Strings.h"
 
 namespace tolvane::office {
 namespace {
@@ -16,13 +17,6 @@ constexpr std::string_view kLocalHeader = "PK\x03\x04";
 constexpr std::string_view kCentralHeader = "PK\x01\x02";
 constexpr std::string_view kEndOfDirectory = "PK\x05\x06";
 constexpr std::size_t kEndRecordBytes = 22;
-
-bool SamePartName(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-        return lower(x) == lower(y);
-    });
-}
 
 // zlib's raw inflate state, ended with its owner.
 class Inflater {
@@ -93,7 +87,8 @@ std::vector<std::string> ZipArchive::Names() const {
 }
 
 std::optional<std::string> ZipArchive::Extract(std::string_view name, std::size_t cap) const {
-    const auto found = std::find_if(items_.begin(), items_.end(), [&](const Item& item) { return SamePartName(item.name, name); });
+    const auto found = std::find_if(items_.begin(), items_.end(),
+                                    [&](const Item& item) { return SameIgnoringAsciiCase(item.name, name); });
     if (found == items_.end()) return std::nullopt;
     const Item& item = *found;
     const Bytes view(bytes_, label_ + ", entry \"" + item.name + "\"");
