@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <set>
 
 #include "host/files/office/FormsProperties.h"
 
@@ -149,8 +150,11 @@ public:
         contents.height = PointsFromHimetric(size.second);
         std::size_t offset = 0;
         std::vector<std::uint32_t> pageIds;
+        std::set<std::uint32_t> storages;  // one container per storage: a shared one would be read again and again
         for (const Site& site : form.sites) {
             if (++controls_ > kMaxSites) throw FormatError(file_.Place(storage), "more than " + std::to_string(kMaxSites) + " controls");
+            if (!(site.flags & kStreamed) && !storages.insert(site.id).second)
+                throw FormatError(f.Place(), "two containers have the ID " + std::to_string(site.id));
             UserFormControl control = Control(storage, site, form.classTable, o, offset, depth);
             if (multiPage && site.classIndex == kTabStrip) continue;  // the MultiPage's own tabs
             if (site.name.empty()) throw FormatError(f.Place(), "a control without a name");
