@@ -91,7 +91,9 @@ struct ProjectRead {
 };
 
 // Reads a project: a .vbp, or a lone designer file (.frm, .ctl, .pag, .dob, .dsr) as a
-// project of that one component. Components keep the project's order and the IDE's type
+// project of that one component. A lone .frm exported from the Office VBA editor (a
+// UserForm) is a component of type MSForm whose controls come from its .frx, in points
+// (UserForms.h); in a .vbp it is left out, as VB6 does not open it. Components keep the project's order and the IDE's type
 // numbers; forms, MDI forms, user controls, property pages and user documents have form
 // designers whose controls are in file order, each container before its contents.
 //
