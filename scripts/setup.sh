@@ -4,10 +4,10 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config python3
+  build-essential cmake ninja-build pkg-config python3 zlib1g-dev
   googletest libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
+  g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools libz-mingw-w64-dev
   wine wine64 wine32:i386 libwine-dev xvfb xauth
   wixl msitools librsvg2-bin
 )

@@ -186,6 +186,7 @@ private:
                 case LineKind::Blank: continue;
                 case LineKind::Property:
                     if (blocks.size() > 1 && SameKeyword(line.name, "Index")) ReadIndex(blocks.back(), line.value);
+                    else if (blocks.size() == 1 && SameKeyword(line.name, "OleObjectBlob")) out_.rootBlob = line.value;
                     else Keep(blocks.back().control, line, blocks.size() == 1);
                     continue;
                 case LineKind::BeginProperty:
@@ -395,6 +396,7 @@ DesignerFile DecodeDesigner(DesignerStructure&& structure, const std::string& la
     decoder.Controls(structure.controls);
     file.controls = std::move(structure.controls);
     file.properties = std::move(structure.rootProperties);
+    file.oleObjectBlob = std::move(structure.rootBlob);
     if (const auto caption = file.properties.find("Caption"); caption != file.properties.end()) {
         if (auto text = page->ToUtf8(caption->second.AsText())) caption->second = std::move(*text);
         else file.properties.erase(caption);

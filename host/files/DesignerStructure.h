@@ -24,6 +24,7 @@ struct DesignerStructure {
     std::vector<int> beginLines;                // each control's Begin line, in file order
     int declaredCodePage = 0;                   // of the first font Charset that has one, else 0
     std::map<std::string, PropertyValue> rootProperties;  // kKeptProperties; the Caption's bytes
+    std::string rootBlob;  // the root's OleObjectBlob value as written (a UserForm's .frx and offset)
 };
 
 // Reads the designer block of `bytes` into `out`. On a FileError, `out` keeps what was read

@@ -13,6 +13,7 @@
 #include "host/files/PathResolution.h"
 #include "host/files/ProjectFiles.h"
 #include "host/files/Text.h"
+#include "host/files/UserForms.h"
 #include "vb/Names.h"
 
 namespace tolvane::host::files {
@@ -313,11 +314,15 @@ private:
 memory::ProjectData ReadLoneDesigner(const fs::path& file, const EntryKind& kind, const CodePages& codePages) {
     const std::string label = Label(file);
     DesignerFile designer = ParseDesigner(detail::ReadFileBytes(file, label), label, codePages);
+    memory::ProjectData project;
+    if (kind.type == 0 && IsUserFormClass(designer.rootClass)) {  // an exported UserForm: controls in its .frx
+        project.components.push_back(UserFormComponent(ReadExportedUserForm(file, designer, codePages)));
+        return project;
+    }
     const std::int32_t type = TypeFor(kind, designer.rootClass);
     if (type == 0)
         throw FileError(label, designer.rootLine,
                         "the designer is " + designer.rootClass + ", expected " + std::string(kind.rootClass));
-    memory::ProjectData project;
     project.components.push_back(
         memory::ComponentData{designer.name, type, std::move(designer.controls), type != ComponentType::ActiveXDesigner,
                               std::move(designer.properties)});

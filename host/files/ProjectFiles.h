@@ -59,6 +59,9 @@ struct DesignerFile {
     std::vector<memory::ControlData> controls;  // top-level controls in file order
     // The root's geometry and frame properties (see kKeptProperties), as for each control.
     std::map<std::string, PropertyValue> properties;
+    // The root's OleObjectBlob value as written ("Name.frx":0000): where an exported
+    // UserForm keeps its controls (UserForms.h). Empty for VB6's own designers.
+    std::string oleObjectBlob;
 };
 
 // Properties kept from the designer blocks, besides Name and Index, for a picture of the
@@ -88,7 +91,9 @@ struct ProjectRead {
 };
 
 // Reads a project: a .vbp, or a lone designer file (.frm, .ctl, .pag, .dob, .dsr) as a
-// project of that one component. Components keep the project's order and the IDE's type
+// project of that one component. A lone .frm exported from the Office VBA editor (a
+// UserForm) is a component of type MSForm whose controls come from its .frx, in points
+// (UserForms.h); in a .vbp it is left out, as VB6 does not open it. Components keep the project's order and the IDE's type
 // numbers; forms, MDI forms, user controls, property pages and user documents have form
 // designers whose controls are in file order, each container before its contents.
 //

@@ -1,5 +1,6 @@
 // libFuzzer target over everything that takes outside text: the designer and project
-// readers, the listing, the generator and the command line (cli::Run in-process).
+// readers, the Office readers (compound files, zip, the forms binary, VBA projects, exported
+// UserForms), the listing, the generator and the command line (cli::Run in-process).
 //
 // An input is a command line and a few files:
 //     ARG \0 ARG \0 ... ARG          the command line, NUL-separated
@@ -25,6 +26,11 @@
 #include "host/Listing.h"
 #include "host/files/ProjectFiles.h"
 #include "host/files/Text.h"
+#include "host/files/UserForms.h"
+#include "host/files/office/CompoundFile.h"
+#include "host/files/office/FormsBinary.h"
+#include "host/files/office/VbaProject.h"
+#include "host/files/office/Zip.h"
 #include "model/ResizeCode.h"
 #include "preview/Preview.h"
 #include "vb/Names.h"
@@ -100,6 +106,7 @@ bool HasExtension(const std::string& path, const char* const* extensions) {
 }
 
 const char* const kDesignerExtensions[] = {".frm", ".ctl", ".pag", ".dob", ".dsr", nullptr};
+const char* const kOfficeExtensions[] = {".frx", ".bin", ".xlsm", ".xls", ".docm", ".doc", nullptr};
 const char* const kProjectExtensions[] = {".vbp", ".frm", ".ctl", ".pag", ".dob", ".dsr", nullptr};
 
 // A name read from a file: valid UTF-8 needing no escape, ASCII characters only letters,
@@ -231,6 +238,44 @@ void ExerciseProject(const std::string& path, std::uint8_t seed) {
     }
 }
 
+void CheckForms(const std::vector<files::UserFormRead>& forms) {
+    for (const auto& form : forms) CheckControls(files::UserFormComponent(form).controls);
+}
+
+// Every reader of Office bytes: each must read or refuse with a FormatError (FileError
+// through host/files), never crash, hang or loop.
+void ExerciseOffice(const File& file) {
+    namespace office = tolvane::office;
+    const std::string bytes(file.bytes);
+    try {
+        const office::CompoundFile compound(bytes, file.path);
+        std::vector<std::uint32_t> storages{compound.Root()};
+        while (!storages.empty()) {
+            const std::uint32_t storage = storages.back();
+            storages.pop_back();
+            for (const std::uint32_t child : compound.At(storage).children) {
+                if (compound.At(child).storage) storages.push_back(child);
+                else compound.Read(child);
+            }
+        }
+        office::ReadFormStorage(compound, compound.Root());
+    } catch (const office::FormatError&) {
+    }
+    try {
+        office::ReadFrxForm(bytes, 0, file.path);
+    } catch (const office::FormatError&) {
+    }
+    try {
+        const office::ZipArchive zip(bytes, file.path);
+        for (const auto& name : zip.Names()) zip.Extract(name, 1 << 20);
+    } catch (const office::FormatError&) {
+    }
+    try {
+        CheckForms(files::ReadDocumentUserForms(files::PathFromUtf8(file.path)));
+    } catch (const files::FileError&) {
+    }
+}
+
 void ExerciseCommandLine(const std::vector<std::string>& args) {
     // preview writes its picture where --out says: only into the scratch folder.
     if (!args.empty() && args[0] == "preview")
@@ -309,6 +354,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         } catch (const files::FileError&) {
         }
     }
+    for (const auto& file : inputs)
+        if (HasExtension(file.path, kOfficeExtensions)) ExerciseOffice(file);
     for (const auto& file : inputs)
         if (HasExtension(file.path, kProjectExtensions)) {
             ExerciseProject(file.path, seed);

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Writes the fuzz target's seed inputs into OUT: the bundled example project whole, each
 designer file of examples/ and of the reader's test fixtures alone (with a command that
-lists its controls), and the hand-written seeds of tests/fuzz/seeds/.
+lists its controls), the Office readers' fixtures (exported UserForms with their .frx,
+documents, malformed compound files and zips), and the hand-written seeds of tests/fuzz/seeds/.
 
     tests/fuzz/make_seeds.py SOURCE_DIR OUT
 
@@ -43,6 +44,17 @@ def main():
                 (out / ("file-" + path.name)).write_bytes(seed(["controls", path.name, vb_name(data)], [(path.name, data)]))
     parts = [(p.name, p.read_bytes()) for p in sorted(fixtures.iterdir())]
     (out / "fixture-parts").write_bytes(seed(["forms", "Components.vbp"], parts))
+    office = source / "tests" / "host_files_office" / "fixtures"
+    for path in sorted(office.iterdir()):
+        data = path.read_bytes()
+        if path.suffix == ".frm" or path.name.startswith(".") or len(data) > 60000:
+            continue
+        if path.suffix == ".frx":
+            form = path.with_suffix(".frm")
+            files = [(form.name, form.read_bytes()), (path.name, data)]
+            (out / ("office-" + path.stem)).write_bytes(seed(["controls", form.name, path.stem], files))
+        else:
+            (out / ("office-" + path.name)).write_bytes(seed([], [(path.name, data)]))
     for path in sorted((source / "tests" / "fuzz" / "seeds").iterdir()):
         (out / ("hand-" + path.name)).write_bytes(path.read_bytes())
 
