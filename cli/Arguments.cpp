@@ -5,6 +5,7 @@
 #include <iterator>
 #include <set>
 
+#include "model/Picks.h"
 #include "vb/Names.h"
 
 namespace tolvane::cli {
@@ -31,13 +32,6 @@ bool IsControlReference(std::string_view ref, NameRule isName) {
     return vb::ParseControlIndex(index) && (index.size() == 1 || index.front() != '0');
 }
 
-// The codes of --pick's options, in any letter case, and the box each one ticks.
-constexpr struct {
-    std::string_view code;
-    CheckState ControlRow::*box;
-} kPickOptions[] = {{"LM", &ControlRow::moveH}, {"LR", &ControlRow::sizeH}, {"LS", &ControlRow::scaleH},
-                    {"UM", &ControlRow::moveV}, {"UR", &ControlRow::sizeV}, {"US", &ControlRow::scaleV}};
-
 [[noreturn]] void FailReference(std::string_view pick, std::string_view ref) {
     throw UsageError("--pick " + Quoted(pick) + ": " + Quoted(ref) +
                      " is not a control reference (a name such as Command1, or an array element such as Option1(3))");
@@ -53,19 +47,13 @@ ControlRow ParsePick(std::string_view pick) {
     row.included = 1;
     if (equals == std::string_view::npos) return row;
 
-    std::string_view options = pick.substr(equals + 1);
-    while (!options.empty()) {
-        const auto comma = options.find(',');
-        const std::string_view option = options.substr(0, comma);
-        const auto known = std::find_if(std::begin(kPickOptions), std::end(kPickOptions),
-                                        [&](const auto& entry) { return vb::SameKeyword(option, entry.code); });
-        if (known == std::end(kPickOptions))
-            throw UsageError("--pick " + Quoted(pick) + ": unknown option " + Quoted(option) +
-                             " (use LM, LR, LS, UM, UR, US)");
-        row.*(known->box) = 1;
-        if (comma == std::string_view::npos) break;
-        options.remove_prefix(comma + 1);
-        if (options.empty()) throw UsageError("--pick " + Quoted(pick) + ": empty option after the last comma");
+    const std::string_view options = pick.substr(equals + 1);
+    if (options.empty()) return row;
+    if (const auto unknown = TickOptions(options, row)) {
+        if (unknown->empty() && options.back() == ',')
+            throw UsageError("--pick " + Quoted(pick) + ": empty option after the last comma");
+        throw UsageError("--pick " + Quoted(pick) + ": unknown option " + Quoted(*unknown) +
+                         " (use LM, LR, LS, UM, UR, US)");
     }
     return row;
 }
