@@ -119,7 +119,7 @@ void CheckFormName(const std::string& name, const char* where, bool lookedUp) {
                          std::to_string(vb::kMaxIdentifierLength) + " characters)");
 }
 
-GenerateRequest ParseGenerate(const std::vector<std::string>& args, const ExtraOptions& extra) {
+GenerateRequest ParseGenerate(const std::vector<std::string>& args, const CommandOptions& own) {
     GenerateRequest request;
     std::optional<std::string> formName;
     bool blockSeen = false;
@@ -152,9 +152,13 @@ GenerateRequest ParseGenerate(const std::vector<std::string>& args, const ExtraO
             if (relative != "container" && relative != "form")
                 throw UsageError("--relative " + Quoted(relative) + ": use container or form");
             request.followContainers = relative == "container";
-        } else if (const auto own = extra.find(option); own != extra.end()) {
-            if (*own->second) throw UsageError(option + ": given more than once");
-            *own->second = reader.ValueOf(option, inlineValue);
+        } else if (const auto valued = own.valued.find(option); valued != own.valued.end()) {
+            if (*valued->second) throw UsageError(option + ": given more than once");
+            *valued->second = reader.ValueOf(option, inlineValue);
+        } else if (const auto flag = own.switches.find(option); flag != own.switches.end()) {
+            if (inlineValue) throw UsageError(option + ": takes no value");
+            if (*flag->second) throw UsageError(option + ": given more than once");
+            *flag->second = true;
         } else if (!option.empty()) {
             throw UsageError(Quoted(arg) + ": unknown option for " + args.front());
         } else if (!request.project) {
@@ -163,10 +167,11 @@ GenerateRequest ParseGenerate(const std::vector<std::string>& args, const ExtraO
             throw UsageError(Quoted(arg) + ": unexpected argument");
         }
     }
-    if (!formName) throw UsageError(args.front() + ": --form NAME is required");
+    if (!formName && !own.formOptional) throw UsageError(args.front() + ": --form NAME is required");
     // Without a project, "" stands for the add-in with no form picked.
-    if (request.project || !formName->empty()) CheckFormName(*formName, "--form", request.project.has_value());
-    request.formName = *formName;
+    if (formName && (request.project || !formName->empty()))
+        CheckFormName(*formName, "--form", request.project.has_value());
+    request.formName = formName.value_or("");
     if (!request.project)
         for (std::size_t i = 0; i < request.picks.size(); ++i)
             if (!IsControlReference(request.picks[i].controlRef, kWrittenName))
