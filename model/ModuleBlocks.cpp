@@ -19,8 +19,6 @@ constexpr std::string_view kLoadMarker = "' Tolvane load";
 constexpr std::string_view kResizeMarker = "' Tolvane resize";
 constexpr std::string_view kAddedSuffix = " (Sub added)";
 
-std::string Line(std::size_t index) { return "line " + std::to_string(index + 1); }
-
 struct Marker {
     enum class Kind { None, Begin, End } kind = Kind::None;
     Role role = kDeclarations;
@@ -51,8 +49,9 @@ struct Block {
 // The module, its procedures, our blocks and the event procedures, checked.
 class Module {
 public:
-    Module(std::span<const std::string> lines, const EventProcedures& events)
-        : lines_(lines), outline_(OutlineOf(lines)), names_{"", events.load, events.resize} {
+    Module(std::span<const std::string> lines, const EventProcedures& events, std::size_t firstLine)
+        : lines_(lines), firstLine_(firstLine), outline_(OutlineOf(lines, firstLine)),
+          names_{"", events.load, events.resize} {
         FindEventProcedures();
         FindBlocks();
     }
@@ -64,6 +63,9 @@ public:
     std::size_t HeaderLine(const Procedure& procedure) const { return outline_.lines[procedure.header].first; }
     std::size_t EndLine(const Procedure& procedure) const { return outline_.lines[procedure.end].first; }
     bool OnOneLine(const Procedure& procedure) const { return procedure.header == procedure.end; }
+    // A line's number in messages, and "line N".
+    std::size_t Number(std::size_t index) const { return firstLine_ + index; }
+    std::string Line(std::size_t index) const { return "line " + std::to_string(Number(index)); }
 
     // Holds lines other than our block, blank lines and hidden attributes.
     ProcedureUse Use(Role role) const {
@@ -83,7 +85,7 @@ public:
         try {
             return ParsePicks(lines_.subspan(block.begin, block.recordEnd - block.begin + 1));
         } catch (const std::invalid_argument& error) {
-            throw ModuleError(block.begin + 1, std::string("the picks recorded here: ") + error.what());
+            throw ModuleError(Number(block.begin), std::string("the picks recorded here: ") + error.what());
         }
     }
 
@@ -94,10 +96,10 @@ private:
                 if (!SameKeyword(procedure.name, names_[role])) continue;
                 const std::size_t line = HeaderLine(procedure);
                 if (events_[role])
-                    throw ModuleError(line + 1, vb::Printable(procedure.name) + " is defined twice (first at " +
+                    throw ModuleError(Number(line), vb::Printable(procedure.name) + " is defined twice (first at " +
                                                     Line(HeaderLine(*events_[role])) + ")");
                 if (!SameKeyword(procedure.keyword, "Sub"))
-                    throw ModuleError(line + 1, vb::Printable(procedure.name) + " is a " + procedure.keyword +
+                    throw ModuleError(Number(line), vb::Printable(procedure.name) + " is a " + procedure.keyword +
                                                     "; the event procedure must be a Sub");
                 events_[role] = procedure;
             }
@@ -108,6 +110,7 @@ private:
     void Close(Block block);
 
     std::span<const std::string> lines_;
+    std::size_t firstLine_;
     Outline outline_;
     std::array<std::string, 3> names_;
     std::array<std::optional<Procedure>, 3> events_;
@@ -129,17 +132,18 @@ void Module::FindBlocks() {
                 open->end = line.first;
                 Close(*open);
                 open.reset();
-            } else if (open->role == kDeclarations && open->recordEnd + 1 == line.first && IsRecordLine(lines_[line.first])) {
+            } else if (open->role == kDeclarations && open->recordEnd + 1 == line.first &&
+                       IsRecordLine(lines_[line.first])) {
                 open->recordEnd = line.first;  // the record goes on
             } else if (marker.kind == Marker::Kind::Begin) {
-                throw ModuleError(line.first + 1, "a Tolvane block begins inside the one that begins at " +
+                throw ModuleError(Number(line.first), "a Tolvane block begins inside the one that begins at " +
                                                       Line(open->begin) + ", before its \"' Tolvane end\"");
             } else if (line.kind == LineKind::Header || line.closes) {
-                throw ModuleError(open->begin + 1, "the Tolvane block that begins here has no \"' Tolvane end\" before " +
-                                                       Line(line.first));
+                throw ModuleError(Number(open->begin),
+                                  "the Tolvane block that begins here has no \"' Tolvane end\" before " + Line(line.first));
             }
         } else if (marker.kind == Marker::Kind::End) {
-            throw ModuleError(line.first + 1, "\"' Tolvane end\" without a Tolvane block that begins before it");
+            throw ModuleError(Number(line.first), "\"' Tolvane end\" without a Tolvane block that begins before it");
         } else if (marker.kind == Marker::Kind::Begin) {
             open = Block{marker.role, line.first, line.first, line.first, marker.added};
             Enter(*open, inside, i);
@@ -147,7 +151,8 @@ void Module::FindBlocks() {
         if (inside && inside->end == i) inside = nullptr;
     }
     if (open)
-        throw ModuleError(open->begin + 1, "the Tolvane block that begins here has no \"' Tolvane end\" (the module ends first)");
+        throw ModuleError(Number(open->begin),
+                          "the Tolvane block that begins here has no \"' Tolvane end\" (the module ends first)");
 }
 
 // Refuses a block of ours in a place it does not belong.
@@ -156,12 +161,12 @@ void Module::Enter(Block block, const Procedure* inside, std::size_t logical) {
     if (block.role == kDeclarations) {
         const bool first = outline_.procedures.empty() || logical < outline_.procedures.front().header;
         if (!inside && first) return;
-        throw ModuleError(block.begin + 1, what + " is not in the declarations section (it is " +
+        throw ModuleError(Number(block.begin), what + " is not in the declarations section (it is " +
                                                (inside ? "inside " + inside->keyword + " " + vb::Printable(inside->name)
                                                        : std::string("after the first procedure")) + ")");
     }
     if (inside && SameKeyword(inside->name, names_[block.role])) return;
-    throw ModuleError(block.begin + 1, what + " is " +
+    throw ModuleError(Number(block.begin), what + " is " +
                                            (inside ? "inside " + inside->keyword + " " + vb::Printable(inside->name)
                                                    : std::string("outside any procedure")) +
                                            "; it belongs in " + vb::Printable(names_[block.role]));
@@ -170,7 +175,7 @@ void Module::Enter(Block block, const Procedure* inside, std::size_t logical) {
 void Module::Close(Block block) {
     auto& slot = blocks_[block.role];
     if (slot)
-        throw ModuleError(block.begin + 1, "a second Tolvane " + std::string(kRoleNames[block.role]) +
+        throw ModuleError(Number(block.begin), "a second Tolvane " + std::string(kRoleNames[block.role]) +
                                                " block (the first begins at " + Line(slot->begin) + ")");
     slot = block;
 }
@@ -191,7 +196,8 @@ std::vector<std::string> SplitText(std::string_view text) {
 std::vector<std::string> BlockLines(Role role, bool added, const Record& record, std::string_view text) {
     std::vector<std::string> lines;
     if (role == kDeclarations) lines = RecordLines(record);
-    else lines.push_back(std::string(role == kLoad ? kLoadMarker : kResizeMarker) + (added ? std::string(kAddedSuffix) : ""));
+    else
+        lines.push_back(std::string(role == kLoad ? kLoadMarker : kResizeMarker) + (added ? std::string(kAddedSuffix) : ""));
     for (std::string& line : SplitText(text)) lines.push_back(std::move(line));
     lines.emplace_back(kEndMarker);
     return lines;
@@ -203,12 +209,12 @@ Change EventChange(const Module& module, Role role, const Record& record, std::s
     const Procedure* procedure = module.EventProcedure(role);
     const std::string& name = module.EventName(role);
     if (procedure && module.OnOneLine(*procedure))
-        throw ModuleError(module.HeaderLine(*procedure) + 1,
+        throw ModuleError(module.Number(module.HeaderLine(*procedure)),
                           vb::Printable(name) + " is written on one line: give its End Sub a line of its own");
     if (module.Use(role) == ProcedureUse::Shared) {
         const std::vector<std::string> lines = SplitText(text);
         if (FindExitSub(lines) < lines.size())
-            throw ModuleError(module.HeaderLine(*procedure) + 1,
+            throw ModuleError(module.Number(module.HeaderLine(*procedure)),
                               vb::Printable(name) + " has lines of its own, which the \"Exit Sub\" of the " +
                                   std::string(kRoleNames[role]) + " code to put before them would skip");
     }
@@ -223,7 +229,8 @@ Change EventChange(const Module& module, Role role, const Record& record, std::s
 
 // In ascending order; insertions at one place joined in the order given.
 Edit Ordered(std::vector<Change> changes) {
-    std::stable_sort(changes.begin(), changes.end(), [](const Change& a, const Change& b) { return a.first < b.first; });
+    std::stable_sort(changes.begin(), changes.end(),
+                     [](const Change& a, const Change& b) { return a.first < b.first; });
     Edit edit;
     for (Change& change : changes) {
         if (!edit.empty() && edit.back().first == change.first && edit.back().removed == 0 && change.removed == 0) {
@@ -237,8 +244,8 @@ Edit Ordered(std::vector<Change> changes) {
 
 }  // namespace
 
-Survey SurveyModule(std::span<const std::string> lines, const EventProcedures& events) {
-    const Module module(lines, events);
+Survey SurveyModule(std::span<const std::string> lines, const EventProcedures& events, std::size_t firstLine) {
+    const Module module(lines, events, firstLine);
     Survey survey;
     for (const Role role : {kDeclarations, kLoad, kResize}) survey.marked = survey.marked || module.BlockOf(role);
     if (const auto& block = module.BlockOf(kDeclarations)) {
@@ -251,21 +258,22 @@ Survey SurveyModule(std::span<const std::string> lines, const EventProcedures& e
 }
 
 Edit InsertBlocks(std::span<const std::string> lines, const EventProcedures& events, const Record& record,
-                  const BlockTexts& texts) {
-    const Module module(lines, events);
+                  const BlockTexts& texts, std::size_t firstLine) {
+    const Module module(lines, events, firstLine);
     if (const auto& block = module.BlockOf(kDeclarations)) module.RecordOf(*block);  // refuse an unreadable one
     std::vector<Change> changes;
+    std::vector<std::string> declarations = BlockLines(kDeclarations, false, record, texts.declarations);
     if (const auto& block = module.BlockOf(kDeclarations))
-        changes.push_back({block->begin, block->end - block->begin + 1, BlockLines(kDeclarations, false, record, texts.declarations)});
+        changes.push_back({block->begin, block->end - block->begin + 1, std::move(declarations)});
     else
-        changes.push_back({module.DeclarationsEnd(), 0, BlockLines(kDeclarations, false, record, texts.declarations)});
+        changes.push_back({module.DeclarationsEnd(), 0, std::move(declarations)});
     changes.push_back(EventChange(module, kLoad, record, texts.load, lines.size()));
     changes.push_back(EventChange(module, kResize, record, texts.resize, lines.size()));
     return Ordered(std::move(changes));
 }
 
-Edit RemoveBlocks(std::span<const std::string> lines, const EventProcedures& events) {
-    const Module module(lines, events);
+Edit RemoveBlocks(std::span<const std::string> lines, const EventProcedures& events, std::size_t firstLine) {
+    const Module module(lines, events, firstLine);
     std::vector<Change> changes;
     for (const Role role : {kDeclarations, kLoad, kResize}) {
         const auto& block = module.BlockOf(role);

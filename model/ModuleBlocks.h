@@ -76,11 +76,14 @@ struct Survey {
     ProcedureUse resize = ProcedureUse::Absent;
 };
 
+// Each function takes the number of the module's first line, for the lines its ModuleErrors
+// name (see ModuleScan.h).
+//
 // Reads the module and our blocks in it. Throws ModuleError (naming the line) for damaged
 // markers (a begin without an end, a begin inside a block, an end without a begin, a block of
 // ours twice or in the wrong place), an unreadable record, an event procedure defined twice
 // or not as a Sub, or a procedure without its End.
-Survey SurveyModule(std::span<const std::string> lines, const EventProcedures& events = {});
+Survey SurveyModule(std::span<const std::string> lines, const EventProcedures& events = {}, std::size_t firstLine = 1);
 
 // Lines first..first+removed-1 replaced by `inserted`. An edit's changes are in ascending
 // order and do not overlap; the IDE applies them last first, so that line numbers hold.
@@ -99,12 +102,12 @@ using Edit = std::vector<Change>;
 // Exit Sub when its procedure has lines of its own (it would skip them: ask the generator for
 // the text whose guard is an If block around the lines).
 Edit InsertBlocks(std::span<const std::string> lines, const EventProcedures& events, const Record& record,
-                  const BlockTexts& texts);
+                  const BlockTexts& texts, std::size_t firstLine = 1);
 
 // Takes our blocks out, and a procedure we wrote that holds nothing else, with the blank
 // line before it. Throws as SurveyModule does, except for an unreadable record: the block
 // holding it goes too.
-Edit RemoveBlocks(std::span<const std::string> lines, const EventProcedures& events = {});
+Edit RemoveBlocks(std::span<const std::string> lines, const EventProcedures& events = {}, std::size_t firstLine = 1);
 
 std::vector<std::string> ApplyEdit(std::span<const std::string> lines, const Edit& edit);
 

@@ -202,7 +202,7 @@ std::size_t BodyStart(const std::vector<LogicalLine>& lines, std::size_t header)
 
 }  // namespace
 
-Outline OutlineOf(std::span<const std::string> physical) {
+Outline OutlineOf(std::span<const std::string> physical, std::size_t firstLine) {
     Outline outline;
     outline.lines = LogicalLines(physical);
     const auto& lines = outline.lines;
@@ -213,27 +213,29 @@ Outline OutlineOf(std::span<const std::string> physical) {
         const LogicalLine& line = lines[i];
         if (line.kind == LineKind::Header) {
             if (open)
-                throw ModuleError(line.first + 1, Describe(line) + " begins inside " + Describe(lines[*open]) +
-                                                      " (line " + std::to_string(lines[*open].first + 1) +
+                throw ModuleError(line.first + firstLine, Describe(line) + " begins inside " + Describe(lines[*open]) +
+                                                      " (line " + std::to_string(lines[*open].first + firstLine) +
                                                       "), before its End " + lines[*open].keyword);
             inDeclarations = false;
             open = i;
         } else if (line.kind == LineKind::End) {
-            if (!open) throw ModuleError(line.first + 1, "End " + line.keyword + " outside any procedure");
+            if (!open) throw ModuleError(line.first + firstLine, "End " + line.keyword + " outside any procedure");
             if (!SameKeyword(line.keyword, lines[*open].keyword))
-                throw ModuleError(line.first + 1, "End " + line.keyword + " closes " + Describe(lines[*open]) +
-                                                      " (line " + std::to_string(lines[*open].first + 1) + ")");
+                throw ModuleError(line.first + firstLine, "End " + line.keyword + " closes " + Describe(lines[*open]) +
+                                                      " (line " + std::to_string(lines[*open].first + firstLine) + ")");
         } else if (inDeclarations && line.kind != LineKind::Blank && line.kind != LineKind::Comment) {
             depth = std::max(0, depth + line.nesting);
             if (depth == 0) outline.declarationsEnd = line.last + 1;
         }
         if (open && line.closes) {
-            outline.procedures.push_back(Procedure{*open, i, lines[*open].keyword, lines[*open].name, BodyStart(lines, *open)});
+            const LogicalLine& header = lines[*open];
+            outline.procedures.push_back(Procedure{*open, i, header.keyword, header.name, BodyStart(lines, *open)});
             open.reset();
         }
     }
     if (open)
-        throw ModuleError(lines[*open].first + 1, Describe(lines[*open]) + " has no End " + lines[*open].keyword);
+        throw ModuleError(lines[*open].first + firstLine,
+                          Describe(lines[*open]) + " has no End " + lines[*open].keyword);
     return outline;
 }
 

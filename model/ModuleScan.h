@@ -15,7 +15,8 @@
 
 namespace tolvane::blocks {
 
-// A module we refuse to change: the line (1-based, in the lines given) and what is wrong.
+// A module we refuse to change: the line and what is wrong. Lines are numbered in messages
+// from the number given for the first (1 in the IDE; further down in a .frm file).
 class ModuleError : public std::runtime_error {
 public:
     ModuleError(std::size_t line, std::string problem);
@@ -65,7 +66,7 @@ struct Outline {
     std::vector<Procedure> procedures;
     std::size_t declarationsEnd = 0;
 };
-Outline OutlineOf(std::span<const std::string> lines);
+Outline OutlineOf(std::span<const std::string> lines, std::size_t firstLine = 1);
 
 // The text without the blanks (spaces, tabs) around it.
 std::string_view TrimBlanks(std::string_view text);

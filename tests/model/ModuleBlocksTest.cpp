@@ -128,6 +128,14 @@ TEST(ModuleBlocks, DamagedModulesAreRefusedNamingTheLine) {
         {"Private Sub Form_Load()\n    x = 1", 1, "Sub Form_Load has no End Sub"},
         {"Dim x\nEnd Sub", 2, "End Sub outside any procedure"},
     };
+    // Numbered from where the module starts in its file, in the line and in the message.
+    try {
+        SurveyModule(Lines("Sub Form_Load()\nEnd Sub\nSub Form_Load()\nEnd Sub"), {}, 40);
+        ADD_FAILURE() << "not refused";
+    } catch (const ModuleError& error) {
+        EXPECT_EQ(error.Line(), 42u);
+        EXPECT_EQ(error.Problem(), "Form_Load is defined twice (first at line 40)");
+    }
     // An unreadable record is refused where it is read; taking the block out needs it not.
     const auto unreadable = Lines("' Tolvane: A=LX\n' Tolvane end");
     EXPECT_THROW(SurveyModule(unreadable), ModuleError);
