@@ -164,6 +164,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         }
         if (command == "generate") return RunGenerate(args, out, err);
         if (command == "preview") return RunPreview(args, out, err);
+        if (command == "apply") return RunApply(args, out, err);
+        if (command == "picks") return RunPicks(args, out, err);
         if (command == "forms") return RunForms(args, out, err);
         if (command == "controls") return RunControls(args, out, err);
         throw UsageError(Quoted(command) + ": unknown command (try quenlow --help)");

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "host/files/DesignerStructure.h"
+#include "host/files/Lexing.h"
 
 namespace tolvane::host::files {
 namespace {
@@ -26,15 +27,22 @@ CodeSection SplitCodeSection(std::string_view bytes, const std::string& label) {
     section.firstLine = structure.codeLine;
     if (const auto first = bytes.find_first_of("\r\n"); first != std::string_view::npos)
         section.lineEnd = std::string(EndAt(bytes, first));
-    std::string_view code = bytes.substr(structure.codeOffset);
-    while (!code.empty()) {
-        const std::size_t end = std::min(code.find_first_of("\r\n"), code.size());
-        const std::string_view lineEnd = EndAt(code, end);
-        section.lines.emplace_back(code.substr(0, end));
-        section.ends.emplace_back(lineEnd);
-        code.remove_prefix(end + lineEnd.size());
-    }
+    SplitLines(bytes.substr(structure.codeOffset), section.lines, section.ends);
     return section;
+}
+
+void SplitLines(std::string_view bytes, std::vector<std::string>& lines, std::vector<std::string>& ends) {
+    while (!bytes.empty()) {
+        const std::size_t end = std::min(bytes.find_first_of("\r\n"), bytes.size());
+        const std::string_view lineEnd = EndAt(bytes, end);
+        lines.emplace_back(bytes.substr(0, end));
+        ends.emplace_back(lineEnd);
+        bytes.remove_prefix(end + lineEnd.size());
+    }
+}
+
+std::string ReadWholeFile(const std::filesystem::path& file, const std::string& label) {
+    return detail::ReadFileBytes(file, label);
 }
 
 std::string JoinCodeSection(const CodeSection& section, const std::vector<std::string>& lines,

@@ -3,6 +3,7 @@
 // other byte of the file.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,8 +18,16 @@ struct CodeSection {
     std::string lineEnd = "\r\n";    // for new lines: the file's first line end, CR LF when it has none
 };
 
+// A file's bytes, read as the project reader reads its files (regular files only, at most
+// kMaxFileBytes), or a FileError naming `label`.
+std::string ReadWholeFile(const std::filesystem::path& file, const std::string& label);
+
 // Throws FileError, as ParseDesigner does, for a file that is not a designer file.
 CodeSection SplitCodeSection(std::string_view bytes, const std::string& label);
+
+// Appends each line of `bytes` to `lines` and its end (CR LF, LF, CR, or "" for a last line
+// without one) to `ends`.
+void SplitLines(std::string_view bytes, std::vector<std::string>& lines, std::vector<std::string>& ends);
 
 // The file's bytes with `lines` as its code module, `ends[i]` the end of a line kept from
 // `section` and "" for a new one. Each line but the last ends in its own end or the file's;
