@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <functional>
-#include <optional>
 
 #include "vb/Names.h"
 
@@ -206,36 +205,35 @@ Outline OutlineOf(std::span<const std::string> physical, std::size_t firstLine) 
     Outline outline;
     outline.lines = LogicalLines(physical);
     const auto& lines = outline.lines;
-    std::optional<std::size_t> open;  // the header of the procedure being read
+    const LogicalLine* open = nullptr;  // the header of the procedure being read
+    std::size_t openIndex = 0;
+    auto where = [&](const LogicalLine& line) { return " (line " + std::to_string(line.first + firstLine) + ")"; };
     bool inDeclarations = true;
     int depth = 0;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const LogicalLine& line = lines[i];
         if (line.kind == LineKind::Header) {
             if (open)
-                throw ModuleError(line.first + firstLine, Describe(line) + " begins inside " + Describe(lines[*open]) +
-                                                      " (line " + std::to_string(lines[*open].first + firstLine) +
-                                                      "), before its End " + lines[*open].keyword);
+                throw ModuleError(line.first + firstLine, Describe(line) + " begins inside " + Describe(*open) +
+                                                              where(*open) + ", before its End " + open->keyword);
             inDeclarations = false;
-            open = i;
+            open = &line;
+            openIndex = i;
         } else if (line.kind == LineKind::End) {
             if (!open) throw ModuleError(line.first + firstLine, "End " + line.keyword + " outside any procedure");
-            if (!SameKeyword(line.keyword, lines[*open].keyword))
-                throw ModuleError(line.first + firstLine, "End " + line.keyword + " closes " + Describe(lines[*open]) +
-                                                      " (line " + std::to_string(lines[*open].first + firstLine) + ")");
+            if (!SameKeyword(line.keyword, open->keyword))
+                throw ModuleError(line.first + firstLine,
+                                  "End " + line.keyword + " closes " + Describe(*open) + where(*open));
         } else if (inDeclarations && line.kind != LineKind::Blank && line.kind != LineKind::Comment) {
             depth = std::max(0, depth + line.nesting);
             if (depth == 0) outline.declarationsEnd = line.last + 1;
         }
         if (open && line.closes) {
-            const LogicalLine& header = lines[*open];
-            outline.procedures.push_back(Procedure{*open, i, header.keyword, header.name, BodyStart(lines, *open)});
-            open.reset();
+            outline.procedures.push_back(Procedure{openIndex, i, open->keyword, open->name, BodyStart(lines, openIndex)});
+            open = nullptr;
         }
     }
-    if (open)
-        throw ModuleError(lines[*open].first + firstLine,
-                          Describe(lines[*open]) + " has no End " + lines[*open].keyword);
+    if (open) throw ModuleError(open->first + firstLine, Describe(*open) + " has no End " + open->keyword);
     return outline;
 }
 
