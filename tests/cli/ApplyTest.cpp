@@ -19,6 +19,7 @@ using testing::TempDir;
 using testing::WithLineEnds;
 
 std::string Text(const fs::path& path) { return host::files::Utf8FromPath(path); }
+std::string Shown(const fs::path& path) { return host::files::DisplayPath(path); }  // as messages show it
 
 // Generated text (CR LF) with `lineEnd` instead.
 std::string Ends(std::string text, const std::string& lineEnd) {
@@ -64,7 +65,7 @@ TEST(Apply, WritesRefreshesAndTakesOutKeepingEveryOtherByte) {
 
         auto written = run({"apply", picks[0], picks[1], picks[2], picks[3]});
         ASSERT_EQ(written.status, 0) << c.what << written.err;
-        EXPECT_EQ(written.out, Text(file) + ": Tolvane code written for 2 picks\n");
+        EXPECT_EQ(written.out, Shown(file) + ": Tolvane code written for 2 picks\n");
         const std::string once = ReadBytes(file);
         EXPECT_EQ(once.rfind(original.substr(0, original.find("Option Explicit")), 0), 0u) << c.what;
         const std::string resize = run({"generate", picks[0], picks[1], picks[2], picks[3], "--block", "resize"}).out;
@@ -75,11 +76,11 @@ TEST(Apply, WritesRefreshesAndTakesOutKeepingEveryOtherByte) {
         EXPECT_EQ(once.find('\r') == std::string::npos, c.lineEnd == "\n") << c.what;
 
         EXPECT_EQ(run({"picks"}).out, "txtNotes=LR,UR\nCommand1=LM\n") << c.what;
-        EXPECT_EQ(run({"apply"}).out, Text(file) + ": unchanged\n") << c.what;
+        EXPECT_EQ(run({"apply"}).out, Shown(file) + ": unchanged\n") << c.what;
         EXPECT_EQ(ReadBytes(file), once) << c.what;
         ASSERT_EQ(run({"apply", "--pick", "Command1=UM"}).status, 0) << c.what;
         EXPECT_EQ(run({"picks"}).out, "Command1=UM\n") << c.what;
-        EXPECT_EQ(run({"apply", "--remove"}).out, Text(file) + ": Tolvane code taken out\n") << c.what;
+        EXPECT_EQ(run({"apply", "--remove"}).out, Shown(file) + ": Tolvane code taken out\n") << c.what;
         EXPECT_EQ(ReadBytes(file), original) << c.what;
         EXPECT_EQ(run({"picks"}).out, "") << c.what;
         EXPECT_EQ(FolderNames(dir.Path()), std::vector<std::string>{"frmMain.frm"}) << c.what;
@@ -92,7 +93,7 @@ TEST(Apply, DryRunShowsTheChangeAsADiffAndWritesNothing) {
     const fs::path file = dir.Write("F.frm", original);
     const auto result = Quenlow({"apply", Text(file), "--form", "F", "--pick", "Command1", "--dry-run"});
     ASSERT_EQ(result.status, 0) << result.err;
-    const std::string name = Text(file);
+    const std::string name = Shown(file);
     EXPECT_EQ(result.out, "--- " + name + "\n+++ " + name + "\n@@ -9,3 +9,25 @@\n End\n Attribute VB_Name = \"F\"\n"
                           " Option Explicit\n+' Tolvane: Command1=\n+Dim iFormWidth as integer\n+Dim iFormHeight as integer\n"
                           "+Dim iFormScaleWidth as integer\n+Dim iFormScaleHeight as integer\n+\n+' Tolvane end\n"
@@ -135,7 +136,7 @@ TEST(Apply, RefusalsLeaveTheFileAsItWas) {
         args.insert(args.end(), c.args.begin(), c.args.end());
         const auto result = Quenlow(args);
         EXPECT_EQ(result.status, 1) << c.what;
-        EXPECT_EQ(result.err, "quenlow: " + Text(file) + c.says + "\n") << c.what;
+        EXPECT_EQ(result.err, "quenlow: " + Shown(file) + c.says + "\n") << c.what;
         EXPECT_EQ(ReadBytes(file), original) << c.what;
         EXPECT_EQ(FolderNames(dir.Path()), std::vector<std::string>{"F.frm"}) << c.what;
         fs::permissions(file, fs::perms::owner_write, fs::perm_options::add);
@@ -183,7 +184,7 @@ TEST(Apply, AllTakesEveryFormThatHoldsOurCode) {
 
     const auto refreshed = Quenlow({"apply", project, "--all"});
     ASSERT_EQ(refreshed.status, 0) << refreshed.err;
-    EXPECT_EQ(refreshed.out, Text(files[0]) + ": Tolvane code written for 1 pick\n" + Text(files[1]) + ": unchanged\n");
+    EXPECT_EQ(refreshed.out, Shown(files[0]) + ": Tolvane code written for 1 pick\n" + Shown(files[1]) + ": unchanged\n");
     EXPECT_NE(ReadBytes(files[0]).find("Command1.Top = frmOne.Height"), std::string::npos);
     EXPECT_EQ(ReadBytes(files[1]), twoWritten);
 
@@ -193,7 +194,7 @@ TEST(Apply, AllTakesEveryFormThatHoldsOurCode) {
     EXPECT_EQ(ReadBytes(files[2]), three);
     const auto none = Quenlow({"apply", project, "--all"});
     EXPECT_EQ(none.status, 0);
-    EXPECT_EQ(none.err, "quenlow: note: no form of " + Text(fs::path(project).lexically_normal()) + " holds Tolvane code\n");
+    EXPECT_EQ(none.err, "quenlow: note: no form of " + Shown(dir.Path() / "P.vbp") + " holds Tolvane code\n");
 }
 
 // A Japanese form (its fonts say Shift-JIS): the names go into the code and the record in
