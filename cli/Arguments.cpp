@@ -5,6 +5,7 @@
 #include <iterator>
 #include <set>
 
+#include "model/Picks.h"
 #include "vb/Names.h"
 
 namespace tolvane::cli {
@@ -31,13 +32,6 @@ bool IsControlReference(std::string_view ref, NameRule isName) {
     return vb::ParseControlIndex(index) && (index.size() == 1 || index.front() != '0');
 }
 
-// The codes of --pick's options, in any letter case, and the box each one ticks.
-constexpr struct {
-    std::string_view code;
-    CheckState ControlRow::*box;
-} kPickOptions[] = {{"LM", &ControlRow::moveH}, {"LR", &ControlRow::sizeH}, {"LS", &ControlRow::scaleH},
-                    {"UM", &ControlRow::moveV}, {"UR", &ControlRow::sizeV}, {"US", &ControlRow::scaleV}};
-
 [[noreturn]] void FailReference(std::string_view pick, std::string_view ref) {
     throw UsageError("--pick " + Quoted(pick) + ": " + Quoted(ref) +
                      " is not a control reference (a name such as Command1, or an array element such as Option1(3))");
@@ -53,19 +47,13 @@ ControlRow ParsePick(std::string_view pick) {
     row.included = 1;
     if (equals == std::string_view::npos) return row;
 
-    std::string_view options = pick.substr(equals + 1);
-    while (!options.empty()) {
-        const auto comma = options.find(',');
-        const std::string_view option = options.substr(0, comma);
-        const auto known = std::find_if(std::begin(kPickOptions), std::end(kPickOptions),
-                                        [&](const auto& entry) { return vb::SameKeyword(option, entry.code); });
-        if (known == std::end(kPickOptions))
-            throw UsageError("--pick " + Quoted(pick) + ": unknown option " + Quoted(option) +
-                             " (use LM, LR, LS, UM, UR, US)");
-        row.*(known->box) = 1;
-        if (comma == std::string_view::npos) break;
-        options.remove_prefix(comma + 1);
-        if (options.empty()) throw UsageError("--pick " + Quoted(pick) + ": empty option after the last comma");
+    const std::string_view options = pick.substr(equals + 1);
+    if (options.empty()) return row;
+    if (const auto unknown = TickOptions(options, row)) {
+        if (unknown->empty() && options.back() == ',')
+            throw UsageError("--pick " + Quoted(pick) + ": empty option after the last comma");
+        throw UsageError("--pick " + Quoted(pick) + ": unknown option " + Quoted(*unknown) +
+                         " (use LM, LR, LS, UM, UR, US)");
     }
     return row;
 }
@@ -131,7 +119,7 @@ void CheckFormName(const std::string& name, const char* where, bool lookedUp) {
                          std::to_string(vb::kMaxIdentifierLength) + " characters)");
 }
 
-GenerateRequest ParseGenerate(const std::vector<std::string>& args, const ExtraOptions& extra) {
+GenerateRequest ParseGenerate(const std::vector<std::string>& args, const CommandOptions& own) {
     GenerateRequest request;
     std::optional<std::string> formName;
     bool blockSeen = false;
@@ -166,9 +154,13 @@ GenerateRequest ParseGenerate(const std::vector<std::string>& args, const ExtraO
             if (relative != "container" && relative != "form")
                 throw UsageError("--relative " + Quoted(relative) + ": use container or form");
             request.followContainers = relative == "container";
-        } else if (const auto own = extra.find(option); own != extra.end()) {
-            if (*own->second) throw UsageError(option + ": given more than once");
-            *own->second = reader.ValueOf(option, inlineValue);
+        } else if (const auto valued = own.valued.find(option); valued != own.valued.end()) {
+            if (*valued->second) throw UsageError(option + ": given more than once");
+            *valued->second = reader.ValueOf(option, inlineValue);
+        } else if (const auto flag = own.switches.find(option); flag != own.switches.end()) {
+            if (inlineValue) throw UsageError(option + ": takes no value");
+            if (*flag->second) throw UsageError(option + ": given more than once");
+            *flag->second = true;
         } else if (!option.empty()) {
             throw UsageError(Quoted(arg) + ": unknown option for " + args.front());
         } else if (!request.project) {
@@ -177,12 +169,13 @@ GenerateRequest ParseGenerate(const std::vector<std::string>& args, const ExtraO
             throw UsageError(Quoted(arg) + ": unexpected argument");
         }
     }
-    if (!formName) throw UsageError(args.front() + ": --form NAME is required");
+    if (!formName && !own.formOptional) throw UsageError(args.front() + ": --form NAME is required");
     if (plain && robust) throw UsageError("--plain and --robust: choose one (--robust is the default text)");
     request.plain = plain;
     // Without a project, "" stands for the add-in with no form picked.
-    if (request.project || !formName->empty()) CheckFormName(*formName, "--form", request.project.has_value());
-    request.formName = *formName;
+    if (formName && (request.project || !formName->empty()))
+        CheckFormName(*formName, "--form", request.project.has_value());
+    request.formName = formName.value_or("");
     if (!request.project)
         for (std::size_t i = 0; i < request.picks.size(); ++i)
             if (!IsControlReference(request.picks[i].controlRef, kWrittenName))

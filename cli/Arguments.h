@@ -35,13 +35,18 @@ struct GenerateRequest {
     bool followContainers = false;   // --relative container
 };
 
-// Valued options of a command built on generate (preview's --size and --out): each may be
-// given once, and its value is stored where the entry points.
-using ExtraOptions = std::map<std::string, std::optional<std::string>*>;
+// The options of a command built on generate: with a value (preview's --size and --out)
+// or without (apply's --remove), each given at most once and stored where its entry points;
+// and whether --form may be left out (apply --all), which leaves formName "".
+struct CommandOptions {
+    std::map<std::string, std::optional<std::string>*> valued;
+    std::map<std::string, bool*> switches;
+    bool formOptional = false;
+};
 
-// "generate ..." (args[0] is "generate"; preview reads its arguments the same way, with its
-// own options in `extra`).
-GenerateRequest ParseGenerate(const std::vector<std::string>& args, const ExtraOptions& extra = {});
+// "generate ..." (args[0] is "generate"; preview and apply read their arguments the same
+// way, with their own options in `own`).
+GenerateRequest ParseGenerate(const std::vector<std::string>& args, const CommandOptions& own = {});
 
 // "forms PROJECT" and "controls PROJECT FORM": positional arguments and --codepage.
 struct ProjectRequest {

@@ -27,6 +27,10 @@ Usage:
                    [--robust] [--relative container|form]
   quenlow preview PROJECT --form NAME [--pick REF[=OPTS]]... [--robust] [--relative container|form]
                   [--size WIDTHxHEIGHT|minimized] --out FILE.svg [--codepage N]
+  quenlow apply PROJECT --form NAME [--pick REF[=OPTS]]... [--robust]
+                [--relative container|form] [--dry-run] [--codepage N]
+  quenlow apply PROJECT (--form NAME | --all) [--remove] [--dry-run] [--codepage N]
+  quenlow picks PROJECT --form NAME [--codepage N]
   quenlow --help | --version
 
 PROJECT is a Visual Basic 6 project file (.vbp) with its designer files, or a
@@ -122,10 +126,41 @@ preview
   frame follows Windows' classic look at 96 DPI (15 twips a pixel). FILE.svg
   is written whole or not at all; a line on standard output sums it up.
 
+apply
+  Writes the code generate writes for the same arguments into the form's
+  file, in three places, each between two comments that mark it as Tolvane's:
+  the declarations at the end of the declarations section, the Load lines at
+  the start of Form_Load, the Resize lines at the start of Form_Resize. A
+  procedure the form has not is added at its end, and its marker says so:
+  ' Tolvane load (Sub added). The first marker records the picks and the code
+  variant:
+      ' Tolvane: txtNotes=LR,UR Command1=LM,UM --robust
+  Nothing outside the markers changes. Written again, the marked lines are
+  replaced: applying twice is applying once.
+  Without --pick, the recorded picks are written again with the recorded
+  variant (after the form changed, or with a new quenlow); --robust and
+  --relative go with --pick.
+  --remove takes the code out, with a procedure it added that holds nothing
+  else: the file is as it was before.
+  --all does it for every form of the project that holds Tolvane code; each
+  form is prepared and each file checked before any is written.
+  --dry-run prints what would change as a unified diff and writes nothing.
+  The file keeps its code page, its line ends and every other byte, and is
+  replaced whole or not at all: a read-only file (as source control keeps a
+  file not checked out), one changed since it was read, damaged markers (named
+  with their line) or a full disk leave it as it was. When Form_Resize has
+  lines of its own, code that leaves the procedure (the Exit Sub of --robust)
+  cannot go before them and is refused.
+  A line on standard output says what was done to each file.
+
+picks
+  Prints the picks recorded in the form's file, one REF=OPTS a line (as
+  --pick takes them), or nothing.
+
 Exit status: 0 done (warnings included); 1 the project file or the form the
 command needs could not be read, a form or control named is not in it or
-cannot be picked, or the picture could not be written (one line on standard
-error: "quenlow: FILE:LINE: what");
+cannot be picked, or the picture or the form's file could not be written
+(one line on standard error: "quenlow: FILE:LINE: what");
 2 the command line is wrong (one line on standard error, nothing on standard
 output).
 
@@ -145,6 +180,9 @@ Examples:
   quenlow generate examples/Example.vbp --form Form1 --pick Command1=LM --robust
   quenlow preview examples/Example.vbp --form Form1 --pick fraOptions=LR,UR
       --pick chkBold=LM --relative container --size minimized --out min.svg
+  quenlow apply legacy/Billing.vbp --form frmMain --pick txtNotes=LR,UR --dry-run
+  quenlow apply legacy/Billing.vbp --all
+  quenlow picks legacy/Billing.vbp --form frmMain
 )";
 
 }  // namespace
@@ -164,6 +202,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         }
         if (command == "generate") return RunGenerate(args, out, err);
         if (command == "preview") return RunPreview(args, out, err);
+        if (command == "apply") return RunApply(args, out, err);
+        if (command == "picks") return RunPicks(args, out, err);
         if (command == "forms") return RunForms(args, out, err);
         if (command == "controls") return RunControls(args, out, err);
         throw UsageError(Quoted(command) + ": unknown command (try quenlow --help)");

@@ -30,13 +30,7 @@ std::string CodePageHint(const files::FileError& error) {
     return hint + ")";
 }
 
-// A project read for a command, with what it left out.
-struct Project {
-    std::string label;  // the path as given, for messages
-    host::memory::ProjectData data;
-    std::shared_ptr<host::memory::MemoryHost> host;
-    std::vector<files::LeftOutComponent> leftOut;
-};
+}  // namespace
 
 // Reads the project and reports the components left out as warnings, except the one named
 // `needed`, which the command reports as its error if it needs it.
@@ -50,7 +44,8 @@ Project Open(const std::string& path, const std::optional<int>& codePage, const 
     }
     const auto file = files::PathFromUtf8(path);
     files::ProjectRead read = files::ReadProject(file, *codePages);
-    Project project{files::DisplayPath(file.lexically_normal()), read.project, nullptr, std::move(read.leftOut)};
+    Project project{files::DisplayPath(file.lexically_normal()), read.project, nullptr, std::move(read.leftOut),
+                    std::move(read.files)};
     project.host = host::memory::MemoryHost::Create(std::move(read.project), host::memory::FormCollection::EveryControl, true);
     for (const auto& left : project.leftOut)
         if (needed.empty() || !vb::SameNameIgnoringCase(left.name, needed))
@@ -58,6 +53,8 @@ Project Open(const std::string& path, const std::optional<int>& codePage, const 
                 << CodePageHint(left.reason) << "\n";
     return project;
 }
+
+namespace {
 
 std::string Article(std::int32_t type) {
     switch (type) {
@@ -84,32 +81,6 @@ std::string FormList(const std::vector<std::string>& forms) {
     for (std::size_t i = 0; i < forms.size() && i < 10; ++i) list += (i ? ", " : "") + forms[i];
     if (forms.size() > 10) list += ", ... " + std::to_string(forms.size()) + " in all";
     return " (its forms: " + list + ")";
-}
-
-// The project's name for the component `wanted` (letter case ignored), read through the
-// host as the add-in reads it. Only standard forms when `formsOnly`, as the form selector
-// offers; any component with controls otherwise. A component the project left out is
-// reported with the reason it was left out.
-std::string FindForm(const Project& project, const std::string& wanted, bool formsOnly) {
-    auto components = project.host->ActiveVBProject()->VBComponents();
-    std::vector<std::string> forms;
-    const int count = components->Count();
-    for (int i = 1; i <= count; ++i) {
-        auto component = components->Item(i);
-        const std::int32_t type = component->Type();
-        const std::string name = component->Name();
-        if (type == host::VBForm) forms.push_back(name);
-        if (!vb::SameNameIgnoringCase(name, wanted)) continue;
-        if (type == host::VBForm || (!formsOnly && HasControls(type))) return name;
-        throw files::FileError(project.label, 0,
-                               Quoted(name) + " is " + Article(type) +
-                                   (formsOnly ? "; the add-in offers standard forms only" : ", not a form"));
-    }
-    for (const auto& left : project.leftOut)
-        if (vb::SameNameIgnoringCase(left.name, wanted)) throw left.reason;
-    std::string problem = "no form named " + Quoted(wanted) + FormList(forms);
-    if (!project.leftOut.empty()) problem += "; files left out are listed above";
-    throw files::FileError(project.label, 0, problem);
 }
 
 std::vector<host::ListedControl> ListControls(host::Root& root, const std::string& form) {
@@ -143,9 +114,34 @@ void WriteGenerated(const GeneratedCode& code, Block block, std::ostream& out) {
 
 }  // namespace
 
+std::string FindForm(const Project& project, const std::string& wanted, bool formsOnly) {
+    auto components = project.host->ActiveVBProject()->VBComponents();
+    std::vector<std::string> forms;
+    const int count = components->Count();
+    for (int i = 1; i <= count; ++i) {
+        auto component = components->Item(i);
+        const std::int32_t type = component->Type();
+        const std::string name = component->Name();
+        if (type == host::VBForm) forms.push_back(name);
+        if (!vb::SameNameIgnoringCase(name, wanted)) continue;
+        if (type == host::VBForm || (!formsOnly && HasControls(type))) return name;
+        throw files::FileError(project.label, 0,
+                               Quoted(name) + " is " + Article(type) +
+                                   (formsOnly ? "; the add-in offers standard forms only" : ", not a form"));
+    }
+    for (const auto& left : project.leftOut)
+        if (vb::SameNameIgnoringCase(left.name, wanted)) throw left.reason;
+    std::string problem = "no form named " + Quoted(wanted) + FormList(forms);
+    if (!project.leftOut.empty()) problem += "; files left out are listed above";
+    throw files::FileError(project.label, 0, problem);
+}
+
 // The command has no 50-row grid: every control of the form is a row.
 PickedForm PickFromProject(const GenerateRequest& request, std::ostream& err, preview::FormLayout* layout) {
-    const Project project = Open(*request.project, request.codePage, request.formName, err);
+    return PickFromProject(Open(*request.project, request.codePage, request.formName, err), request, layout);
+}
+
+PickedForm PickFromProject(const Project& project, const GenerateRequest& request, preview::FormLayout* layout) {
     PickedForm picked;
     picked.name = FindForm(project, request.formName, true);
     const host::memory::ComponentData& form = ComponentNamed(project, picked.name);

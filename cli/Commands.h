@@ -1,6 +1,8 @@
 // The quenlow commands that read a project or generate code.
 #pragma once
 
+#include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -19,6 +21,27 @@ int RunForms(const std::vector<std::string>& args, std::ostream& out, std::ostre
 int RunControls(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int RunGenerate(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int RunPreview(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);  // Preview.cpp
+int RunApply(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);    // Apply.cpp
+int RunPicks(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);    // Apply.cpp
+
+// A project read for a command, with what it left out and where its designer files are.
+struct Project {
+    std::string label;  // the path as given, for messages
+    host::memory::ProjectData data;
+    std::shared_ptr<host::memory::MemoryHost> host;
+    std::vector<host::files::LeftOutComponent> leftOut;
+    std::vector<host::files::ComponentFile> files;
+};
+
+// Reads the project and reports on `err` the components it left out as warnings, except the
+// one named `needed`, which the command reports as its error if it needs it.
+Project Open(const std::string& path, const std::optional<int>& codePage, const std::string& needed, std::ostream& err);
+
+// The project's name for the component `wanted` (letter case ignored), read through the
+// host as the add-in reads it. Only standard forms when `formsOnly`, as the form selector
+// offers; any component with controls otherwise. A component the project left out is
+// reported with the reason it was left out.
+std::string FindForm(const Project& project, const std::string& wanted, bool formsOnly);
 
 // The form a request names: its rows as the add-in lists them (all of them), picks ticked,
 // and what the code needs to know of where each control sits. Without a project, the picks
@@ -33,6 +56,7 @@ struct PickedForm {
 // A pick of a control that has no place at run time is refused. `layout`, when given,
 // receives the form's design geometry.
 PickedForm PickFromProject(const GenerateRequest& request, std::ostream& err, preview::FormLayout* layout = nullptr);
+PickedForm PickFromProject(const Project& project, const GenerateRequest& request, preview::FormLayout* layout = nullptr);
 PickedForm PickedRows(const GenerateRequest& request, std::ostream& err);  // with or without a project
 
 // The code the request asks for (Variant.cpp). With --relative container, a picked control

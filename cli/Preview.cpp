@@ -1,25 +1,19 @@
 // quenlow preview: the form at its design size and at a new size, as the generated code
 // places its controls, drawn as one SVG file.
-#include <cerrno>
 #include <cmath>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <optional>
-#include <random>
 
 #include "cli/Cli.h"
 #include "cli/Commands.h"
 #include "host/files/ProjectFiles.h"
+#include "host/files/SafeWrite.h"
 #include "host/files/Text.h"
 #include "preview/Preview.h"
 #include "vb/Names.h"
 
 namespace tolvane::cli {
 namespace {
-
-namespace fs = std::filesystem;
 
 struct PreviewRequest {
     GenerateRequest generate;
@@ -53,7 +47,8 @@ preview::TargetSize ParseSize(const std::string& text) {
 // file is made before anything is read.
 PreviewRequest ParsePreview(const std::vector<std::string>& args) {
     std::optional<std::string> size, out;
-    GenerateRequest generate = ParseGenerate(args, {{"--size", &size}, {"--out", &out}});
+    GenerateRequest generate =
+        ParseGenerate(args, {.valued = {{"--size", &size}, {"--out", &out}}, .switches = {}, .formOptional = false});
     if (generate.block != Block::All) throw UsageError("--block: preview draws a picture, it writes no block");
     PreviewRequest request{std::move(generate), std::nullopt, out.value_or("")};
     if (!request.generate.project) throw UsageError("preview: a PROJECT is needed, to draw its form");
@@ -64,30 +59,6 @@ PreviewRequest ParsePreview(const std::vector<std::string>& args) {
         throw UsageError("--out " + Quoted(request.out) + ": give a file name ending in .svg");
     if (size) request.size = ParseSize(*size);
     return request;
-}
-
-// Writes to a new file beside the target and renames it over the target, so that a failed
-// run leaves no half-written picture.
-void WriteWhole(const std::string& target, const std::string& text) {
-    const fs::path path = host::files::PathFromUtf8(target);
-    std::random_device random;
-    fs::path temporary = path;
-    temporary += ".tmp-" + std::to_string(random()) + "~";
-    auto fail = [&](const std::string& why) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
-        throw host::files::FileError(target, 0, "cannot be written: " + why);
-    };
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) fail(std::strerror(errno));
-        out << text;
-        out.close();
-        if (!out) fail("write error");
-    }
-    std::error_code error;
-    fs::rename(temporary, path, error);
-    if (error) fail(error.message());
 }
 
 std::string Summary(const preview::Simulation& simulation) {
@@ -120,7 +91,8 @@ int RunPreview(const std::vector<std::string>& args, std::ostream& out, std::ost
         if (IsSet(row.included)) text.picked.push_back(row.controlRef);
     text.codeKind = std::string(request.generate.plain ? "the plain text" : "the default text") +
                     (request.generate.followContainers ? ", controls follow their containers" : ", controls follow the form");
-    WriteWhole(request.out, preview::RenderPreview(layout, simulation, text));
+    host::files::WriteFileSafely(host::files::PathFromUtf8(request.out), preview::RenderPreview(layout, simulation, text),
+                                 request.out);
     out << request.out << ": " << form.name << ", " << Summary(simulation) << "\n";
     return kExitOk;
 }

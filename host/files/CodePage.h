@@ -47,6 +47,11 @@ public:
     // Pure ASCII is returned as it is without calling the converter.
     std::optional<std::string> ToUtf8(std::string_view bytes) const;
 
+    // The bytes of UTF-8 text in this code page, or nothing when the text is not UTF-8 or
+    // holds a character the code page has not (no look-alike stands in for it). Pure ASCII
+    // is returned as it is.
+    std::optional<std::string> FromUtf8(std::string_view utf8) const;
+
 private:
     struct Converter;  // the platform's conversion handle
 

@@ -12,9 +12,11 @@
 namespace tolvane::host::files {
 
 struct CodePage::Converter {
-    iconv_t handle = reinterpret_cast<iconv_t>(-1);
+    iconv_t handle = reinterpret_cast<iconv_t>(-1);  // to UTF-8
+    iconv_t back = reinterpret_cast<iconv_t>(-1);    // from UTF-8
     ~Converter() {
         if (handle != reinterpret_cast<iconv_t>(-1)) iconv_close(handle);
+        if (back != reinterpret_cast<iconv_t>(-1)) iconv_close(back);
     }
 };
 
@@ -68,7 +70,8 @@ std::optional<std::string> Convert(iconv_t handle, std::string_view bytes) {
 CodePage::CodePage(int number) : number_(number), converter_(std::make_unique<Converter>()) {
     if (number <= 0 || number > 65535) throw CodePageError("code page " + std::to_string(number) + " does not exist");
     converter_->handle = iconv_open("UTF-8", IconvName(number).c_str());
-    if (converter_->handle == reinterpret_cast<iconv_t>(-1))
+    converter_->back = iconv_open(IconvName(number).c_str(), "UTF-8");
+    if (converter_->handle == reinterpret_cast<iconv_t>(-1) || converter_->back == reinterpret_cast<iconv_t>(-1))
         throw CodePageError("code page " + std::to_string(number) + " is not available");
     const std::string probe = detail::PrintableAscii();
     if (Convert(converter_->handle, probe) != probe)
@@ -83,6 +86,11 @@ CodePage& CodePage::operator=(CodePage&&) noexcept = default;
 std::optional<std::string> CodePage::ToUtf8(std::string_view bytes) const {
     if (detail::IsAscii(bytes)) return std::string(bytes);
     return Convert(converter_->handle, bytes);
+}
+
+std::optional<std::string> CodePage::FromUtf8(std::string_view utf8) const {
+    if (detail::IsAscii(utf8)) return std::string(utf8);
+    return Convert(converter_->back, utf8);
 }
 
 }  // namespace tolvane::host::files

@@ -208,6 +208,7 @@ private:
                 }
                 case LineKind::End: {
                     if (blocks.size() == 1) {
+                        MarkCodeStart();
                         out_.controls = std::move(blocks.back().control.children);
                         out_.rootProperties = std::move(blocks.back().control.properties);
                         return;  // the root's End: the designer block is complete
@@ -271,12 +272,18 @@ private:
         block.control.index = *index;
     }
 
+    void MarkCodeStart() {
+        out_.codeOffset = lines_.Position();
+        out_.codeLine = lines_.Number() + 1;
+    }
+
     // The attribute lines right after the root block; the first other line starts the code.
     void ReadAttributes() {
         Classified line;
         while (NextLine(line)) {
             if (line.kind == LineKind::Blank) continue;
             if (line.kind != LineKind::Other || !SameKeyword(line.name, "Attribute")) return;
+            MarkCodeStart();
             const std::string_view attribute = line.value;
             std::size_t nameEnd = 0;
             while (nameEnd < attribute.size() && !IsBlank(attribute[nameEnd]) && attribute[nameEnd] != '=') ++nameEnd;

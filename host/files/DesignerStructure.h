@@ -25,6 +25,9 @@ struct DesignerStructure {
     int declaredCodePage = 0;                   // of the first font Charset that has one, else 0
     std::map<std::string, PropertyValue> rootProperties;  // kKeptProperties; the Caption's bytes
     std::string rootBlob;  // the root's OleObjectBlob value as written (a UserForm's .frx and offset)
+    // Where the code module starts: after the root's End and the Attribute lines under it.
+    std::size_t codeOffset = 0;
+    int codeLine = 0;  // its first line's number
 };
 
 // Reads the designer block of `bytes` into `out`. On a FileError, `out` keeps what was read

@@ -28,6 +28,7 @@ public:
         return true;
     }
     int Number() const { return number_; }
+    std::size_t Position() const { return pos_; }  // after the last line read and its end
 
 private:
     // The position of the next `c` at or after pos_ (the end when there is none). Each

@@ -67,6 +67,7 @@ struct Slot {
     std::string label;  // of the file, once found
     std::optional<detail::DesignerStructure> structure;
     std::int32_t type = 0;
+    int codePage = 0;  // of the names, once decoded
     std::optional<memory::ComponentData> component;
     std::optional<LeftOutComponent> leftOut;
 };
@@ -249,6 +250,7 @@ private:
         const int codePage = detail::NameCodePage(*slot.structure, codePages_, ProjectCodePage());
         try {
             DesignerFile designer = detail::DecodeDesigner(std::move(*slot.structure), slot.label, codePage, codePages_);
+            slot.codePage = codePage;
             slot.component = memory::ComponentData{designer.name, slot.type, std::move(designer.controls),
                                                    slot.type != ComponentType::ActiveXDesigner,
                                                    std::move(designer.properties)};
@@ -289,6 +291,8 @@ private:
             if (slot.component) {
                 auto [found, added] = names.emplace(vb::FoldCase(slot.component->name), slot.line);
                 if (added) {
+                    if (slot.codePage != 0)
+                        read.files.push_back(ComponentFile{slot.component->name, slot.type, slot.file, slot.codePage});
                     read.project.components.push_back(std::move(*slot.component));
                     continue;
                 }
@@ -311,22 +315,25 @@ private:
     std::vector<Slot> slots_;
 };
 
-memory::ProjectData ReadLoneDesigner(const fs::path& file, const EntryKind& kind, const CodePages& codePages) {
+ProjectRead ReadLoneDesigner(const fs::path& file, const EntryKind& kind, const CodePages& codePages) {
     const std::string label = Label(file);
     DesignerFile designer = ParseDesigner(detail::ReadFileBytes(file, label), label, codePages);
-    memory::ProjectData project;
+    ProjectRead read;
     if (kind.type == 0 && IsUserFormClass(designer.rootClass)) {  // an exported UserForm: controls in its .frx
-        project.components.push_back(UserFormComponent(ReadExportedUserForm(file, designer, codePages)));
-        return project;
+        read.project.components.push_back(UserFormComponent(ReadExportedUserForm(file, designer, codePages)));
+        read.files.push_back(ComponentFile{read.project.components.back().name, ComponentType::MSForm, file,
+                                           designer.codePage});
+        return read;
     }
     const std::int32_t type = TypeFor(kind, designer.rootClass);
     if (type == 0)
         throw FileError(label, designer.rootLine,
                         "the designer is " + designer.rootClass + ", expected " + std::string(kind.rootClass));
-    project.components.push_back(
+    read.files.push_back(ComponentFile{designer.name, type, file, designer.codePage});
+    read.project.components.push_back(
         memory::ComponentData{designer.name, type, std::move(designer.controls), type != ComponentType::ActiveXDesigner,
                               std::move(designer.properties)});
-    return project;
+    return read;
 }
 
 }  // namespace
@@ -339,7 +346,7 @@ ProjectRead ReadProject(const fs::path& file, const CodePages& codePages) {
     if (SameKeyword(extension, ".vbp")) return ProjectReader(file, codePages).Read();
     constexpr std::string_view kExtensions[] = {".frm", ".ctl", ".pag", ".dob", ".dsr"};  // as kDesignerEntries
     for (std::size_t i = 0; i < std::size(kExtensions); ++i)
-        if (SameKeyword(extension, kExtensions[i])) return ProjectRead{ReadLoneDesigner(file, kDesignerEntries[i], codePages), {}};
+        if (SameKeyword(extension, kExtensions[i])) return ReadLoneDesigner(file, kDesignerEntries[i], codePages);
     throw FileError(label, 0, "not a project: give a .vbp file or a designer file (.frm, .ctl, .pag, .dob, .dsr)");
 }
 

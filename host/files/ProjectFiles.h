@@ -85,9 +85,18 @@ struct LeftOutComponent {
     FileError reason;  // the .vbp line for a file not found, else the place in the file
 };
 
+// A component read from a designer file, for a command that writes to the file.
+struct ComponentFile {
+    std::string name;
+    std::int32_t type = 0;
+    std::filesystem::path file;
+    int codePage = 0;  // the one its names were read in
+};
+
 struct ProjectRead {
     memory::ProjectData project;
     std::vector<LeftOutComponent> leftOut;  // in project order
+    std::vector<ComponentFile> files;       // the components read from designer files, in project order
 };
 
 // Reads a project: a .vbp, or a lone designer file (.frm, .ctl, .pag, .dob, .dsr) as a

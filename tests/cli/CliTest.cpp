@@ -409,7 +409,8 @@ TEST(Usage, HostileAndMistakenCommandLinesAreRefused) {
 TEST(Usage, HelpAndVersion) {
     const auto help = Quenlow({"--help"});
     EXPECT_EQ(help.status, 0);
-    for (const char* mentioned : {"--form", "--pick", "--block", "--codepage", "warning", "Charset", "255", "Examples"})
+    for (const char* mentioned : {"--form", "--pick", "--block", "--codepage", "warning", "Charset", "255", "Examples",
+                                  "' Tolvane:", "--remove", "--dry-run"})
         EXPECT_NE(help.out.find(mentioned), std::string::npos) << mentioned;
     const auto version = Quenlow({"--version"});
     EXPECT_EQ(version.status, 0);

@@ -276,12 +276,19 @@ void ExerciseOffice(const File& file) {
     }
 }
 
-void ExerciseCommandLine(const std::vector<std::string>& args) {
-    // preview writes its picture where --out says: only into the scratch folder.
-    if (!args.empty() && args[0] == "preview")
+bool LeavesScratch(const std::string& text) {
+    return text.find('/') != std::string::npos || text.find('\\') != std::string::npos || text.find("..") != std::string::npos;
+}
+
+void ExerciseCommandLine(const std::vector<std::string>& args, const std::vector<File>& inputs) {
+    // preview writes its picture where --out says, apply the form files the project names:
+    // only into the scratch folder.
+    if (!args.empty() && (args[0] == "preview" || args[0] == "apply"))
         for (const auto& arg : args)
-            if (arg.find('/') != std::string::npos || arg.find('\\') != std::string::npos || arg.find("..") != std::string::npos)
-                return;
+            if (LeavesScratch(arg)) return;
+    if (!args.empty() && args[0] == "apply")
+        for (const auto& file : inputs)
+            if (file.bytes.find("..") != std::string::npos) return;
     std::ostringstream out, err;
     const int status = tolvane::cli::Run(args, out, err);
     if (status < 0 || status > 2) Broken("exit status 0, 1 or 2", std::to_string(status));
@@ -361,6 +368,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             ExerciseProject(file.path, seed);
             break;
         }
-    if (!args.empty()) ExerciseCommandLine(args);
+    if (!args.empty()) ExerciseCommandLine(args, inputs);
     return 0;
 }

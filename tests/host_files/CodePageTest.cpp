@@ -12,7 +12,8 @@ struct DecodeCase {
     const char* utf8;
 };
 
-TEST(CodePage, DecodesTheAnsiCodePagesVbWritesIn) {
+// Read and written back: the names of a form go into the code written into its file.
+TEST(CodePage, DecodesTheAnsiCodePagesVbWritesInAndEncodesBack) {
     const DecodeCase cases[] = {
         {1252, "CmdA\xF1" "adir", "CmdA\xC3\xB1" "adir"},                        // CmdAñadir
         {1252, "\x80\x9C", "\xE2\x82\xAC\xC5\x93"},                             // € œ (not Latin-1 controls)
@@ -30,6 +31,7 @@ TEST(CodePage, DecodesTheAnsiCodePagesVbWritesIn) {
         const auto text = codePage.ToUtf8(c.bytes);
         ASSERT_TRUE(text.has_value()) << c.codePage << " " << c.bytes;
         EXPECT_EQ(*text, c.utf8) << c.codePage;
+        EXPECT_EQ(codePage.FromUtf8(c.utf8).value_or("(none)"), c.bytes) << c.codePage;
     }
 }
 
@@ -37,6 +39,8 @@ TEST(CodePage, RefusesBytesThatAreNotTextInThatCodePage) {
     EXPECT_FALSE(CodePage(932).ToUtf8("a\x81").has_value());     // lead byte without its trail
     EXPECT_FALSE(CodePage(932).ToUtf8("\x81\x20").has_value());  // trail byte outside the range
     EXPECT_FALSE(CodePage(65001).ToUtf8("\xC3").has_value());
+    EXPECT_FALSE(CodePage(1251).FromUtf8("Caf\xC3\xA9").has_value());  // no é, and no "e" for it
+    EXPECT_FALSE(CodePage(932).FromUtf8("a\xFF").has_value());          // not UTF-8
     // A failed conversion leaves the converter ready for the next one.
     const CodePage codePage(932);
     EXPECT_FALSE(codePage.ToUtf8("\x81").has_value());

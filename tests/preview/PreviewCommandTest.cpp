@@ -200,7 +200,7 @@ TEST(PreviewCommand, AFailedRunLeavesTheOldPictureAlone) {
     EXPECT_EQ(failed.status, 1);
     const Result nowhere = Quenlow({"preview", kProject, "--form", "Form1", "--out", (folder.Path() / "no" / "p.svg").string()});
     EXPECT_EQ(nowhere.status, 1);
-    EXPECT_NE(nowhere.err.find("cannot be written"), std::string::npos) << nowhere.err;
+    EXPECT_NE(nowhere.err.find("not written: folder not found"), std::string::npos) << nowhere.err;
     EXPECT_EQ(ReadBytes(picture), "old picture");
 
     ASSERT_EQ(Quenlow({"preview", kProject, "--form", "Form1", "--out", picture.string()}).status, 0);

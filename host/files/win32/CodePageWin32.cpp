@@ -74,6 +74,25 @@ std::optional<std::string> CodePage::ToUtf8(std::string_view bytes) const {
     return Convert(converter_->codePage, converter_->flags, converter_->controlsAreText, bytes);
 }
 
+// UTF-8 to UTF-16 to the code page; WideCharToMultiByte puts a look-alike ("e" for "é") or
+// "?" for a character the code page has not, so the result must read back as the text.
+std::optional<std::string> CodePage::FromUtf8(std::string_view utf8) const {
+    if (detail::IsAscii(utf8)) return std::string(utf8);
+    if (utf8.size() > 0x3FFFFFFF) return std::nullopt;
+    const int inLength = static_cast<int>(utf8.size());
+    const int wideLength = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), inLength, nullptr, 0);
+    if (wideLength <= 0) return std::nullopt;
+    std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
+    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), inLength, wide.data(), wideLength);
+    const UINT page = converter_->codePage;
+    const int outLength = WideCharToMultiByte(page, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
+    if (outLength <= 0) return std::nullopt;
+    std::string out(static_cast<std::size_t>(outLength), '\0');
+    WideCharToMultiByte(page, 0, wide.data(), wideLength, out.data(), outLength, nullptr, nullptr);
+    if (ToUtf8(out) != std::string(utf8)) return std::nullopt;
+    return out;
+}
+
 }  // namespace tolvane::host::files
 
 #endif  // _WIN32
