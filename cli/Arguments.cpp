@@ -149,6 +149,15 @@ GenerateRequest ParseGenerate(const std::vector<std::string>& args, const Comman
             // --robust asked for what is now the default text; scripts that pass it keep working.
             if (inlineValue) throw UsageError(option + ": takes no value");
             (option == "--plain" ? plain : robust) = true;
+        } else if (option == "--target") {
+            const std::string target = reader.ValueOf(option, inlineValue);
+            if (target != "form" && target != "userform")
+                throw UsageError("--target " + Quoted(target) + ": use form (a VB6 form) or userform (an Office UserForm)");
+            if (request.target) throw UsageError("--target: given more than once");
+            request.target = target == "userform" ? CodeTarget::kUserForm : CodeTarget::kVb6Form;
+        } else if (option == "--resizable") {
+            if (inlineValue) throw UsageError(option + ": takes no value");
+            request.resizable = true;
         } else if (option == "--relative") {
             const std::string relative = reader.ValueOf(option, inlineValue);
             if (relative != "container" && relative != "form")
@@ -172,6 +181,8 @@ GenerateRequest ParseGenerate(const std::vector<std::string>& args, const Comman
     if (!formName && !own.formOptional) throw UsageError(args.front() + ": --form NAME is required");
     if (plain && robust) throw UsageError("--plain and --robust: choose one (--robust is the default text)");
     request.plain = plain;
+    if (plain && request.target == CodeTarget::kUserForm)
+        throw UsageError("--plain: the original text is for VB6 forms, not UserForms");
     // Without a project, "" stands for the add-in with no form picked.
     if (formName && (request.project || !formName->empty()))
         CheckFormName(*formName, "--form", request.project.has_value());
@@ -186,7 +197,8 @@ GenerateRequest ParseGenerate(const std::vector<std::string>& args, const Comman
     return request;
 }
 
-ProjectRequest ParseProjectCommand(const std::vector<std::string>& args, std::size_t expected, const char* usage) {
+ProjectRequest ParseProjectCommand(const std::vector<std::string>& args, std::size_t expected, const char* usage,
+                                   bool takesJson) {
     ProjectRequest request;
     ArgumentReader reader(args);
     while (!reader.Done()) {
@@ -194,6 +206,10 @@ ProjectRequest ParseProjectCommand(const std::vector<std::string>& args, std::si
         const auto [option, inlineValue] = Split(arg);
         if (option == "--codepage") {
             SetOnce(request.codePage, ParseCodePage(reader.ValueOf(option, inlineValue)));
+        } else if (option == "--json" && takesJson) {
+            if (inlineValue) throw UsageError("--json: takes no value");
+            if (request.json) throw UsageError("--json: given more than once");
+            request.json = true;
         } else if (!option.empty()) {
             throw UsageError(Quoted(arg) + ": unknown option for " + args.front());
         } else if (request.positional.size() == expected) {

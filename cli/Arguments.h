@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "model/ResizeModel.h"
+#include "model/ResizeCode.h"
 
 namespace tolvane::cli {
 
@@ -32,6 +32,8 @@ struct GenerateRequest {
     std::vector<ControlRow> picks;   // in command-line order, no control twice
     Block block = Block::All;
     bool plain = false;              // --plain: the add-in's original text
+    std::optional<CodeTarget> target;  // --target form|userform; else the form's own kind
+    bool resizable = false;          // --resizable: a UserForm the user can resize
     bool followContainers = false;   // --relative container
 };
 
@@ -52,8 +54,10 @@ GenerateRequest ParseGenerate(const std::vector<std::string>& args, const Comman
 struct ProjectRequest {
     std::vector<std::string> positional;
     std::optional<int> codePage;
+    bool json = false;  // --json, where the command takes it
 };
-ProjectRequest ParseProjectCommand(const std::vector<std::string>& args, std::size_t expected, const char* usage);
+ProjectRequest ParseProjectCommand(const std::vector<std::string>& args, std::size_t expected, const char* usage,
+                                   bool takesJson = false);
 
 // Refuses a form name given on the command line that is no identifier; `lookedUp` when it
 // only names a form of a project (see Arguments.cpp).

@@ -70,7 +70,7 @@ std::string Article(std::int32_t type) {
 }
 
 bool HasControls(std::int32_t type) {
-    return type == host::VBForm || type == host::VBMDIForm || type == host::PropPage || type == host::UserControl ||
+    return host::IsPickableForm(type) || type == host::VBMDIForm || type == host::PropPage || type == host::UserControl ||
            type == host::DocObject;
 }
 
@@ -122,9 +122,9 @@ std::string FindForm(const Project& project, const std::string& wanted, bool for
         auto component = components->Item(i);
         const std::int32_t type = component->Type();
         const std::string name = component->Name();
-        if (type == host::VBForm) forms.push_back(name);
+        if (host::IsPickableForm(type)) forms.push_back(name);
         if (!vb::SameNameIgnoringCase(name, wanted)) continue;
-        if (type == host::VBForm || (!formsOnly && HasControls(type))) return name;
+        if (host::IsPickableForm(type) || (!formsOnly && HasControls(type))) return name;
         throw files::FileError(project.label, 0,
                                Quoted(name) + " is " + Article(type) +
                                    (formsOnly ? "; the add-in offers standard forms only" : ", not a form"));
@@ -145,6 +145,7 @@ PickedForm PickFromProject(const Project& project, const GenerateRequest& reques
     PickedForm picked;
     picked.name = FindForm(project, request.formName, true);
     const host::memory::ComponentData& form = ComponentNamed(project, picked.name);
+    picked.type = form.type;
     try {
         if (layout) *layout = preview::LayoutOf(form);
     } catch (const preview::LayoutError& error) {
@@ -207,11 +208,15 @@ int RunForms(const std::vector<std::string>& args, std::ostream& out, std::ostre
 }
 
 int RunControls(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    const auto request = ParseProjectCommand(args, 2, "quenlow controls PROJECT FORM [--codepage N]");
+    const auto request = ParseProjectCommand(args, 2, "quenlow controls PROJECT FORM [--json] [--codepage N]", true);
     CheckFormName(request.positional[1], "FORM", true);
     const Project project = Open(request.positional[0], request.codePage, request.positional[1], err);
     const std::string form = FindForm(project, request.positional[1], false);
     const auto rows = ListControls(*project.host, form);
+    if (request.json) {
+        WriteControlsJson(ComponentNamed(project, form), rows, out);
+        return 0;
+    }
     for (const host::ListedControl& row : rows)
         out << std::string(2 * static_cast<std::size_t>(row.depth), ' ') << row.controlRef << "\n";
     return 0;

@@ -51,6 +51,7 @@ struct PickedForm {
     std::vector<ControlRow> rows;
     std::vector<host::ListedControl> listed;  // one per row; empty without a project
     int scaleMode = vb::kTwips;               // the form's
+    std::int32_t type = host::VBForm;         // a VB6 form, or a UserForm (host::MSForm)
 };
 
 // A pick of a control that has no place at run time is refused. `layout`, when given,
@@ -62,10 +63,19 @@ PickedForm PickedRows(const GenerateRequest& request, std::ostream& err);  // wi
 // The code the request asks for (Variant.cpp). With --relative container, a picked control
 // whose container is not picked is named on `err`: it keeps its place.
 CodeOptions OptionsFor(const GenerateRequest& request, const PickedForm& form, std::ostream& err);
+// The kind of form the code is for: the form's own with a project (a --target that says
+// otherwise is a usage error), else --target, else a VB6 form.
+CodeTarget TargetOf(const GenerateRequest& request, const PickedForm& form);
 
 // VB refuses a variable name longer than kMaxIdentifierLength: code whose variables would be
 // longer is refused, a usage error when the name was typed rather than read from a project.
 void CheckStems(const GenerateRequest& request, std::span<const ControlRow> rows, const CodeOptions& options);
+
+// The listed controls as one JSON array, one object per control in listing order: its
+// reference, class, container's reference ("" for the form) and Left, Top, Width, Height in
+// the file's units (twips for a VB6 form, points for a UserForm; null where it has none).
+void WriteControlsJson(const host::memory::ComponentData& form, const std::vector<host::ListedControl>& rows,
+                       std::ostream& out);  // ControlsJson.cpp
 
 // "FILE:LINE: problem", with a hint at --codepage when the problem is text that the code
 // page used does not read.

@@ -38,7 +38,8 @@ preview::TargetSize ParseSize(const std::string& text) {
     const long width = x == std::string::npos ? 0 : number(std::string_view(text).substr(0, x));
     const long height = x == std::string::npos ? 0 : number(std::string_view(text).substr(x + 1));
     if (width == 0 || height == 0)
-        throw UsageError("--size " + Quoted(text) + ": give WIDTHxHEIGHT in twips (each 1 to " + std::to_string(kLargest) +
+        throw UsageError("--size " + Quoted(text) + ": give WIDTHxHEIGHT in twips, points for a UserForm (each 1 to " +
+                         std::to_string(kLargest) +
                          "), e.g. 9000x6000, or minimized");
     return {false, static_cast<double>(width), static_cast<double>(height)};
 }
@@ -79,10 +80,16 @@ int RunPreview(const std::vector<std::string>& args, std::ostream& out, std::ost
     const PreviewRequest request = ParsePreview(args);
     preview::FormLayout layout;
     const PickedForm form = PickFromProject(request.generate, err, &layout);
-    const preview::TargetSize target = request.size.value_or(
+    preview::TargetSize target = request.size.value_or(
         preview::TargetSize{false, std::round(layout.OuterWidth() * 1.5), std::round(layout.OuterHeight() * 1.5)});
-    const CodeOptions options = OptionsFor(request.generate, form, err);
+    if (request.size && layout.userForm) {  // a UserForm's size is given in points
+        target.width *= layout.scale.twipsPerUnitX;
+        target.height *= layout.scale.twipsPerUnitY;
+    }
+    CodeOptions options = OptionsFor(request.generate, form, err);
     CheckStems(request.generate, form.rows, options);
+    // The lines that make a UserForm resizable call Windows; the picture says what they do.
+    options.resizable = false;
     const preview::Simulation simulation =
         preview::Simulate(layout, GenerateResizeCode(form.name, form.rows, options), target);
 
@@ -91,6 +98,7 @@ int RunPreview(const std::vector<std::string>& args, std::ostream& out, std::ost
         if (IsSet(row.included)) text.picked.push_back(row.controlRef);
     text.codeKind = std::string(request.generate.plain ? "the plain text" : "the default text") +
                     (request.generate.followContainers ? ", controls follow their containers" : ", controls follow the form");
+    text.resizable = request.generate.resizable;
     host::files::WriteFileSafely(host::files::PathFromUtf8(request.out), preview::RenderPreview(layout, simulation, text),
                                  request.out);
     out << request.out << ": " << form.name << ", " << Summary(simulation) << "\n";

@@ -12,10 +12,12 @@ std::string Enumeration(const std::vector<std::string>& names) {
     return text;
 }
 
-// A picked control whose container is not picked keeps its place: say so.
-void NoteUnpickedContainers(std::span<const ControlRow> rows, const CodeOptions& options, std::ostream& err) {
+// A picked control whose container is not picked keeps its place: say so. A UserForm's page
+// needs no pick: it fills its MultiPage.
+void NoteUnpickedContainers(const PickedForm& form, const CodeOptions& options, std::ostream& err) {
+    const std::span<const ControlRow> rows = form.rows;
     for (std::size_t container = 0; container < rows.size(); ++container) {
-        if (IsSet(rows[container].included)) continue;
+        if (IsSet(rows[container].included) || form.listed[container].noPlace == vb::NoPlace::kPage) continue;
         std::vector<std::string> followers;
         for (std::size_t row = 0; row < rows.size(); ++row) {
             const ControlRow& r = rows[row];
@@ -32,14 +34,34 @@ void NoteUnpickedContainers(std::span<const ControlRow> rows, const CodeOptions&
 
 }  // namespace
 
+CodeTarget TargetOf(const GenerateRequest& request, const PickedForm& form) {
+    const CodeTarget own = form.type == host::MSForm ? CodeTarget::kUserForm : CodeTarget::kVb6Form;
+    const CodeTarget target = request.project ? own : request.target.value_or(CodeTarget::kVb6Form);
+    if (request.project && request.target && *request.target != own)
+        throw UsageError("--target " + std::string(*request.target == CodeTarget::kUserForm ? "userform" : "form") + ": " +
+                         form.name + " is " + (own == CodeTarget::kUserForm ? "a UserForm" : "a VB6 form"));
+    if (target == CodeTarget::kUserForm && request.plain)
+        throw UsageError("--plain: the original text is for VB6 forms, not UserForms");
+    if (target == CodeTarget::kVb6Form && request.resizable)
+        throw UsageError("--resizable: only a UserForm needs code to be resizable (a VB6 form has BorderStyle)");
+    return target;
+}
+
 CodeOptions OptionsFor(const GenerateRequest& request, const PickedForm& form, std::ostream& err) {
     CodeOptions options;
     options.style = request.plain ? CodeStyle::kPlain : CodeStyle::kWorking;
     options.followContainers = request.followContainers;
     options.formScaleMode = form.scaleMode;
-    for (const host::ListedControl& control : form.listed)
+    options.target = TargetOf(request, form);
+    options.resizable = request.resizable;
+    for (const host::ListedControl& control : form.listed) {
         options.places.push_back({control.container, ContainerKindOf(control.className), control.scaleMode});
-    if (options.followContainers) NoteUnpickedContainers(form.rows, options, err);
+        // Code names a page through its MultiPage: MultiPage1.Pages("Page1").
+        if (control.noPlace == vb::NoPlace::kPage && control.container >= 0)
+            options.places.back().reference = form.listed[static_cast<std::size_t>(control.container)].controlRef +
+                                               ".Pages(\"" + control.controlRef + "\")";
+    }
+    if (options.followContainers && !form.listed.empty()) NoteUnpickedContainers(form, options, err);
     return options;
 }
 

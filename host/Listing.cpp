@@ -73,7 +73,10 @@ public:
     // Delivers the control's row, then its contents' (last first, each followed by its own).
     // Returns false once the sink asked to stop.
     bool List(Control& control, const ControlKey& key, int depth, int container) {
-        ListedControl row{ReferenceOf(key), depth, container};
+        ListedControl row;
+        row.controlRef = ReferenceOf(key);
+        row.depth = depth;
+        row.container = container;
         ReadFacts(control, row);
         const int position = next_++;
         if (!sink_(row)) return false;
@@ -95,7 +98,7 @@ private:
 void ForEachProjectForm(Root& root, const std::function<void(std::string)>& take) {
     const int count = root.ActiveVBProject()->VBComponents()->Count();
     for (int i = 1; i <= count; ++i) {
-        if (root.ActiveVBProject()->VBComponents()->Item(i)->Type() != ComponentType::VBForm) continue;
+        if (!IsPickableForm(root.ActiveVBProject()->VBComponents()->Item(i)->Type())) continue;
         take(root.ActiveVBProject()->VBComponents()->Item(i)->Name());
     }
 }

@@ -40,8 +40,11 @@ std::string ControlReference(Control& control);
 // marks the row `guessed`.
 void ListFormControls(FormDesigner& form, const ListedControlSink& sink);
 
-// The name of each standard form of the active project, in project order: what the form
-// selector offers (no MDI forms, modules or classes). Every read starts again from the root
+// The forms whose code the add-in writes: VB6's standard forms and the VBA editor's UserForms.
+constexpr bool IsPickableForm(std::int32_t type) { return type == ComponentType::VBForm || type == ComponentType::MSForm; }
+
+// The name of each standard form or UserForm of the active project, in project order: what the
+// form selector offers (no MDI forms, modules or classes). Every read starts again from the root
 // object, so nothing of the IDE's is kept; names delivered before a failure stay delivered.
 void ForEachProjectForm(Root& root, const std::function<void(std::string)>& take);
 

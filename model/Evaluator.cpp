@@ -3,6 +3,7 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 
 #include "vb/Names.h"
@@ -19,8 +20,8 @@ struct Raised {
 };
 
 struct Token {
-    enum Kind { Name, Number, Symbol, End } kind = End;
-    std::string text;
+    enum Kind { Name, Number, String, Symbol, End } kind = End;
+    std::string text;  // a string's without its quotes
 };
 
 bool IsNameByte(unsigned char c) {
@@ -38,6 +39,11 @@ std::vector<Token> Tokenize(std::string_view line) {
             const std::size_t start = pos;
             while (pos < line.size() && line[pos] >= '0' && line[pos] <= '9') ++pos;
             tokens.push_back({Token::Number, std::string(line.substr(start, pos - start))});
+        } else if (c == '"') {
+            const std::size_t close = line.find('"', pos + 1);
+            if (close == std::string_view::npos) throw std::invalid_argument("unclosed string in \"" + std::string(line) + "\"");
+            tokens.push_back({Token::String, std::string(line.substr(pos + 1, close - pos - 1))});
+            pos = close + 1;
         } else if (IsNameByte(c)) {
             const std::size_t start = pos;
             while (pos < line.size() && IsNameByte(static_cast<unsigned char>(line[pos]))) ++pos;
@@ -166,29 +172,38 @@ private:
         if (!Accept(symbol)) Fail("expected \"" + std::string(symbol) + "\"");
     }
 
-    // At a name: an object reference "Name" or "Name(3)" followed by "." and a property.
-    bool AtProperty() const {
-        if (Peek().kind != Token::Name) return false;
-        std::size_t next = pos_ + 1;
-        if (next + 2 < tokens_.size() && tokens_[next].text == "(" && tokens_[next + 1].kind == Token::Number &&
-            tokens_[next + 2].text == ")")
-            next += 3;
-        return next < tokens_.size() && tokens_[next].text == ".";
+    // The position of the property's name when an object path starts here: "Name", "Name(3)"
+    // or "MultiPage1.Pages(\"Page1\")", each part followed by "." and then the property.
+    std::optional<std::size_t> PropertyAt(std::size_t at) const {
+        std::optional<std::size_t> property;
+        while (at < tokens_.size() && tokens_[at].kind == Token::Name) {
+            std::size_t after = at + 1;
+            if (after + 2 < tokens_.size() && tokens_[after].text == "(" && tokens_[after + 2].text == ")" &&
+                (tokens_[after + 1].kind == Token::Number || tokens_[after + 1].kind == Token::String))
+                after += 3;
+            if (after + 1 >= tokens_.size() || tokens_[after].text != "." || tokens_[after + 1].kind != Token::Name) break;
+            property = at = after + 1;
+        }
+        return property;
+    }
+    bool AtProperty() const { return PropertyAt(pos_).has_value(); }
+    // The object path before the property, as the code writes it.
+    std::string ObjectText(std::size_t from, std::size_t property) const {
+        std::string object;
+        for (std::size_t i = from; i + 1 < property; ++i)
+            object += tokens_[i].kind == Token::String ? "\"" + tokens_[i].text + "\"" : tokens_[i].text;
+        return object;
     }
     // Reads "Object.Property" into its two parts.
     std::pair<std::string, std::string> Property() {
-        std::string object = tokens_[pos_++].text;
-        if (Accept("(")) {
-            object += "(" + tokens_[pos_++].text + ")";
-            Expect(")");
-        }
-        Expect(".");
-        if (Peek().kind != Token::Name) Fail("expected a property name");
-        return {object, tokens_[pos_++].text};
+        const std::size_t property = *PropertyAt(pos_);
+        std::string object = ObjectText(pos_, property);
+        pos_ = property + 1;
+        return {object, tokens_[property].text};
     }
 
     void NoteTarget() {
-        if (AtProperty()) subject_ = tokens_[pos_].text + (tokens_[pos_ + 1].text == "(" ? "(" + tokens_[pos_ + 2].text + ")" : "");
+        if (const auto property = PropertyAt(pos_)) subject_ = ObjectText(pos_, *property);
     }
 
     Value& VariableNamed(const std::string& name) {

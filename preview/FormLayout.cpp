@@ -128,20 +128,60 @@ void AddControls(const std::vector<host::memory::ControlData>& specs, int contai
     }
 }
 
-}  // namespace
+// Points, as a UserForm's properties give them, in the layout's twips.
+constexpr double kTwipsPerPoint = 20;
 
-std::optional<std::size_t> FormLayout::Find(std::string_view ref) const {
-    if (byRef.empty() && !controls.empty()) {  // a layout made by hand
-        for (std::size_t i = 0; i < controls.size(); ++i)
-            if (vb::SameNameIgnoringCase(controls[i].ref, ref)) return i;
-        return std::nullopt;
+// A UserForm's controls: points from their container's inside. A page fills its MultiPage
+// below the tabs; a frame's inside lies within its border and under its caption.
+void AddUserFormControls(const std::vector<host::memory::ControlData>& specs, int container, const std::string& form,
+                         FormLayout& layout) {
+    for (const auto& spec : specs) {
+        LayoutControl control;
+        control.ref = vb::ControlReference(spec.name, spec.index);
+        const Reader read(spec.properties, form + "." + control.ref);
+        control.className = spec.className;
+        control.container = container;
+        const auto width = read.Number("Width"), height = read.Number("Height");
+        control.noPlace = vb::WhyNoPlace(spec.className, width && height, 0);
+        control.left = read.Number("Left").value_or(0) * kTwipsPerPoint;
+        control.top = read.Number("Top").value_or(0) * kTwipsPerPoint;
+        control.width = width.value_or(0) * kTwipsPerPoint;
+        control.height = height.value_or(0) * kTwipsPerPoint;
+        if (IsClass(spec.className, "MSForms.Frame")) control.border = 2 * kTwipsPerPoint;
+        if (control.noPlace == vb::NoPlace::kPage && container >= 0) {
+            const LayoutControl& pages = layout.controls[static_cast<std::size_t>(container)];
+            const double insideWidth = read.Number("InsideWidth").value_or(0) * kTwipsPerPoint;
+            const double insideHeight = read.Number("InsideHeight").value_or(0) * kTwipsPerPoint;
+            const double side = std::max(0.0, (pages.width - insideWidth) / 2);
+            control.left = side;
+            control.top = std::max(0.0, pages.height - insideHeight - side);
+            control.width = insideWidth;
+            control.height = insideHeight;
+        }
+        layout.controls.push_back(std::move(control));
+        AddUserFormControls(spec.children, static_cast<int>(layout.controls.size() - 1), form, layout);
     }
-    const auto found = byRef.find(vb::FoldCase(ref));
-    if (found == byRef.end()) return std::nullopt;
-    return found->second;
 }
 
-FormLayout LayoutOf(const host::memory::ComponentData& form) {
+// A UserForm: no ScaleMode, a fixed frame and a caption bar, everything in points.
+FormLayout UserFormLayoutOf(const host::memory::ComponentData& form) {
+    const Reader read(form.properties, form.name);
+    FormLayout layout;
+    layout.name = form.name;
+    layout.userForm = true;
+    const host::PropertyValue* caption = Find(form.properties, "Caption");
+    layout.caption = caption ? caption->AsText() : form.name;
+    layout.clientWidth = std::max(0.0, read.Number("InsideWidth").value_or(0)) * kTwipsPerPoint;
+    layout.clientHeight = std::max(0.0, read.Number("InsideHeight").value_or(0)) * kTwipsPerPoint;
+    layout.scale = {kTwipsPerPoint, kTwipsPerPoint, 0, 0, 2};
+    layout.borderStyle = 3;
+    layout.frame = 3 * kTwipsPerPixel;
+    layout.titleBar = 19 * kTwipsPerPixel;
+    AddUserFormControls(form.controls, -1, form.name, layout);
+    return layout;
+}
+
+FormLayout Vb6LayoutOf(const host::memory::ComponentData& form) {
     const Properties& properties = form.properties;
     const Reader read(properties, form.name);
     FormLayout layout;
@@ -165,6 +205,24 @@ FormLayout LayoutOf(const host::memory::ComponentData& form) {
             layout.menuBar = 19 * kTwipsPerPixel;
 
     AddControls(form.controls, -1, form.name, layout);
+    return layout;
+}
+
+}  // namespace
+
+std::optional<std::size_t> FormLayout::Find(std::string_view ref) const {
+    if (byRef.empty() && !controls.empty()) {  // a layout made by hand
+        for (std::size_t i = 0; i < controls.size(); ++i)
+            if (vb::SameNameIgnoringCase(controls[i].ref, ref)) return i;
+        return std::nullopt;
+    }
+    const auto found = byRef.find(vb::FoldCase(ref));
+    if (found == byRef.end()) return std::nullopt;
+    return found->second;
+}
+
+FormLayout LayoutOf(const host::memory::ComponentData& form) {
+    FormLayout layout = form.type == host::MSForm ? UserFormLayoutOf(form) : Vb6LayoutOf(form);
     for (std::size_t i = 0; i < layout.controls.size(); ++i) layout.byRef.emplace(vb::FoldCase(layout.controls[i].ref), i);
     return layout;
 }

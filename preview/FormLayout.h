@@ -63,7 +63,9 @@ struct LayoutControl {
     // puts it, the others without a place are not drawn.
     vb::NoPlace noPlace = vb::NoPlace::kNone;
     int align = 0;          // VB's Align: 1 top, 2 bottom, 3 left, 4 right
-    bool Drawn() const { return noPlace == vb::NoPlace::kNone || noPlace == vb::NoPlace::kAligned; }
+    bool Drawn() const {
+        return noPlace == vb::NoPlace::kNone || noPlace == vb::NoPlace::kAligned || noPlace == vb::NoPlace::kPage;
+    }
     // Twips from its container's origin, as the file stores them whatever the ScaleMode.
     double left = 0, top = 0, width = 0, height = 0;
     bool pictureBox = false;  // places its contents in ScaleWidth/ScaleHeight units
@@ -79,10 +81,13 @@ struct FormLayout {
     double frame = 0;                          // the border on each side, twips
     double titleBar = 0, menuBar = 0;          // twips
     int borderStyle = 2;                       // 2 and 5 let the user resize the window
+    // An Office UserForm: every container places its contents in points from its inside, the
+    // code reads InsideWidth and InsideHeight, and only code makes the window resizable.
+    bool userForm = false;
     Scale scale;                               // the units of the form's own controls
     std::vector<LayoutControl> controls;       // file order: each container before its contents
 
-    bool Resizable() const { return borderStyle == 2 || borderStyle == 5; }
+    bool Resizable() const { return !userForm && (borderStyle == 2 || borderStyle == 5); }
     double OuterWidth() const { return clientWidth + 2 * frame; }
     double OuterHeight() const { return clientHeight + 2 * frame + titleBar + menuBar; }
     // The control VB code names `ref` (letter case ignored).
@@ -91,8 +96,8 @@ struct FormLayout {
     std::unordered_map<std::string, std::size_t> byRef;
 };
 
-// The layout of a form read from disk (the designer's root and control properties). Throws
-// LayoutError for a number no picture can be made of.
+// The layout of a form read from disk (the designer's root and control properties), a VB6 form
+// or a UserForm (host::MSForm). Throws LayoutError for a number no picture can be made of.
 FormLayout LayoutOf(const host::memory::ComponentData& form);
 
 }  // namespace tolvane::preview

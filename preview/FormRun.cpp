@@ -72,7 +72,7 @@ void FormRun::PlaceAligned() {
 }
 
 const Scale& FormRun::UnitsOf(int container) const {
-    if (container < 0) return layout_->scale;
+    if (container < 0 || layout_->userForm) return layout_->scale;
     const LayoutControl& holder = layout_->controls[static_cast<std::size_t>(container)];
     return holder.pictureBox ? holder.scale : kTwips;
 }
@@ -93,7 +93,15 @@ Rect FormRun::InnerArea(int container) const {
 }
 
 Rect FormRun::Placement(std::size_t control) const {
-    const int container = layout_->controls[control].container;
+    const LayoutControl& spec = layout_->controls[control];
+    const int container = spec.container;
+    if (spec.noPlace == vb::NoPlace::kPage && container >= 0) {
+        // A page fills its MultiPage, within the same margins and tabs as at the design size.
+        const LayoutControl& pages = layout_->controls[static_cast<std::size_t>(container)];
+        const Rect outer = Placement(static_cast<std::size_t>(container));
+        return {outer.x + spec.left, outer.y + spec.top, std::max(0.0, outer.width - (pages.width - spec.width)),
+                std::max(0.0, outer.height - (pages.height - spec.height))};
+    }
     const Rect origin = InnerArea(container);
     const Scale& units = UnitsOf(container);
     const auto& g = geometry_[control];
@@ -102,6 +110,9 @@ Rect FormRun::Placement(std::size_t control) const {
 }
 
 std::optional<std::size_t> FormRun::ControlNamed(std::string_view ref) const {
+    // A UserForm's page, as code names it: MultiPage1.Pages("Page1").
+    if (const std::size_t pages = ref.find(".Pages(\""); pages != std::string_view::npos && ref.ends_with("\")"))
+        ref = ref.substr(pages + 8, ref.size() - pages - 10);
     const auto found = layout_->Find(ref);
     if (!found || !layout_->controls[*found].Drawn()) return std::nullopt;
     return found;
@@ -151,6 +162,13 @@ std::optional<double> FormRun::Call(std::string_view object, std::string_view me
 std::optional<double> FormRun::Get(std::string_view object, std::string_view property) const {
     if (IsForm(object)) {
         const Rect client = ClientArea();
+        if (layout_->userForm) {  // in points, the inside what the code measures
+            if (Is(property, "InsideWidth")) return client.width / layout_->scale.twipsPerUnitX;
+            if (Is(property, "InsideHeight")) return client.height / layout_->scale.twipsPerUnitY;
+            if (Is(property, "Width")) return outerWidth_ / layout_->scale.twipsPerUnitX;
+            if (Is(property, "Height")) return outerHeight_ / layout_->scale.twipsPerUnitY;
+            return std::nullopt;
+        }
         if (Is(property, "Width")) return outerWidth_;
         if (Is(property, "Height")) return outerHeight_;
         if (Is(property, "ScaleWidth")) return client.width / layout_->scale.twipsPerUnitX;
@@ -166,8 +184,10 @@ std::optional<double> FormRun::Get(std::string_view object, std::string_view pro
     if (Is(property, "Width")) return g[kWidth];
     if (Is(property, "Height")) return g[kHeight];
     const LayoutControl& spec = layout_->controls[*control];
-    if (!spec.pictureBox) return std::nullopt;
     const Rect inner = InnerArea(static_cast<int>(*control));
+    if (layout_->userForm && Is(property, "InsideWidth")) return inner.width / layout_->scale.twipsPerUnitX;
+    if (layout_->userForm && Is(property, "InsideHeight")) return inner.height / layout_->scale.twipsPerUnitY;
+    if (!spec.pictureBox) return std::nullopt;
     if (Is(property, "ScaleWidth")) return inner.width / spec.scale.twipsPerUnitX;
     if (Is(property, "ScaleHeight")) return inner.height / spec.scale.twipsPerUnitY;
     return std::nullopt;

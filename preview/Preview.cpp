@@ -21,10 +21,27 @@ std::string ErrorName(int number) {
     }
 }
 
-std::string Twips(double value) {
+std::string Whole(double value) {
     char buffer[32];
     const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, std::round(value), std::chars_format::fixed);
     return error == std::errc() ? std::string(buffer, end) : "?";
+}
+
+// A window's outer size as its code reads it: twips for a VB6 form, points for a UserForm.
+std::string OuterSize(const FormLayout& layout, const FormRun& run) {
+    const double unit = layout.userForm ? layout.scale.twipsPerUnitX : 1;
+    return Whole(run.OuterWidth() / unit) + " x " + Whole(run.OuterHeight() / unit) +
+           (layout.userForm ? " points" : " twips");
+}
+
+// What the user can do to the window's size.
+std::string SizingNote(const FormLayout& layout, bool resizable) {
+    if (layout.userForm)
+        return resizable ? "UserForm_Initialize makes the window resizable by the user (WS_THICKFRAME)."
+                         : "A UserForm cannot be resized by the user unless its code makes it so (--resizable).";
+    if (layout.Resizable()) return {};
+    return "The form's BorderStyle (" + std::to_string(layout.borderStyle) +
+           ") does not let the user resize it: only code can.";
 }
 
 // One line per failing statement, its event named.
@@ -108,28 +125,27 @@ std::string RenderPreview(const FormLayout& layout, const Simulation& simulation
     for (const RunError& error : simulation.resizeErrors) resizeErrors.push_back(&error);
 
     SvgWindow before = WindowOf(layout, design, designErrors, text.picked);
-    before.heading = layout.name + " at its design size, " + Twips(design.OuterWidth()) + " x " +
-                     Twips(design.OuterHeight()) + " twips";
+    before.heading = layout.name + " at its design size, " + OuterSize(layout, design);
     AddErrorNotes("Form_Load", simulation.loadErrors, before.notes);
     AddErrorNotes("Form_Resize", simulation.shownErrors, before.notes);
     if (before.notes.empty()) before.notes.push_back("Form_Load and Form_Resize raise no error.");
 
     SvgWindow after = WindowOf(layout, resized, resizeErrors, text.picked);
     after.heading = resized.Minimized() ? "minimised"
-                                        : "at " + Twips(resized.OuterWidth()) + " x " + Twips(resized.OuterHeight()) + " twips";
+                                        : "at " + OuterSize(layout, resized);
     if (simulation.resizeExited) after.notes.push_back("Form_Resize returns at once: nothing moves.");
     if (simulation.otherPagesShown)
         after.notes.push_back("Each tab control shows the pages that were hidden: their controls, placed by the code.");
-    if (!layout.Resizable())
-        after.notes.push_back("The form's BorderStyle (" + std::to_string(layout.borderStyle) +
-                              ") does not let the user resize it: only code can.");
+    if (const std::string note = SizingNote(layout, text.resizable); !note.empty()) after.notes.push_back(note);
     AddErrorNotes("Form_Resize", simulation.resizeErrors, after.notes);
     if (after.notes.empty()) after.notes.push_back("Form_Resize raises no error.");
 
     std::vector<std::string> footer = {
         "Blue: picked controls. Red: its line of the generated code raises the run-time error shown; "
         "the program stops at the first.",
-        "Sizes are the window's outer Width x Height in twips, as the code reads them; " + text.codeKind + "."};
+        layout.userForm ? "Sizes are the window's outer Width x Height in points; the code reads its inside, InsideWidth x "
+                          "InsideHeight; " + text.codeKind + "."
+                        : "Sizes are the window's outer Width x Height in twips, as the code reads them; " + text.codeKind + "."};
     return WriteSvg({before, after}, footer);
 }
 

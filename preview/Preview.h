@@ -31,7 +31,8 @@ Simulation Simulate(const FormLayout& layout, const GeneratedCode& code, const T
 
 struct PreviewText {
     std::vector<std::string> picked;  // control references of the picked rows
-    std::string codeKind;             // e.g. "robust code, controls follow their containers"
+    std::string codeKind;             // e.g. "the default text, controls follow their containers"
+    bool resizable = false;           // a UserForm's code makes its window resizable
 };
 
 // Both states of the simulation side by side, as SVG.

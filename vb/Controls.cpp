@@ -48,6 +48,7 @@ NoPlace WhyNoPlace(std::string_view className, std::optional<bool> hasSize, int 
         if (Is(name, "Line")) return NoPlace::kLine;
         if (Is(name, "Timer")) return NoPlace::kTimer;
     }
+    if (Is(className, "MSForms.Page")) return NoPlace::kPage;
     for (const std::string_view invisible : kInvisibleClasses)
         if (Is(name, invisible)) return NoPlace::kInvisible;
     if (hasSize == false) return NoPlace::kNoSize;
@@ -64,6 +65,7 @@ std::string DescribeNoPlace(NoPlace reason) {
         case NoPlace::kInvisible:
         case NoPlace::kNoSize: return "it is invisible at run time: it has no position or size";
         case NoPlace::kAligned: return "its Align is set: VB itself places it along the form's edge";
+        case NoPlace::kPage: return "a page fills its MultiPage: move or size the MultiPage";
     }
     return {};
 }

@@ -20,6 +20,7 @@ enum class NoPlace : std::uint8_t {
     kInvisible,  // a control that is invisible at run time (CommonDialog, ImageList, Winsock...)
     kNoSize,     // no Width and Height: invisible at run time
     kAligned,    // Align is set: VB places it along an edge of the form
+    kPage,       // a page of a UserForm's MultiPage: it fills its MultiPage
 };
 
 // `className` as the file or the IDE names the class: a ProgID ("VB.Menu",

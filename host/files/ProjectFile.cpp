@@ -12,6 +12,7 @@
 #include "host/files/Lexing.h"
 #include "host/files/PathResolution.h"
 #include "host/files/ProjectFiles.h"
+#include "host/files/ProjectSources.h"
 #include "host/files/Text.h"
 #include "host/files/UserForms.h"
 #include "vb/Names.h"
@@ -338,16 +339,24 @@ ProjectRead ReadLoneDesigner(const fs::path& file, const EntryKind& kind, const 
 
 }  // namespace
 
+ProjectRead detail::ReadLoneForm(const fs::path& file, const CodePages& codePages) {
+    return ReadLoneDesigner(file, kDesignerEntries[0], codePages);
+}
+
 ProjectRead ReadProject(const fs::path& file, const CodePages& codePages) {
     const std::string label = Label(file);
     if (vb::CharacterCount(label) > kMaxPathLength)
         throw FileError(vb::PrintablePrefix(label), 0, "path " + kTooLong);
     const std::string extension = Utf8FromPath(file.extension());
     if (SameKeyword(extension, ".vbp")) return ProjectReader(file, codePages).Read();
+    if (IsOfficeDocument(file)) return ReadDocument(file, codePages);
+    if (std::error_code error; fs::is_directory(file, error)) return ReadFolder(file, codePages);
     constexpr std::string_view kExtensions[] = {".frm", ".ctl", ".pag", ".dob", ".dsr"};  // as kDesignerEntries
     for (std::size_t i = 0; i < std::size(kExtensions); ++i)
         if (SameKeyword(extension, kExtensions[i])) return ReadLoneDesigner(file, kDesignerEntries[i], codePages);
-    throw FileError(label, 0, "not a project: give a .vbp file or a designer file (.frm, .ctl, .pag, .dob, .dsr)");
+    throw FileError(label, 0,
+                    "not a project: give a .vbp file, a designer file (.frm, .ctl, .pag, .dob, .dsr), a folder of "
+                    "exported forms or an Office document with macros (.xlsm, .docm, ...)");
 }
 
 OpenedProject OpenProject(const fs::path& file, const CodePages& codePages) {

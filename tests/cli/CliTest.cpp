@@ -235,8 +235,6 @@ TEST(Project, FailuresExitOneWithOneLineNamingTheProblem) {
         {"bad file", {"forms", bad}, 1, "quenlow: " + Shown(bad) + ":3: control name \"1abc\" is not a Visual Basic identifier\n"},
         {"missing project", {"forms", Text(dir.Path() / "Nothing.vbp")}, 1,
          "quenlow: " + Shown(Text(dir.Path() / "Nothing.vbp")) + ": file not found\n"},
-        {"folder as project", {"forms", Text(dir.Path())}, 1,
-         "quenlow: " + Shown(Text(dir.Path())) + ": not a project: give a .vbp file or a designer file (.frm, .ctl, .pag, .dob, .dsr)\n"},
         {"path longer than Windows takes", {"forms", std::string(40000, 'p') + ".vbp"}, 1,
          "quenlow: " + std::string(80, 'p') + "...: path longer than 32767 characters\n"},
     });
@@ -393,7 +391,7 @@ TEST(Usage, HostileAndMistakenCommandLinesAreRefused) {
          "quenlow: --pick \"Option1(40000)\": \"Option1(40000)\" is not a control reference (a name such as Command1, "
          "or an array element such as Option1(3))\n"},
         {"no --form", {"generate", "--pick", "Command1"}, 2, "quenlow: generate: --form NAME is required\n"},
-        {"no FORM", {"controls", example}, 2, "quenlow: usage: quenlow controls PROJECT FORM [--codepage N]\n"},
+        {"no FORM", {"controls", example}, 2, "quenlow: usage: quenlow controls PROJECT FORM [--json] [--codepage N]\n"},
         {"two projects", {"forms", "a.vbp", "b.vbp"}, 2,
          "quenlow: \"b.vbp\": unexpected argument (usage: quenlow forms PROJECT [--codepage N])\n"},
         {"code page not a number", {"forms", example, "--codepage", "sjis"}, 2,

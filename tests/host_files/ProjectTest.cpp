@@ -293,7 +293,8 @@ TEST(Project, RefusesMissingForeignAndSpecialFilesGivenDirectly) {
              ":1: not a Visual Basic designer file (the first line is not \"VERSION 5.00\")"},
         {dir.Path() / "notes.txt",
          DisplayPath(dir.Path() / "notes.txt") +
-             ": not a project: give a .vbp file or a designer file (.frm, .ctl, .pag, .dob, .dsr)"},
+             ": not a project: give a .vbp file, a designer file (.frm, .ctl, .pag, .dob, .dsr), a folder of exported "
+             "forms or an Office document with macros (.xlsm, .docm, ...)"},
     };
 #ifndef _WIN32
     // Refused by type, before opening: opening a FIFO would wait for a writer forever.

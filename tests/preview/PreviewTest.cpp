@@ -170,7 +170,7 @@ FormLayout RandomForm(std::mt19937& random) {
 // The units a control's geometry is in: its container's.
 const Scale& UnitsOf(const FormLayout& layout, const LayoutControl& control) {
     static const Scale kTwips{};
-    if (control.container < 0) return layout.scale;
+    if (control.container < 0 || layout.userForm) return layout.scale;
     const LayoutControl& holder = layout.controls[static_cast<std::size_t>(control.container)];
     return holder.pictureBox ? holder.scale : kTwips;
 }
@@ -214,43 +214,97 @@ std::array<double, 4> Expected(const FormLayout& layout, const Simulation& simul
 // minimised, from 10% to 300% or very large; nothing moves at the design size or while
 // minimised; each control keeps its distance or margin to the form's far edge in its own
 // units, or its proportion, within a pixel, whichever tab page is shown.
+// Every scenario on one form: no run-time error; nothing moves at the design size, while
+// minimised, or unpicked; each picked control where Expected says, within a pixel. Returns
+// whether the plain text (on a VB6 form) raised an error in some scenario.
+bool CheckScenarios(const FormLayout& layout, const Picks& picks, int n) {
+    const GeneratedCode code = GenerateResizeCode("F", picks.rows, picks.options);
+    CodeOptions plainOptions = picks.options;
+    plainOptions.style = CodeStyle::kPlain;
+    const GeneratedCode plain = GenerateResizeCode("F", picks.rows, plainOptions);
+    const FormRun untouched(layout);
+    bool plainFailed = false;
+    for (const TargetSize& size : Sizes(layout)) {
+        const Simulation simulation = Simulate(layout, code, size);
+        EXPECT_EQ(FirstError(simulation), "") << "form " << n << " at " << size.width << " x " << size.height;
+        FormRun shown = untouched;
+        if (simulation.otherPagesShown) shown.ShowOtherPages();
+        for (std::size_t i = 0; i < layout.controls.size(); ++i) {
+            const std::string& ref = layout.controls[i].ref;
+            const char* properties[] = {"Left", "Top", "Width", "Height"};
+            // A UserForm's code waits while its inside is empty.
+            const Rect inside = simulation.resized.ClientArea();
+            const bool waits = layout.userForm && (inside.width <= 0 || inside.height <= 0);
+            const bool still = size.minimized || waits || !IsSet(picks.rows[i].included);
+            for (const char* property : properties) {
+                EXPECT_TRUE(Unmoved(simulation.design, untouched, layout, i, property)) << n << " " << ref << "." << property;
+                if (still) {
+                    EXPECT_TRUE(Unmoved(simulation.resized, shown, layout, i, property)) << n << " " << ref;
+                }
+            }
+            if (still) continue;
+            const auto expected = Expected(layout, simulation, picks.rows[i], i);
+            const Scale& units = UnitsOf(layout, layout.controls[i]);
+            for (int p = 0; p < 4; ++p)
+                EXPECT_NEAR(*simulation.resized.Get(ref, properties[p]), expected[p],
+                            15 / (p % 2 == 0 ? units.twipsPerUnitX : units.twipsPerUnitY))
+                    << "form " << n << " " << ref << "." << properties[p] << " at " << size.width << " x " << size.height;
+        }
+        if (!layout.userForm) plainFailed = plainFailed || FirstError(Simulate(layout, plain, size)) != "";
+    }
+    return plainFailed;
+}
+
 TEST(WorkingCode, KeepsEveryControlRightInEveryUnitAndNeverFails) {
     std::mt19937 random(20261209);
-    int plainErrors = 0;
-    for (int n = 0; n < 150; ++n) {
+    int plainFailures = 0;
+    for (int n = 0; n < 150 && !::testing::Test::HasFailure(); ++n) {
         const FormLayout layout = RandomForm(random);
-        const Picks picks = PickEverything(layout, random);
-        const GeneratedCode code = GenerateResizeCode("F", picks.rows, picks.options);
-        CodeOptions plainOptions = picks.options;
-        plainOptions.style = CodeStyle::kPlain;
-        const GeneratedCode plain = GenerateResizeCode("F", picks.rows, plainOptions);
-        const FormRun untouched(layout);
-        for (const TargetSize& size : Sizes(layout)) {
-            const Simulation simulation = Simulate(layout, code, size);
-            ASSERT_EQ(FirstError(simulation), "") << "form " << n << " at " << size.width << " x " << size.height;
-            FormRun shown = untouched;
-            if (simulation.otherPagesShown) shown.ShowOtherPages();
-            for (std::size_t i = 0; i < layout.controls.size(); ++i) {
-                const std::string& ref = layout.controls[i].ref;
-                const char* properties[] = {"Left", "Top", "Width", "Height"};
-                for (const char* property : properties) {
-                    ASSERT_TRUE(Unmoved(simulation.design, untouched, layout, i, property)) << ref << "." << property;
-                    if (size.minimized || !IsSet(picks.rows[i].included)) {
-                        ASSERT_TRUE(Unmoved(simulation.resized, shown, layout, i, property)) << ref << "." << property;
-                    }
-                }
-                if (size.minimized || !IsSet(picks.rows[i].included)) continue;
-                const auto expected = Expected(layout, simulation, picks.rows[i], i);
-                const Scale& units = UnitsOf(layout, layout.controls[i]);
-                for (int p = 0; p < 4; ++p)
-                    EXPECT_NEAR(*simulation.resized.Get(ref, properties[p]), expected[p],
-                                15 / (p % 2 == 0 ? units.twipsPerUnitX : units.twipsPerUnitY))
-                        << "form " << n << " " << ref << "." << properties[p] << " at " << size.width << " x " << size.height;
-            }
-            plainErrors += FirstError(Simulate(layout, plain, size)) != "";
-        }
+        plainFailures += CheckScenarios(layout, PickEverything(layout, random), n);
     }
-    EXPECT_GT(plainErrors, 0);  // the same scenarios find the plain text failing
+    EXPECT_GT(plainFailures, 0);  // the same scenarios find the plain text failing
+}
+
+// A UserForm of random controls: frames and a MultiPage whose pages hold controls, in points.
+FormLayout RandomUserForm(std::mt19937& random) {
+    auto uniform = [&](double low, double high) { return std::round(std::uniform_real_distribution<double>(low, high)(random)); };
+    FormLayout layout;
+    layout.name = "F";
+    layout.userForm = true;
+    layout.clientWidth = uniform(100, 800) * 20, layout.clientHeight = uniform(80, 600) * 20;
+    layout.frame = 45, layout.titleBar = 285;
+    layout.scale = {20, 20, 0, 0, 2};
+    const int count = std::uniform_int_distribution<int>(2, 10)(random);
+    for (int i = 0; i < count; ++i) {
+        LayoutControl control;
+        control.ref = "C" + std::to_string(i);
+        control.className = random() % 3 ? "MSForms.CommandButton" : "MSForms.Frame";
+        control.container = -1;
+        for (int holder = i - 1; holder >= 0 && random() % 2; --holder)
+            if (layout.controls[static_cast<std::size_t>(holder)].className == "MSForms.Frame") {
+                control.container = holder;
+                break;
+            }
+        const double width = control.container >= 0 ? layout.controls[static_cast<std::size_t>(control.container)].width
+                                                    : layout.clientWidth;
+        const double height = control.container >= 0 ? layout.controls[static_cast<std::size_t>(control.container)].height
+                                                     : layout.clientHeight;
+        control.left = uniform(0, width * 0.8), control.top = uniform(0, height * 0.8);
+        control.width = uniform(0, width / 2), control.height = uniform(0, height / 2);
+        if (control.className == "MSForms.Frame") control.border = 40;
+        layout.controls.push_back(control);
+    }
+    return layout;
+}
+
+TEST(UserFormCode, KeepsEveryControlRightAndNeverFails) {
+    std::mt19937 random(72);
+    for (int n = 0; n < 80 && !::testing::Test::HasFailure(); ++n) {
+        const FormLayout layout = RandomUserForm(random);
+        Picks picks = PickEverything(layout, random);
+        picks.options.target = CodeTarget::kUserForm;
+        CheckScenarios(layout, picks, n);
+    }
 }
 
 // On the example forms, the default code raises no error at any size, whether controls follow
