@@ -75,7 +75,7 @@ const files::ComponentFile& FileOf(const Project& project, const std::string& na
 
 blocks::Survey SurveyOf(const FormFile& form) {
     try {
-        return blocks::SurveyModule(form.Lines(), {}, form.FirstLine());
+        return blocks::SurveyModule(form.Lines(), form.Events(), form.FirstLine());
     } catch (const blocks::ModuleError& error) {
         throw form.Error(error);
     }
@@ -142,7 +142,7 @@ Plan PlanInsert(const Project& project, const ApplyRequest& request, FormFile fo
     const blocks::BlockTexts texts{form.Encode(code.declarations), form.Encode(code.onLoad), form.Encode(code.onResize)};
     blocks::Edit edit;
     try {
-        edit = blocks::InsertBlocks(form.Lines(), {}, RecordOf(form, rows, generate), texts, form.FirstLine());
+        edit = blocks::InsertBlocks(form.Lines(), form.Events(), RecordOf(form, rows, generate), texts, form.FirstLine());
     } catch (const blocks::ModuleError& error) {
         throw form.Error(error);
     }
@@ -155,7 +155,7 @@ Plan PlanRemove(FormFile form) {
     const blocks::Survey survey = SurveyOf(form);
     blocks::Edit edit;
     try {
-        edit = blocks::RemoveBlocks(form.Lines(), {}, form.FirstLine());
+        edit = blocks::RemoveBlocks(form.Lines(), form.Events(), form.FirstLine());
     } catch (const blocks::ModuleError& error) {
         throw form.Error(error);
     }
@@ -180,7 +180,7 @@ std::vector<Plan> PlanForms(const Project& project, const ApplyRequest& request,
         return plans;
     }
     for (const auto& file : project.files) {
-        if (file.type != host::VBForm) continue;
+        if (!host::IsPickableForm(file.type)) continue;
         FormFile form(file);
         if (SurveyOf(form).marked) plan(std::move(form), file.name);
     }

@@ -22,19 +22,22 @@ or in proportion when the form is resized (the same text as the Quenlow add-in).
 
 Usage:
   quenlow forms PROJECT [--codepage N]
-  quenlow controls PROJECT FORM [--codepage N]
+  quenlow controls PROJECT FORM [--json] [--codepage N]
   quenlow generate [PROJECT [--codepage N]] --form NAME [--pick REF[=OPTS]]... [--block BLOCK]
-                   [--robust] [--relative container|form]
-  quenlow preview PROJECT --form NAME [--pick REF[=OPTS]]... [--robust] [--relative container|form]
-                  [--size WIDTHxHEIGHT|minimized] --out FILE.svg [--codepage N]
-  quenlow apply PROJECT --form NAME [--pick REF[=OPTS]]... [--robust]
+                   [--plain] [--relative container|form] [--target form|userform] [--resizable]
+  quenlow preview PROJECT --form NAME [--pick REF[=OPTS]]... [--plain] [--relative container|form]
+                  [--resizable] [--size WIDTHxHEIGHT|minimized] --out FILE.svg [--codepage N]
+  quenlow apply PROJECT --form NAME [--pick REF[=OPTS]]... [--plain]
                 [--relative container|form] [--dry-run] [--codepage N]
   quenlow apply PROJECT (--form NAME | --all) [--remove] [--dry-run] [--codepage N]
   quenlow picks PROJECT --form NAME [--codepage N]
   quenlow --help | --version
 
-PROJECT is a Visual Basic 6 project file (.vbp) with its designer files, or a
-lone form file (.frm). The project opens as the IDE opens it: a file of the
+PROJECT is a Visual Basic 6 project file (.vbp) with its designer files, a
+lone form file (.frm: a VB6 form, or an Office UserForm exported with its .frx),
+a folder of exported form files, or an Office document whose VBA project holds
+UserForms (.xlsm, .xlam, .xls, .docm, .dotm, .doc, .pptm, ...; only read).
+The project opens as the IDE opens it: a file of the
 project that is missing or cannot be read is reported as a warning on standard
 error ("FILE:LINE: warning: what") and the project is read without it; only
 the form the command needs must be readable. Paths in the .vbp are followed as
@@ -61,13 +64,18 @@ up counts as a letter. A picked control's variables are named after it
 
 forms
   Lists the forms the add-in's form selector offers: the project's standard
-  forms (not MDI forms, user controls or modules), in project order.
+  forms and UserForms (not MDI forms, user controls or modules), in project
+  order.
 
 controls
   Lists the controls of the form FORM as the add-in's grid lists them: the
   form's controls last first, each container followed by its contents, two
-  spaces of indent per level. Every control is listed; a line after the 50th
-  says how many more the grid cannot show.
+  spaces of indent per level, every control and nothing else.
+  --json writes one JSON array instead, one object per control in the same
+  order: "name" (its reference), "class", "container" (the reference of the
+  control it sits in, "" on the form) and "left", "top", "width", "height" in
+  the file's units (twips for a VB6 form, points for a UserForm; null where
+  the control has none).
 
 generate
   Builds the three blocks of code for the form NAME.
@@ -78,8 +86,10 @@ generate
   With PROJECT, NAME must be one of its forms; the rows are that form's
   controls as the add-in lists them, and each --pick ticks the row whose
   control is REF (letter case ignored). Any control of the form can be picked
-  (50 rows is the add-in window's limit, not the command's), except menus,
-  timers and lines, which have no position or size at run time.
+  but one that has no place at run time: a menu, line or timer, a control that
+  is invisible at run time (a common dialog, an image list, any control whose
+  file stores no Width and Height), an aligned control (VB places it) and a
+  UserForm's page (it fills its MultiPage).
   Picking one control twice (letter case ignored) is an error.
   OPTS is a comma-separated list, in any order and any letter case, of
       LM  Left/Right: move with the form's right edge
@@ -95,36 +105,60 @@ generate
       ready to paste or to pipe into a file. Without --block, all three blocks
       are written, each under the caption the add-in shows above it.
 
+  The code raises no run-time error in use and names the form Me. Its
+  variables are Single (no overflow beyond 32,767 twips); the Resize lines sit
+  in a block If that does nothing while the form is minimised or before the
+  Load lines have run (never an Exit Sub, so they may go before lines of your
+  own); a width or height kept by offset stops at 0. Each control moves in its
+  container's units: a control on the form by the form's ScaleWidth and
+  ScaleHeight, one in a frame by the form's Width and Height (twips), one in a
+  picture box in other units by that change converted with ScaleX/ScaleY. A
+  control on a hidden page of an SSTab stays on its page. At the design size
+  nothing moves.
+
+  --plain
+      The original add-in's text instead, byte for byte: Integer variables,
+      the form by name, its outer Width and Height in every line.
   --robust
-      Code that raises no run-time error in use. The variables are Long, so a
-      form or control beyond 32,767 twips does not overflow; Form_Resize
-      returns at once while the form is minimised and until the Load code has
-      run; a width or height kept by offset that would go below 0 is clamped to
-      0 (the control shrinks to nothing and comes back as the form grows). At
-      the design size every control stays exactly where it was. Names and
-      lines are the add-in's otherwise.
+      Accepted for scripts written before the code above was the default;
+      changes nothing.
+
+  --target form|userform
+      Without PROJECT, the kind of form the code is for (form, a VB6 form, by
+      default). With PROJECT it is the form's own kind: a UserForm gets code
+      for UserForm_Initialize and UserForm_Resize that measures its inside
+      (InsideWidth, InsideHeight) in points and waits for a "sizes recorded"
+      flag and an inside larger than 0.
+  --resizable
+      For a UserForm: lines that let the user resize its window (WS_THICKFRAME),
+      with declarations for 32-bit and 64-bit Office alike.
 
   --relative container|form
       With PROJECT, container makes a control inside a frame, a picture box or
       any control that holds others follow its container's inner size instead
       of the form's: a picture box's ScaleWidth and ScaleHeight (the units its
       contents are placed in), any other container's Width and Height (a frame
-      places its contents in twips). Containers are handled before their
-      contents, so a frame that resizes carries them along. A container that
-      is not picked keeps its size, so the controls in it keep their places; a
-      note on standard error names it. form (the default) is the add-in's way.
+      places its contents in twips, converted from the form's units where they
+      differ); a UserForm's frame or page by its InsideWidth and InsideHeight.
+      Containers are handled before their contents, so a frame that resizes
+      carries them along. A container that is not picked keeps its size, so the
+      controls in it keep their places; a note on standard error names it.
+      form (the default) is the add-in's way.
 
 preview
   Draws form NAME of PROJECT as an SVG picture, at its design size and, beside
-  it, at --size: the window's outer Width x Height in twips, as the code reads
-  them (default 150% of the design size), or minimized. Each control is a
+  it, at --size: the window's outer Width x Height in twips (points for a
+  UserForm; default 150% of the design size), or minimized. Each control is a
   labelled rectangle, the picked ones blue. The code generate writes for the
   same arguments runs on the form with Visual Basic's arithmetic, Form_Load
   and Form_Resize at the design size, then Form_Resize at the new size; a
   control whose line would raise a run-time error is red with the error's
   number (380 for a negative width or height, 6 for an overflow). The window's
-  frame follows Windows' classic look at 96 DPI (15 twips a pixel). FILE.svg
-  is written whole or not at all; a line on standard output sums it up.
+  frame follows Windows' classic look at 96 DPI (15 twips a pixel); controls
+  show only inside it, aligned controls where VB puts them, and every tab
+  control shows its hidden pages before the resize. FILE.svg is written whole
+  or not at all, through a link to its target, keeping its permissions; a line
+  on standard output sums it up.
 
 apply
   Writes the code generate writes for the same arguments into the form's
@@ -134,12 +168,12 @@ apply
   procedure the form has not is added at its end, and its marker says so:
   ' Tolvane load (Sub added). The first marker records the picks and the code
   variant:
-      ' Tolvane: txtNotes=LR,UR Command1=LM,UM --robust
+      ' Tolvane: txtNotes=LR,UR Command1=LM,UM --relative=container
   Nothing outside the markers changes. Written again, the marked lines are
   replaced: applying twice is applying once.
   Without --pick, the recorded picks are written again with the recorded
-  variant (after the form changed, or with a new quenlow); --robust and
-  --relative go with --pick.
+  variant (after the form changed, or with a new quenlow); --plain, --robust
+  and --relative go with --pick.
   --remove takes the code out, with a procedure it added that holds nothing
   else: the file is as it was before.
   --all does it for every form of the project that holds Tolvane code; each
@@ -148,9 +182,8 @@ apply
   The file keeps its code page, its line ends and every other byte, and is
   replaced whole or not at all: a read-only file (as source control keeps a
   file not checked out), one changed since it was read, damaged markers (named
-  with their line) or a full disk leave it as it was. When Form_Resize has
-  lines of its own, code that leaves the procedure (the Exit Sub of --robust)
-  cannot go before them and is refused.
+  with their line) or a full disk leave it as it was. Our Resize lines sit in a
+  block If, so they never skip lines of Form_Resize's own that follow them.
   A line on standard output says what was done to each file.
 
 picks

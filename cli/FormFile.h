@@ -24,6 +24,10 @@ public:
     host::files::FileStamp Stamp() const { return host::files::StampOf(bytes_); }
     const std::vector<std::string>& Lines() const { return section_.lines; }
     std::size_t FirstLine() const { return static_cast<std::size_t>(section_.firstLine); }  // the file's number of Lines()[0]
+    // Where our Load and Resize lines go: a UserForm's events, or a VB6 form's.
+    blocks::EventProcedures Events() const {
+        return EventProceduresOf(component_.type == host::MSForm ? CodeTarget::kUserForm : CodeTarget::kVb6Form);
+    }
 
     // A problem at a line of the code module (0-based), or a ModuleError for FirstLine().
     host::files::FileError Error(std::size_t moduleLine, const std::string& problem) const;

@@ -51,7 +51,7 @@ class Module {
 public:
     Module(std::span<const std::string> lines, const EventProcedures& events, std::size_t firstLine)
         : lines_(lines), firstLine_(firstLine), outline_(OutlineOf(lines, firstLine)),
-          names_{"", events.load, events.resize} {
+          names_{"", std::string(events.load), std::string(events.resize)} {
         FindEventProcedures();
         FindBlocks();
     }

@@ -29,16 +29,14 @@
 #include <vector>
 
 #include "model/ModuleScan.h"
+#include "model/ResizeCode.h"
 #include "model/ResizeModel.h"
 
 namespace tolvane::blocks {
 
-// The event procedures that receive the Load and Resize lines (a UserForm's are
-// UserForm_Initialize and UserForm_Resize).
-struct EventProcedures {
-    std::string load = "Form_Load";
-    std::string resize = "Form_Resize";
-};
+// The event procedures that receive the Load and Resize lines: a VB6 form's by default, a
+// UserForm's (UserForm_Initialize, UserForm_Resize) from EventProceduresOf.
+using tolvane::EventProcedures;
 
 // What the first marker records, so that the same code can be written again.
 struct Record {

@@ -52,7 +52,8 @@ enum class CodeTarget : std::uint8_t { kVb6Form, kUserForm };
 
 // The event procedures the Load and Resize blocks belong in.
 struct EventProcedures {
-    std::string_view load, resize;
+    std::string_view load = "Form_Load";
+    std::string_view resize = "Form_Resize";
 };
 EventProcedures EventProceduresOf(CodeTarget target);
 
