@@ -127,9 +127,12 @@ GenerateRequest ParseGenerate(const std::vector<std::string>& args, const Comman
     std::set<std::string> picked;  // folded references
     std::vector<std::string> typed;  // each --pick as given, for messages
     ArgumentReader reader(args);
+    std::set<std::string> given;  // every option but --pick may be given once
     while (!reader.Done()) {
         const std::string& arg = reader.Next();
         const auto [option, inlineValue] = Split(arg);
+        if (!option.empty() && option != "--pick" && !given.insert(option).second)
+            throw UsageError(option + ": given more than once");
         if (option == "--form") {
             if (formName) throw UsageError("--form: given more than once");
             formName = reader.ValueOf(option, inlineValue);

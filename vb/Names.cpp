@@ -165,7 +165,10 @@ std::string Printable(std::string_view bytes) {
         const std::size_t start = pos;
         char32_t c = 0;
         if (NextCodePoint(bytes, pos, c)) {
-            if (c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0) || c == 0x2028 || c == 0x2029) {
+            // Controls, line separators, and the byte-order mark and non-characters that
+            // terminals and log readers show as nothing, or refuse.
+            if (c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0) || c == 0x2028 || c == 0x2029 || c == 0xFEFF ||
+                c == 0xFFFE || c == 0xFFFF) {
                 for (std::size_t i = start; i < pos; ++i) AppendEscaped(out, static_cast<unsigned char>(bytes[i]));
             } else {
                 out.append(bytes.substr(start, pos - start));

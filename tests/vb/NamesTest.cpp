@@ -93,6 +93,7 @@ TEST(Printable, EscapesWhatCannotBeShownOnOneLine) {
     EXPECT_EQ(Printable("a\x95\x5C" "b"), "a\\x95\\b");
     EXPECT_EQ(Printable(std::string("a\0b\r\n", 5)), "a\\x00b\\x0D\\x0A");
     EXPECT_EQ(Printable("\xC2\x85"), "\\xC2\\x85");
+    EXPECT_EQ(Printable("a\xEF\xBB\xBF\xEF\xBF\xBE\xEF\xBF\xBF"), "a\\xEF\\xBB\\xBF\\xEF\\xBF\\xBE\\xEF\\xBF\\xBF");
 }
 
 TEST(Printable, QuotesOnlyAPrefixOfALongValueCutBetweenCharacters) {
