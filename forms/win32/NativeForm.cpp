@@ -233,7 +233,7 @@ void NativeForm::FitComboField(Native& native, int height) {
 }
 
 void NativeForm::DestroyWindows() noexcept {
-    // Children go with their parent; the tips window, owned by it, first.
+    // Children go with their parent; the tips window, which refers to them, first.
     tips_.reset();
     window_.reset();
     natives_.clear();

@@ -141,7 +141,7 @@ private:
     LifetimeToken lifetime_;
     std::unique_ptr<ThreadResources> resources_;
     winapi::UniqueWindow window_;
-    winapi::UniqueWindow tips_;  // owned by window_: destroyed before it
+    winapi::UniqueWindow tips_;  // the form's tooltip window, destroyed before the form's
     std::vector<Native> natives_;  // parallel to form_.Controls()
     std::unordered_map<HWND, std::size_t> byWindow_;
     std::unordered_map<const Control*, std::size_t> byControl_;

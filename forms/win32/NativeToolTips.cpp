@@ -1,9 +1,10 @@
 // Tips: one tooltip window per form, one tool per control whose ToolTipText is set. The tool
 // is the control's own window (subclassed by the tooltip), so the tip follows the control
 // wherever it moves; a disabled window hears no mouse, so its tip waits until it is enabled.
+#include "forms/win32/NativeForm.h"
+
 #include <commctrl.h>
 
-#include "forms/win32/NativeForm.h"
 #include "winapi/Text.h"
 #include "winapi/Window.h"
 
@@ -29,8 +30,9 @@ TOOLINFOW ToolOf(HWND form, HWND control, wchar_t* text) {
 void NativeForm::CreateToolTips() {
     INITCOMMONCONTROLSEX classes{sizeof classes, ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&classes);
-    HWND tips = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_.get(), nullptr,
+    // Unowned: a window that owns a popup loses its topmost place under Wine when shown.
+    HWND tips = ::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
                                   winapi::ThisModule(), nullptr);
     // Without tips the form still works: every control is created, none has a tip.
     tips_.reset(tips);
