@@ -129,6 +129,16 @@ void Connect::WindowClosed() {
     formDisplayed_ = false;
 }
 
+std::string Connect::GetSetting(const std::string& key, const std::string& defaultValue) {
+    if (!services_.settings) throw std::logic_error(vb::kObjectNotSet);
+    return services_.settings->GetSetting(kApplicationTitle, kSettingsSection, key, defaultValue);
+}
+
+void Connect::SaveSetting(const std::string& key, const std::string& value) {
+    if (!services_.settings) throw std::logic_error(vb::kObjectNotSet);
+    services_.settings->SaveSetting(kApplicationTitle, kSettingsSection, key, value);
+}
+
 std::shared_ptr<host::CommandBarControl> Connect::AddToAddInCommandBar(const std::string& sCaption) {
     try {
         if (!vbInstance_) return nullptr;

@@ -17,7 +17,7 @@ using MessageBoxFunction = std::function<void(const std::string& text, const std
 
 struct ConnectServices {
     AddInWindowFactory makeWindow;            // creates a window instance (not loaded)
-    std::shared_ptr<SettingsStore> settings;  // "DisplayOnConnect"
+    std::shared_ptr<SettingsStore> settings;  // "DisplayOnConnect" and the window's own
     MessageBoxFunction messageBox;            // one OK button
 };
 
@@ -41,6 +41,9 @@ public:
     void Show();                   // never throws
     void Hide() override;          // never throws
     void WindowClosed() override;  // close box: FormDisplayed := false
+    // The window's own settings, beside DisplayOnConnect; throw when there is no store.
+    std::string GetSetting(const std::string& key, const std::string& defaultValue) override;
+    void SaveSetting(const std::string& key, const std::string& value) override;
 
     // Adds an item with that caption to the "Add-Ins" bar. Never throws; null = none.
     std::shared_ptr<host::CommandBarControl> AddToAddInCommandBar(const std::string& sCaption);

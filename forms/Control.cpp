@@ -104,6 +104,8 @@ void Control::SetCaption(std::string caption) {
     Mark(DirtyText);
 }
 
+void Control::SetToolTipText(std::string text) { Change(toolTip_, std::move(text), DirtyToolTip); }
+
 void Control::SetText(std::string text) {
     if (text_ == text) return;
     text_ = std::move(text);

@@ -38,7 +38,8 @@ enum DirtyBits : std::uint32_t {
     DirtyRange = 1u << 9,       // Min, Max, SmallChange, LargeChange
     DirtyAppearance = 1u << 10, // alignment, colours, font, border, picture
     DirtyContainer = 1u << 11,
-    DirtyAll = (1u << 12) - 1,
+    DirtyToolTip = 1u << 12,
+    DirtyAll = (1u << 13) - 1,
 };
 
 // VB colour values (&H00BBGGRR; &H800000nn names system colour nn).
@@ -119,6 +120,10 @@ public:
     bool Enabled() const { return enabled_; }
     void SetVisible(bool visible);
     void SetEnabled(bool enabled);
+
+    // The tip shown while the mouse rests on the control; empty: none.
+    const std::string& ToolTipText() const { return toolTip_; }
+    void SetToolTipText(std::string text);
 
     // Combo box list.
     int ListCount() const { return static_cast<int>(list_.size()); }
@@ -238,6 +243,7 @@ private:
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
     int x1_ = 0, y1_ = 0, x2_ = 0, y2_ = 0;
     std::string text_;
+    std::string toolTip_;
     int value_ = 0;
     bool visible_ = true;
     bool enabled_ = true;

@@ -31,6 +31,12 @@ bool Driver::Click(Control& control) {
     return true;
 }
 
+bool Driver::ShiftClick(Control& control) {
+    if (!Reachable(control)) return false;
+    input::Click(control, /*shift=*/true);
+    return true;
+}
+
 bool Driver::Tick(Control& checkBox) {
     if (!OfKind(checkBox, Kind::CheckBox, "check box")) return false;
     return Click(checkBox);

@@ -16,6 +16,8 @@ namespace tolvane::forms {
 class Driver {
 public:
     bool Click(Control& control);
+    // A click with Shift held down.
+    bool ShiftClick(Control& control);
     // A click on a check box; refused for any other kind.
     bool Tick(Control& checkBox);
     bool DoubleClick(Control& control);

@@ -12,6 +12,7 @@ namespace tolvane::forms {
 Form::Form(std::string name) : name_(std::move(name)) {}
 
 Form::~Form() {
+    lifetime_.End();
     // A native window must not outlive the state it shows.
     if (observer_ != nullptr) observer_->Destroyed(*this);
 }
@@ -69,7 +70,12 @@ void Form::Load() {
     loaded_ = true;
     shown_ = false;
     Touch();
+    const LifetimeToken::Watch alive = lifetime_.Watching();
     if (observer_) observer_->Loaded(*this);
+    // A realisation that could not create the window has unloaded the form again (after its
+    // error box, which the form may not survive), so that the next Show tries afresh instead
+    // of counting a form without a window as open.
+    if (!alive || !loaded_) return;
     Raise("Form_Load", [this] { Form_Load(); });
 }
 
@@ -163,7 +169,8 @@ void Form::SetTabOrder(const std::vector<Control*>& first) {
 }
 
 void Form::Report(const ErrorReport& report) noexcept {
-    // Each form's own realisation shows its errors, whatever became of other forms' ones.
+    // Each form's own realisation shows its errors, whatever became of other forms' ones. The
+    // box it shows may outlive this form: nothing of it is touched once the box returns.
     try {
         if (observer_ != nullptr && observer_->ShowError(*this, report)) return;
     } catch (...) {
@@ -172,14 +179,16 @@ void Form::Report(const ErrorReport& report) noexcept {
 }
 
 void Form::Raise(const std::string& source, const std::function<void()>& handler) noexcept {
+    const LifetimeToken::Watch alive = lifetime_.Watching();
     ++raiseDepth_;
     try {
         handler();
     } catch (const std::exception& error) {
-        Report(ErrorReport{name_, source, error.what()});
+        if (alive) Report(ErrorReport{name_, source, error.what()});
     } catch (...) {
-        Report(ErrorReport{name_, source, "Unexpected error"});
+        if (alive) Report(ErrorReport{name_, source, "Unexpected error"});
     }
+    if (!alive) return;
     --raiseDepth_;
     if (raiseDepth_ == 0 && observer_ != nullptr) {
         try {

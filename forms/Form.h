@@ -5,7 +5,8 @@
 //
 // Event dispatch: every handler runs inside Raise, which sends an error the handler does
 // not handle to the form's realisation to show, or else to the default error report
-// (forms/ErrorReport.h), and never lets it go further.
+// (forms/ErrorReport.h), and never lets it go further. The form may be destroyed while a
+// handler or its error box runs; Raise then touches nothing of it afterwards.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +17,7 @@
 
 #include "forms/Control.h"
 #include "forms/ErrorReport.h"
+#include "forms/LifetimeToken.h"
 
 namespace tolvane::forms {
 
@@ -115,6 +117,13 @@ public:
     // creation order, as VB keeps TabIndex unique per form.
     void SetTabOrder(const std::vector<Control*>& first);
 
+    // Whether Shift was held down for the click being handled (a form-level flag, as VB code
+    // keeps one from MouseDown); false outside a click.
+    bool ShiftHeld() const { return shiftHeld_; }
+    void SetShiftHeld(bool held) { shiftHeld_ = held; }
+    // Reads "gone" once this form is destroyed, for callers of code that may destroy it.
+    LifetimeToken::Watch Watching() const noexcept { return lifetime_.Watching(); }
+
     // Runs one handler under the dispatch boundary. `source` names it for the report.
     void Raise(const std::string& source, const std::function<void()>& handler) noexcept;
 
@@ -154,8 +163,10 @@ private:
     std::vector<std::unique_ptr<Control>> controls_;
     Control* active_ = nullptr;
     int raiseDepth_ = 0;
+    bool shiftHeld_ = false;
     std::uint64_t revision_ = 0;
     FormObserver* observer_ = nullptr;
+    LifetimeToken lifetime_;
 };
 
 }  // namespace tolvane::forms

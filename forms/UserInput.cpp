@@ -27,9 +27,7 @@ void ScrollBy(Control& bar, int step, bool towardsMax) {
     bar.RaiseChange();
 }
 
-}  // namespace
-
-void Click(Control& control) {
+void ClickWithoutShift(Control& control) {
     switch (control.GetKind()) {
     case Kind::Line:
         return;
@@ -45,6 +43,16 @@ void Click(Control& control) {
         control.RaiseClick();
         return;
     }
+}
+
+}  // namespace
+
+void Click(Control& control, bool shift) {
+    Form& form = control.Parent();
+    const LifetimeToken::Watch alive = form.Watching();
+    form.SetShiftHeld(shift);
+    ClickWithoutShift(control);
+    if (alive) form.SetShiftHeld(false);
 }
 
 void DoubleClick(Control& control) {

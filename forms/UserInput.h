@@ -17,7 +17,8 @@ enum class Key { Enter, Escape, Tab, ShiftTab };
 namespace input {
 
 // A mouse click: a check box toggles, anything that takes the focus gets it, then Click.
-void Click(Control& control);
+// `shift`: Shift was held down (Form::ShiftHeld while the handler runs).
+void Click(Control& control, bool shift = false);
 // A double-click: check boxes toggle twice and buttons click twice (they have no
 // DblClick); other controls raise Click, then DblClick.
 void DoubleClick(Control& control);

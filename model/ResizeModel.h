@@ -1,16 +1,13 @@
-// The option grid as plain data: the target form's name and a fixed set of rows,
-// one per listed control, each with its include flag and six resize options.
+// The option grid as plain data: the target form's name and its rows, one per listed
+// control (any number), each with its include flag and six resize options.
 // The generator reads this and nothing else, so it can be exercised without a window.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tolvane {
-
-// Number of grid rows, and of elements in each of the window's seven check-box arrays.
-inline constexpr int RowCapacity = 50;
 
 // A check box value as the window holds it: 0 clear, 1 set. Readers go by IsSet,
 // so any non-zero value counts as set.
@@ -35,7 +32,7 @@ struct ControlRow {
 struct ResizeModel {
     // The form selector's text at the moment of generation; not checked.
     std::string formName;
-    std::array<ControlRow, RowCapacity> rows{};
+    std::vector<ControlRow> rows;
 
     bool operator==(const ResizeModel& other) const = default;
 };

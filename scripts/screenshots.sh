@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The README's screenshots, taken from the i686 module (the one the VB6 IDE loads) under Wine
-# by the IDE simulator: the add-in window after a pick and Generate (docs/addin-window.png)
-# and its About box (docs/about-box.png). Where the machine cannot run 32-bit programs, the
+# by the IDE simulator: the add-in window after a pick and Generate (docs/addin-window.png),
+# on a form of 502 controls scrolled to its end (docs/addin-window-long.png) and with the
+# controls that cannot be placed hidden (docs/addin-window-hidden.png), and its About box
+# (docs/about-box.png). Tips are not taken: they show only under a resting mouse pointer. Where the machine cannot run 32-bit programs, the
 # x86_64 module draws them (the same window), and the script says so.
 set -euo pipefail
 
@@ -29,7 +31,16 @@ winpath() { echo "Z:$(realpath "$1" | tr / '\\')"; }
   --register "$(winpath "$out/$arch/connect/server/Quenlow_AddIn.dll")" \
   --click --pick Form1 --tick Command1 --tick txtNotes --generate \
   --shot "$(winpath "$shots")\\addin-window.bmp" --about-shot "$(winpath "$shots")\\about-box.bmp" --exit
-for name in addin-window about-box; do
+python3 "$root/tools/ide-sim/bench/make_long_forms.py" "$shots/long"
+"$wine" "$out/$arch/tools/ide-sim/ide-sim.exe" "$(winpath "$shots/long/Long.vbp")" \
+  --register "$(winpath "$out/$arch/connect/server/Quenlow_AddIn.dll")" \
+  --click --pick frmMain --tick lstResults=LR,UR --tick cmdOK=LM,UM --scroll-end \
+  --shot "$(winpath "$shots")\\addin-window-long.bmp" --exit
+"$wine" "$out/$arch/tools/ide-sim/ide-sim.exe" "$(winpath "$shots/long/Long.vbp")" \
+  --register "$(winpath "$out/$arch/connect/server/Quenlow_AddIn.dll")" \
+  --click --hide-unplaceable --pick frmMain --tick lstResults=LR,UR --tick cmdOK=LM,UM --generate \
+  --shot "$(winpath "$shots")\\addin-window-hidden.bmp" --exit
+for name in addin-window addin-window-long addin-window-hidden about-box; do
   python3 "$root/scripts/bmp2png.py" "$shots/$name.bmp" "$root/docs/$name.png"
   echo "screenshots: docs/$name.png"
 done

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "host/Host.h"
 
@@ -17,6 +18,10 @@ public:
     virtual void Hide() = 0;
     // The user closed the window with its title-bar close box; the window has unloaded itself.
     virtual void WindowClosed() = 0;
+    // What the window remembers between sessions (its check boxes), in the owner's settings
+    // under the add-in's application and section. Both may throw.
+    virtual std::string GetSetting(const std::string& key, const std::string& defaultValue) = 0;
+    virtual void SaveSetting(const std::string& key, const std::string& value) = 0;
 };
 
 // The add-in window as its owner drives it. Every call may throw (a host or window error);

@@ -6,8 +6,10 @@
 
 #include "forms/Text.h"
 #include "model/ResizeCode.h"
-#include "window/Module1.h"
 #include "vb/Errors.h"
+#include "vb/Names.h"
+#include "window/GridWords.h"
+#include "window/Module1.h"
 
 namespace tolvane {
 
@@ -22,11 +24,6 @@ using forms::Placement;
 // Dark blue (red 0, green 0, blue 128) as a VB colour value &H00BBGGRR.
 constexpr forms::Colour OutputColour = 0x00800000;
 
-// The "Control Name" head; wider only while it also counts what the grid cannot show (up to
-// the "M" over the first option column).
-constexpr const char* ControlNameCaption = "Control Name";
-constexpr int ControlNameWidth = 1095;
-constexpr int ControlNameCountingWidth = 2295;
 
 // A control of the layout and the member that points to it.
 struct Placed {
@@ -43,7 +40,7 @@ constexpr Placed GridLayout[] = {
     // Column headings (the header group).
     {&frmAddIn::Frame1, {Kind::Frame, "Frame1", nullptr, nullptr, 120, 540, 4995, 4935}},
     {&frmAddIn::lblControlName,
-     {Kind::Label, "lblControlName", "Frame1", ControlNameCaption, 240, 540, ControlNameWidth, 195}},
+     {Kind::Label, "lblControlName", "Frame1", "Control Name", 240, 540, 1095, 195}},
     {&frmAddIn::lblLeftRight, {Kind::Label, "lblLeftRight", "Frame1", "Left/Right", 2490, 240, 855, 195, Alignment::Center}},
     {&frmAddIn::Line1, {Kind::Line, "Line1", "Frame1", nullptr, 2490, 480, 3330, 480}},
     {&frmAddIn::lblLRM, {Kind::Label, "lblLRM", "Frame1", "M", 2595, 540, 195, 195, Alignment::Center}},
@@ -57,8 +54,13 @@ constexpr Placed GridLayout[] = {
     // The grid: a bordered viewport in front of the frame's lower part, the panel it scrolls
     // and the bar that scrolls it.
     {&frmAddIn::Picture2, {Kind::PictureBox, "Picture2", nullptr, nullptr, 240, 1320, 4755, 4035}},
-    {&frmAddIn::Picture1, {Kind::PictureBox, "Picture1", "Picture2", nullptr, 0, 0, 4395, 15195}},
+    // Picture1 holds the row windows; it moves by less than a row, the rows move through it.
+    {&frmAddIn::Picture1, {Kind::PictureBox, "Picture1", "Picture2", nullptr, 0, 0, 4395, 4620}},
     {&frmAddIn::VScroll1, {Kind::VScrollBar, "VScroll1", "Picture2", nullptr, 4440, 0, 255, 3975}},
+    // Under the grid.
+    {&frmAddIn::chkHideUnplaceable,
+     {Kind::CheckBox, "chkHideUnplaceable", nullptr, "&Hide controls that cannot be placed", 120, 5535, 3375, 255}},
+    {&frmAddIn::lblGuessed, {Kind::Label, "lblGuessed", nullptr, kGuessedNote, 120, 5850, 4995, 195}},
 };
 
 constexpr Placed OutputLayout[] = {
@@ -73,15 +75,19 @@ constexpr Placed OutputLayout[] = {
     {&frmAddIn::txtOnResize,
      {Kind::TextBox, "txtOnResize", nullptr, nullptr, 5280, 4320, 4155, 1635, Alignment::Left, OutputColour}},
     // Command row. No default or cancel button: Enter and Esc press nothing.
-    {&frmAddIn::cmdGenCode, {Kind::CommandButton, "cmdGenCode", nullptr, "&Generate Code", 120, 5565, 1755, 375}},
-    {&frmAddIn::cmdClear, {Kind::CommandButton, "cmdClear", nullptr, "&Clear", 1950, 5565, 915, 375}},
-    {&frmAddIn::cmdAbout, {Kind::CommandButton, "cmdAbout", nullptr, "&About", 3240, 5580, 915, 375}},
-    {&frmAddIn::CancelButton, {Kind::CommandButton, "CancelButton", nullptr, "E&xit", 4260, 5580, 855, 375}},
+    {&frmAddIn::cmdGenCode, {Kind::CommandButton, "cmdGenCode", nullptr, "&Generate Code", 120, 6165, 1755, 375}},
+    {&frmAddIn::cmdClear, {Kind::CommandButton, "cmdClear", nullptr, "&Clear", 1950, 6165, 915, 375}},
+    {&frmAddIn::cmdAbout, {Kind::CommandButton, "cmdAbout", nullptr, "&About", 3240, 6180, 915, 375}},
+    {&frmAddIn::CancelButton, {Kind::CommandButton, "CancelButton", nullptr, "E&xit", 4260, 6180, 855, 375}},
+    {&frmAddIn::chkPlain,
+     {Kind::CheckBox, "chkPlain", nullptr, "&Plain text (as the original add-in)", 5280, 6195, 4155, 255}},
 };
 
-// Geometry of one row's boxes: Left, Width, Height and the Top of row 0; the pitch is 300.
+// Geometry of one row window's parts: Left, Width, Height and the Top of row window 0; the
+// pitch is RowPitch.
 struct ColumnLayout {
     frmAddIn::RowArray frmAddIn::*array;
+    Kind kind;
     const char* name;
     int left;
     int width;
@@ -89,26 +95,34 @@ struct ColumnLayout {
     int top0;
 };
 
-constexpr int RowPitch = 300;
-constexpr ColumnLayout RowColumns[7] = {
-    {&frmAddIn::Check1, "Check1", 120, 1995, 315, 60},       {&frmAddIn::chkMoveH, "chkMoveH", 2460, 195, 195, 120},
-    {&frmAddIn::chkSizeH, "chkSizeH", 2700, 195, 195, 120},  {&frmAddIn::chkScaleH, "chkScaleH", 2940, 195, 195, 120},
-    {&frmAddIn::chkMoveV, "chkMoveV", 3540, 195, 195, 120},  {&frmAddIn::chkSizeV, "chkSizeV", 3780, 195, 195, 120},
-    {&frmAddIn::chkScaleV, "chkScaleV", 4020, 195, 195, 120},
+constexpr ColumnLayout RowColumns[8] = {
+    {&frmAddIn::Check1, Kind::CheckBox, "Check1", 120, 1995, 315, 60},
+    {&frmAddIn::chkMoveH, Kind::CheckBox, "chkMoveH", 2460, 195, 195, 120},
+    {&frmAddIn::chkSizeH, Kind::CheckBox, "chkSizeH", 2700, 195, 195, 120},
+    {&frmAddIn::chkScaleH, Kind::CheckBox, "chkScaleH", 2940, 195, 195, 120},
+    {&frmAddIn::chkMoveV, Kind::CheckBox, "chkMoveV", 3540, 195, 195, 120},
+    {&frmAddIn::chkSizeV, Kind::CheckBox, "chkSizeV", 3780, 195, 195, 120},
+    {&frmAddIn::chkScaleV, Kind::CheckBox, "chkScaleV", 4020, 195, 195, 120},
+    // Over the option columns, shown instead of them.
+    {&frmAddIn::lblWhy, Kind::Label, "lblWhy", 2460, 1755, 195, 120},
 };
-
-CheckState AsCheck(int value) { return static_cast<CheckState>(value); }
 
 }  // namespace
 
 frmAddIn::frmAddIn(std::shared_ptr<AboutBoxSlot> about)
-    : Form("frmAddIn"), about_(about ? std::move(about) : std::make_shared<AboutBoxSlot>()) {}
+    : Form("frmAddIn"), about_(about ? std::move(about) : std::make_shared<AboutBoxSlot>()) {
+    slotRows_.fill(-1);
+}
 
 frmAddIn::~frmAddIn() = default;
 
-std::array<Control*, 6> frmAddIn::OptionBoxes(int row) const {
-    const auto r = static_cast<std::size_t>(row);
-    return {chkMoveH.at(r), chkSizeH.at(r), chkScaleH.at(r), chkMoveV.at(r), chkSizeV.at(r), chkScaleV.at(r)};
+std::array<Control*, kGridOptions> frmAddIn::OptionBoxes(int slot) const {
+    const auto s = static_cast<std::size_t>(slot);
+    return {chkMoveH.at(s), chkSizeH.at(s), chkScaleH.at(s), chkMoveV.at(s), chkSizeV.at(s), chkScaleV.at(s)};
+}
+
+std::array<Control*, kGridOptions> frmAddIn::ColumnHeads() const {
+    return {lblLRM, lblLRR, lblLRS, lblUDM, lblUDR, lblUDS};
 }
 
 std::array<Control*, 11> frmAddIn::HeaderGroup() const {
@@ -117,37 +131,55 @@ std::array<Control*, 11> frmAddIn::HeaderGroup() const {
 
 void frmAddIn::CreateControls() {
     SetCaption("Tolvane");
-    SetClientSize(9570, 6030);
+    SetClientSize(9570, 6630);
     SetBorder(/*fixedDialog=*/true, /*closeBox=*/true);
+    // Each load starts from an empty grid, as from the stored layout.
+    grid_.Clear();
+    slotRows_.fill(-1);
     for (const Placed& placed : GridLayout) this->*placed.member = &Place(placed.placement);
-    for (const ColumnLayout& column : RowColumns) {
-        for (int row = 0; row < RowCapacity; ++row) {
-            Control& box = Add(Kind::CheckBox, column.name, Picture1, row);
-            box.Move(column.left, column.top0 + RowPitch * row, column.width, column.height);
-            box.SetCaption("Check1");
-            box.SetVisible(false);
-            (this->*column.array)[static_cast<std::size_t>(row)] = &box;
-        }
-    }
+    CreateRowWindows();
     for (const Placed& placed : OutputLayout) this->*placed.member = &Place(placed.placement);
 
     ShowHeaderGroup(false);  // until a pick lists controls
+    lblGuessed->SetVisible(false);
     Picture2->SetBorder(true);
-    VScroll1->SetRange(0, -15195, 50, 200);
+    VScroll1->SetRange(0, 0, RowPitch, RowPitch);
     for (Control* box : {txtDeclaration, txtOnLoad, txtOnResize}) {
         box->SetMultiLine(true);
         box->SetScrollBars(forms::ScrollBars::Both);
     }
+    lblControlName->SetToolTipText(kControlNameTip);
+    for (std::size_t k = 0; k < kGridOptions; ++k) ColumnHeads()[k]->SetToolTipText(ColumnTip(k));
+    chkHideUnplaceable->SetToolTipText(kHideTip);
+    chkPlain->SetToolTipText(kPlainTip);
     AttachHandlers();
+    SetTabOrderGridFirst();
+}
 
-    // Tab order: commands, output, the grid's containers, then the rows, row by row.
-    std::vector<Control*> order = {cboForms,  cmdGenCode,  cmdClear, cmdAbout, CancelButton, txtDeclaration,
-                                   txtOnLoad, txtOnResize, Picture2, VScroll1, Picture1};
-    for (int row = 0; row < RowCapacity; ++row) {
-        order.push_back(Check1[static_cast<std::size_t>(row)]);
-        for (Control* option : OptionBoxes(row)) order.push_back(option);
+void frmAddIn::CreateRowWindows() {
+    for (const ColumnLayout& column : RowColumns) {
+        for (int slot = 0; slot < kSlots; ++slot) {
+            Control& part = Add(column.kind, column.name, Picture1, slot);
+            part.Move(column.left, column.top0 + RowPitch * slot, column.width, column.height);
+            part.SetVisible(false);
+            (this->*column.array)[static_cast<std::size_t>(slot)] = &part;
+        }
     }
+}
+
+void frmAddIn::SetTabOrderGridFirst() {
+    // The grid right after the form it lists, row by row; the panels take no focus.
+    std::vector<Control*> order = {cboForms, VScroll1};
+    for (int slot = 0; slot < kSlots; ++slot) {
+        order.push_back(Check1[static_cast<std::size_t>(slot)]);
+        for (Control* option : OptionBoxes(slot)) order.push_back(option);
+    }
+    for (Control* c : {chkHideUnplaceable, cmdGenCode, chkPlain, cmdClear, cmdAbout, CancelButton, txtDeclaration,
+                       txtOnLoad, txtOnResize})
+        order.push_back(c);
     SetTabOrder(order);
+    Picture2->SetTabStop(false);
+    Picture1->SetTabStop(false);
 }
 
 void frmAddIn::AttachHandlers() {
@@ -155,10 +187,18 @@ void frmAddIn::AttachHandlers() {
     cboForms->OnDropDown([this] { cboForms_DropDown(); });
     VScroll1->OnChange([this] { VScroll1_Change(); });
     VScroll1->OnScroll([this] { VScroll1_Scroll(); });
-    for (int row = 0; row < RowCapacity; ++row) {
-        const auto index = static_cast<std::int16_t>(row);
-        Check1[static_cast<std::size_t>(row)]->OnClick([this, index] { Check1_Click(index); });
+    for (int slot = 0; slot < kSlots; ++slot) {
+        const auto index = static_cast<std::int16_t>(slot);
+        Check1[static_cast<std::size_t>(slot)]->OnClick([this, index] { Check1_Click(index); });
+        const auto options = OptionBoxes(slot);
+        for (std::size_t k = 0; k < kGridOptions; ++k)
+            options[k]->OnClick([this, index, k] { Option_Click(index, static_cast<GridOption>(k)); });
     }
+    lblControlName->OnClick([this] { lblControlName_Click(); });
+    for (std::size_t k = 0; k < kGridOptions; ++k)
+        ColumnHeads()[k]->OnClick([this, k] { ColumnHead_Click(static_cast<GridOption>(k)); });
+    chkHideUnplaceable->OnClick([this] { chkHideUnplaceable_Click(); });
+    chkPlain->OnClick([this] { chkPlain_Click(); });
     txtDeclaration->OnDblClick([this] { txtDeclaration_DblClick(); });
     txtOnLoad->OnDblClick([this] { txtOnLoad_DblClick(); });
     txtOnResize->OnDblClick([this] { txtOnResize_DblClick(); });
@@ -178,8 +218,27 @@ void frmAddIn::Form_Load() {
     // the project cannot be read.
     SetTopMost(*this);
     iCheckDefault_Left = static_cast<std::int16_t>(Check1[0]->Left());
+    LoadSettings();
 
     host::ForEachProjectForm(Ide(), [this](std::string name) { cboForms->AddItem(std::move(name)); });
+}
+
+void frmAddIn::LoadSettings() {
+    // A setting that cannot be read leaves the default: the window works without its store.
+    const Binding binding(binding_);
+    for (Control* box : {chkHideUnplaceable, chkPlain}) {
+        const char* key = box == chkPlain ? kPlainTextKey : kHideUnplaceableKey;
+        try {
+            if (Connect != nullptr) box->SetValue(Connect->GetSetting(key, "0") == "1" ? 1 : 0);
+        } catch (const std::exception&) {
+        }
+    }
+    grid_.SetHideUnplaceable(IsSet(static_cast<CheckState>(chkHideUnplaceable->Value())));
+}
+
+void frmAddIn::Remember(const char* key, const Control& box) {
+    if (Connect == nullptr) throw std::runtime_error(vb::kObjectNotSet);
+    Connect->SaveSetting(key, box.Value() != 0 ? "1" : "0");
 }
 
 void frmAddIn::cboForms_DropDown() {
@@ -195,109 +254,37 @@ void frmAddIn::cboForms_DropDown() {
     for (std::string& name : names) cboForms->AddItem(std::move(name));
 }
 
-void frmAddIn::FillRow(int row, const host::ListedControl& control) {
-    Control& box = *Check1[static_cast<std::size_t>(row)];
-    const auto options = OptionBoxes(row);
-    // A row that now names another control must not carry the earlier control's choices.
-    if (box.Caption() != control.controlRef) {
-        box.SetValue(0);
-        for (Control* option : options) option->SetValue(0);
-    }
-    box.SetCaption(control.controlRef);
-    box.SetLeft(iCheckDefault_Left + IndentStep * control.depth);
-    box.SetVisible(true);
-    const bool ticked = IsSet(AsCheck(box.Value()));
-    for (Control* option : options) {
-        option->SetEnabled(ticked);
-        option->SetVisible(true);
-    }
-}
-
-void frmAddIn::ResetRow(int row) {
-    Control& box = *Check1[static_cast<std::size_t>(row)];
-    box.SetLeft(iCheckDefault_Left);
-    box.SetValue(0);
-    box.SetCaption("");
-    box.SetVisible(false);
-    for (Control* option : OptionBoxes(row)) {
-        option->SetVisible(false);
-        option->SetValue(0);
-    }
-}
-
-void frmAddIn::ShowHeaderGroup(bool visible) {
-    for (Control* c : HeaderGroup()) c->SetVisible(visible);
-}
-
-void frmAddIn::ShowControlCount(int listed) {
-    // Controls beyond the last row are named where the user reads the rows, not in a message
-    // box at every pick; a form that fits leaves the head as the layout has it.
-    if (listed > RowCapacity) {
-        lblControlName->SetCaption(std::string(ControlNameCaption) + " (" + std::to_string(RowCapacity) + " of " +
-                                   std::to_string(listed) + ")");
-        lblControlName->SetWidth(ControlNameCountingWidth);
-    } else {
-        lblControlName->SetCaption(ControlNameCaption);
-        lblControlName->SetWidth(ControlNameWidth);
-    }
-}
-
-void frmAddIn::cboForms_Click() {
-    int filled = 0;
-    int listed = 0;
-    // The listing runs past the last row only to count what the grid cannot show.
-    const auto fill = [&](const host::ListedControl& control) {
-        if (filled < RowCapacity) FillRow(filled++, control);
-        ++listed;
-        return true;
-    };
-    try {
-        host::ListFormControls(Ide(), cboForms->Text(), fill);
-    } catch (...) {
-        // Nothing listed (a stale name, no project): the grid stays exactly as it was.
-        // Otherwise the rows listed so far stay and no row of an earlier pick stays behind
-        // them, so two forms never mix; how many there were in all is not known.
-        if (filled > 0) {
-            for (int row = filled; row < RowCapacity; ++row) ResetRow(row);
-            ShowControlCount(0);
-        }
-        throw;
-    }
-    for (int row = filled; row < RowCapacity; ++row) ResetRow(row);
-    ShowControlCount(listed);
-    ShowHeaderGroup(true);
-}
-
-void frmAddIn::Check1_Click(std::int16_t index) {
-    // The options can be changed exactly while their row is ticked.
-    const bool ticked = IsSet(AsCheck(Check1.at(static_cast<std::size_t>(index))->Value()));
-    for (Control* option : OptionBoxes(index)) option->SetEnabled(ticked);
+void frmAddIn::chkPlain_Click() {
+    if (binding_) return;
+    Remember(kPlainTextKey, *chkPlain);
 }
 
 void frmAddIn::cmdClear_Click() {
     txtDeclaration->SetText("");
     txtOnLoad->SetText("");
     txtOnResize->SetText("");
-    for (int row = 0; row < RowCapacity; ++row) ResetRow(row);
+    grid_.Clear();
+    ShowGrid();
     ShowHeaderGroup(false);
 }
 
-void frmAddIn::cmdGenCode_Click() {
-    ResizeModel model;
-    model.formName = cboForms->Text();
-    for (int r = 0; r < RowCapacity; ++r) {
-        const auto i = static_cast<std::size_t>(r);
-        ControlRow& row = model.rows[i];
-        row.controlRef = Check1[i]->Caption();
-        row.included = AsCheck(Check1[i]->Value());
-        row.moveH = AsCheck(chkMoveH[i]->Value());
-        row.sizeH = AsCheck(chkSizeH[i]->Value());
-        row.scaleH = AsCheck(chkScaleH[i]->Value());
-        row.moveV = AsCheck(chkMoveV[i]->Value());
-        row.sizeV = AsCheck(chkSizeV[i]->Value());
-        row.scaleV = AsCheck(chkScaleV[i]->Value());
+void frmAddIn::CheckVariableNames(const CodeOptions& options) const {
+    // VB refuses a variable name longer than it allows: no code rather than code that fails.
+    const std::vector<std::string> stems = CodeStems(grid_.Rows(), options);
+    for (std::size_t row = 0; row < stems.size(); ++row) {
+        if (vb::CharacterCount(stems[row]) <= kMaxStemLength) continue;
+        throw std::runtime_error(grid_.Row(row).controlRef + ": the name is too long to name variables after (at most " +
+                                 std::to_string(kMaxStemLength) + " characters, so that i + name + _ScaleHeight " +
+                                 "stays within the " + std::to_string(vb::kMaxIdentifierLength) +
+                                 " Visual Basic allows). Untick it to generate the others.");
     }
-    GeneratedCode code = GenerateResizeCode(model);
+}
+
+void frmAddIn::cmdGenCode_Click() {
+    const CodeStyle style = chkPlain->Value() != 0 ? CodeStyle::kPlain : CodeStyle::kWorking;
+    const CodeOptions options = grid_.Options(style);
+    CheckVariableNames(options);
+    GeneratedCode code = GenerateResizeCode(cboForms->Text(), grid_.Rows(), options);
     txtDeclaration->SetText(std::move(code.declarations));
     txtOnLoad->SetText(std::move(code.onLoad));
     txtOnResize->SetText(std::move(code.onResize));
@@ -312,6 +299,8 @@ void frmAddIn::cmdAbout_Click() {
         // This window is topmost, so the box must be too, or it opens behind it. It stays
         // unowned: an owned box would go with this window's close box and never behind it.
         about_->box->Load();
+        // A box whose window could not be made has told so and unloaded: none is open.
+        if (!about_->box->IsLoaded()) return;
         SetTopMost(*about_->box);
     }
     about_->box->Show();
@@ -331,9 +320,6 @@ void frmAddIn::SelectAll(Control& box) {
 void frmAddIn::txtDeclaration_DblClick() { SelectAll(*txtDeclaration); }
 void frmAddIn::txtOnLoad_DblClick() { SelectAll(*txtOnLoad); }
 void frmAddIn::txtOnResize_DblClick() { SelectAll(*txtOnResize); }
-
-void frmAddIn::VScroll1_Change() { Picture1->SetTop(VScroll1->Value()); }
-void frmAddIn::VScroll1_Scroll() { Picture1->SetTop(VScroll1->Value()); }
 
 void frmAddIn::AfterUnload(forms::UnloadMode mode) {
     // Closed through the title bar: tell the owner, which did not ask for it.

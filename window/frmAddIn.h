@@ -1,10 +1,12 @@
-// frmAddIn, the add-in's working window: the form selector, the option grid (50 rows of a
-// row check box and six option boxes), the three output boxes and the command buttons.
+// frmAddIn, the add-in's working window: the form selector, the option grid, the three
+// output boxes and the command buttons.
 //
 // Load fills the selector with the active project's forms, and opening its list fills it
-// again; a pick lists the chosen form's controls into the grid through
-// host::ListFormControls; "&Generate Code" reads the grid and the selector's text as a
-// ResizeModel and shows what GenerateResizeCode returns.
+// again; a pick lists every control of the chosen form into the grid's rows (OptionGrid)
+// through host::ListFormControls. The grid shows them through a fixed set of row windows
+// (kSlots rows of a check box, six option boxes and a note for a control that cannot be
+// placed) that the scroll bar binds to a stretch of the rows; nothing is created per
+// control. "&Generate Code" reads all the rows and shows what GenerateResizeCode returns.
 // Handlers carry VB's event names. Errors they do not handle go to the forms package's
 // default error report.
 #pragma once
@@ -21,6 +23,7 @@
 #include "host/Listing.h"
 #include "model/ResizeModel.h"
 #include "window/AddInWindowApi.h"
+#include "window/OptionGrid.h"
 
 namespace tolvane {
 
@@ -40,6 +43,13 @@ struct AboutBoxSlot {
 class frmAddIn final : public forms::Form, public AddInWindowApi {
 public:
     static constexpr int IndentStep = 150;  // twips per nesting level
+    static constexpr int RowPitch = 300;    // twips from one row to the next
+    // Row windows: as many as can show at once, a row cut at the top and one at the bottom
+    // included.
+    static constexpr int kSlots = 15;
+    // Settings the window keeps through its owner.
+    static constexpr const char* kHideUnplaceableKey = "HideUnplaceable";
+    static constexpr const char* kPlainTextKey = "PlainText";
 
     explicit frmAddIn(std::shared_ptr<AboutBoxSlot> about = nullptr);
     ~frmAddIn() override;
@@ -80,7 +90,7 @@ public:
     forms::Control* Picture2 = nullptr;
     forms::Control* Picture1 = nullptr;
     forms::Control* VScroll1 = nullptr;
-    using RowArray = std::array<forms::Control*, RowCapacity>;
+    using RowArray = std::array<forms::Control*, kSlots>;
     RowArray Check1{};
     RowArray chkMoveH{};
     RowArray chkSizeH{};
@@ -88,6 +98,9 @@ public:
     RowArray chkMoveV{};
     RowArray chkSizeV{};
     RowArray chkScaleV{};
+    RowArray lblWhy{};  // in place of the options: why the row's control cannot be placed
+    forms::Control* chkHideUnplaceable = nullptr;
+    forms::Control* lblGuessed = nullptr;  // some properties could not be read
     forms::Control* Label3 = nullptr;
     forms::Control* txtDeclaration = nullptr;
     forms::Control* Label4 = nullptr;
@@ -98,10 +111,20 @@ public:
     forms::Control* cmdClear = nullptr;
     forms::Control* cmdAbout = nullptr;
     forms::Control* CancelButton = nullptr;
+    forms::Control* chkPlain = nullptr;  // the original add-in's text instead of the default
 
-    // The six option boxes of row r, in the order move, size, scale for Left/Right, then
-    // for Up/Down.
-    std::array<forms::Control*, 6> OptionBoxes(int row) const;
+    // Every row of the picked form.
+    const OptionGrid& Grid() const { return grid_; }
+    // The row a row window shows, or -1.
+    std::ptrdiff_t RowOfSlot(int slot) const { return slotRows_.at(static_cast<std::size_t>(slot)); }
+    // The row window that shows the row, or -1 when it is out of view.
+    int SlotOfRow(std::size_t row) const;
+
+    // The six option boxes of row window s, in the order move, size, scale for Left/Right,
+    // then for Up/Down.
+    std::array<forms::Control*, kGridOptions> OptionBoxes(int slot) const;
+    // The six letters over the option columns, in the same order.
+    std::array<forms::Control*, kGridOptions> ColumnHeads() const;
     // "Control Name", the two group heads, their underlines and the six letters.
     std::array<forms::Control*, 11> HeaderGroup() const;
 
@@ -109,6 +132,11 @@ public:
     void cboForms_Click();
     void cboForms_DropDown();
     void Check1_Click(std::int16_t index);
+    void Option_Click(std::int16_t index, GridOption option);
+    void lblControlName_Click();
+    void ColumnHead_Click(GridOption option);
+    void chkHideUnplaceable_Click();
+    void chkPlain_Click();
     void cmdClear_Click();
     void cmdGenCode_Click();
     void cmdAbout_Click();
@@ -125,16 +153,40 @@ protected:
     void AfterUnload(forms::UnloadMode mode) override;
 
 private:
+    // Sets a flag for a scope: while the window itself sets its boxes, their Click is no
+    // user's choice.
+    class Binding {
+    public:
+        explicit Binding(bool& flag) : flag_(flag), previous_(flag) { flag_ = true; }
+        ~Binding() { flag_ = previous_; }
+        Binding(const Binding&) = delete;
+        Binding& operator=(const Binding&) = delete;
+
+    private:
+        bool& flag_;
+        bool previous_;
+    };
+
+    // frmAddIn.cpp
+    void CreateRowWindows();
     void AttachHandlers();
+    void SetTabOrderGridFirst();
     host::Root& Ide() const;
-    // Names of the active project's forms, in component order, each as soon as it is read.
-    void ShowControlCount(int listed);
-    void FillRow(int row, const host::ListedControl& control);
-    void ResetRow(int row);
-    void ShowHeaderGroup(bool visible);
+    void LoadSettings();
+    void Remember(const char* key, const forms::Control& box);
+    void CheckVariableNames(const CodeOptions& options) const;
     static void SelectAll(forms::Control& box);
+    // frmAddInGrid.cpp
+    void ShowGrid();
+    void ShowRows();
+    void BindSlot(int slot, std::size_t row);
+    void ResetSlot(int slot);
+    void ShowHeaderGroup(bool visible);
 
     std::shared_ptr<AboutBoxSlot> about_;
+    OptionGrid grid_;
+    std::array<std::ptrdiff_t, kSlots> slotRows_{};
+    bool binding_ = false;
 };
 
 // The factory the connection object uses to create its window. Windows from one factory

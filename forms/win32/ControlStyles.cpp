@@ -55,7 +55,8 @@ DWORD TextBoxStyle(const Control& box) noexcept {
 DWORD StyleOf(const Control& control) noexcept {
     const DWORD child = WS_CHILD | WS_CLIPSIBLINGS;
     switch (control.GetKind()) {
-    case Kind::Label: return child | LabelAlignment(control);
+    // Notifying: a label takes clicks and shows its tip, as VB's labels do.
+    case Kind::Label: return child | SS_NOTIFY | LabelAlignment(control);
     case Kind::ComboBox: return child | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL;
     // Not automatic: the forms package decides the value, the control only shows it.
     case Kind::CheckBox: return child | WS_TABSTOP | BS_3STATE;

@@ -85,15 +85,20 @@ RECT NativeForm::WindowRectOf(const Control& control) const {
 // --- FormObserver ---------------------------------------------------------------------------
 
 void NativeForm::Loaded(Form&) {
+    std::string description;
     try {
         CreateWindows();
+        return;
     } catch (const std::exception& error) {
-        DestroyWindows();
-        Fail("Form_Load", error.what());
+        description = error.what();
     } catch (...) {
-        DestroyWindows();
-        Fail("Form_Load", "The window could not be created");
+        description = "The window could not be created";
     }
+    DestroyWindows();
+    const LifetimeToken::Watch alive = lifetime_.Watching();
+    Fail("Form_Load", description.c_str());
+    // A form without its window is not open: unloaded, the next Show creates it afresh.
+    if (alive) form_.Unload();
 }
 
 void NativeForm::Unloaded(Form&) { DestroyWindows(); }
@@ -167,6 +172,7 @@ void NativeForm::CreateWindows() {
                                   winapi::ThisModule(), this);
     if (hwnd == nullptr) throw std::runtime_error("The window could not be created");
     window_.reset(hwnd);
+    CreateToolTips();
 
     FlagScope applying(applying_);
     const auto& controls = form_.Controls();
@@ -205,6 +211,7 @@ void NativeForm::CreateNative(std::size_t index) {
     if (control.GetKind() == Kind::ComboBox) FitComboField(native, r.bottom - r.top);
     ApplyText(native, DirtyText | DirtyList | DirtyListIndex | DirtySelection);
     ApplyValue(native);
+    ApplyToolTip(native);
     ::EnableWindow(hwnd, control.Enabled() ? TRUE : FALSE);
     if (control.Visible()) ::ShowWindow(hwnd, SW_SHOWNA);
 }
@@ -226,7 +233,8 @@ void NativeForm::FitComboField(Native& native, int height) {
 }
 
 void NativeForm::DestroyWindows() noexcept {
-    // Children go with their parent.
+    // Children go with their parent; the tips window, which refers to them, first.
+    tips_.reset();
     window_.reset();
     natives_.clear();
     byWindow_.clear();
@@ -271,6 +279,7 @@ void NativeForm::Apply(std::size_t index, std::uint32_t bits) {
     if (bits & DirtyGeometry) ApplyGeometry(native);
     if (bits & (DirtyText | DirtyList | DirtyListIndex | DirtySelection)) ApplyText(native, bits);
     if (bits & (DirtyValue | DirtyRange)) ApplyValue(native);
+    if (bits & DirtyToolTip) ApplyToolTip(native);
     if (bits & DirtyEnabled) ::EnableWindow(hwnd, control.Enabled() ? TRUE : FALSE);
     if (bits & DirtyVisible) ::ShowWindow(hwnd, control.Visible() ? SW_SHOWNA : SW_HIDE);
 }

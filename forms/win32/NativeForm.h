@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "forms/Form.h"
-#include "forms/win32/LifetimeToken.h"
+#include "forms/LifetimeToken.h"
 #include "winapi/Handles.h"
 
 namespace tolvane::forms::win32 {
@@ -63,6 +63,7 @@ private:
         winapi::UniqueFont font;   // a font of the control's own, if it has one
         winapi::UniqueIcon icon;   // a picture box's image
         RECT lineRect{};           // where a slanted line was last drawn, in its container
+        bool hasTip = false;       // a tool of the form's tooltip window
     };
 
     // Sets a flag for the lifetime of a scope (re-entrant: restores what it found).
@@ -124,6 +125,10 @@ private:
     void ApplyPicture(Native& native);
     void ApplyAppearance(Native& native);
     void InvalidateLine(Native& native);
+
+    // NativeToolTips.cpp
+    void CreateToolTips();
+    void ApplyToolTip(Native& native);
     void Fail(const char* source, const char* description) noexcept;
 
     Native* Find(HWND hwnd);
@@ -136,6 +141,7 @@ private:
     LifetimeToken lifetime_;
     std::unique_ptr<ThreadResources> resources_;
     winapi::UniqueWindow window_;
+    winapi::UniqueWindow tips_;  // the form's tooltip window, destroyed before the form's
     std::vector<Native> natives_;  // parallel to form_.Controls()
     std::unordered_map<HWND, std::size_t> byWindow_;
     std::unordered_map<const Control*, std::size_t> byControl_;

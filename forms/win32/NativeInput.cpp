@@ -20,10 +20,13 @@ LRESULT NativeForm::OnCommand(HWND child, UINT code) {
     case Kind::CommandButton:
         if (code == BN_CLICKED) input::Click(control);
         break;
+    case Kind::Label:
+        if (code == STN_CLICKED) input::Click(control, ::GetKeyState(VK_SHIFT) < 0);
+        break;
     case Kind::CheckBox:
         if (code == BN_CLICKED) {
             const LifetimeToken::Watch alive = lifetime_.Watching();
-            input::Click(control);
+            input::Click(control, ::GetKeyState(VK_SHIFT) < 0);
             // The box does not check itself: show the value the state now holds.
             if (alive) SyncNativeState(child);
         }

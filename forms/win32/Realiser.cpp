@@ -72,7 +72,9 @@ void Realiser::Report(const NativeForm& reporting, const std::string& descriptio
     const std::string& formCaption = reporting.GetForm().Caption();
     const std::wstring caption = formCaption.empty() ? errorCaption_ : winapi::Utf8ToWide(formCaption);
     HWND owner = reporting.Window() != nullptr && ::IsWindowVisible(reporting.Window()) ? reporting.Window() : nullptr;
-    if (errorBox_) errorBox_(owner, winapi::Utf8ToWide(description), caption);
+    // The box may outlive this realiser (the add-in disconnected while it is open): call a copy.
+    const ErrorBoxFunction show = errorBox_;
+    if (show) show(owner, winapi::Utf8ToWide(description), caption);
 }
 
 }  // namespace tolvane::forms::win32

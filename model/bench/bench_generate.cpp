@@ -34,8 +34,9 @@ volatile std::size_t g_sink;  // keeps the optimiser from dropping the work
 int main() {
     tolvane::ResizeModel model;
     model.formName = "frmCustomerDetails";
-    for (int i = 0; i < tolvane::RowCapacity; ++i) {
-        auto& row = model.rows[i];
+    model.rows.resize(50);
+    for (int i = 0; i < 50; ++i) {
+        auto& row = model.rows[static_cast<std::size_t>(i)];
         row.controlRef = "Option1(" + std::to_string(i) + ")";
         row.included = row.moveH = row.sizeH = row.scaleH = row.moveV = row.sizeV = row.scaleV = 1;
     }

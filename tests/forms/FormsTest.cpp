@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -223,6 +224,34 @@ TEST_F(FormsTest, UnhandledErrorGoesToTheReportAndTheFormStaysUsable) {
     form.SetObserver(nullptr);
     EXPECT_EQ(observer.shown, 1);
     EXPECT_EQ(RecordedErrors().size(), 3u);
+}
+
+TEST(FormLifetime, AFormDestroyedWhileItsErrorIsShownIsNotTouchedWhenTheBoxReturns) {
+    // The owner lets the form go while the box is open (the add-in was disconnected meanwhile):
+    // when the box returns, the dispatch must not go on with the form it had.
+    struct Disconnecting : FormObserver {
+        std::unique_ptr<TestForm>* owner = nullptr;
+        bool gone = false;
+        int afterGone = 0;
+        bool ShowError(Form&, const ErrorReport&) override {
+            owner->reset();
+            return true;
+        }
+        void Destroyed(Form&) override { gone = true; }
+        void EventDone(Form&) override { afterGone += gone ? 1 : 0; }
+    } observer;
+    ClearRecordedErrors();
+    auto form = std::make_unique<TestForm>();
+    observer.owner = &form;
+    form->SetObserver(&observer);
+    form->Show();
+    form->failNextClick = true;
+    Driver driver;
+    ASSERT_TRUE(driver.Click(*form->ok));
+    EXPECT_EQ(form, nullptr);
+    EXPECT_TRUE(observer.gone);
+    EXPECT_EQ(observer.afterGone, 0) << "nothing of the form ran after the box";
+    EXPECT_TRUE(RecordedErrors().empty()) << "reported once, by the form's own realisation";
 }
 
 TEST_F(FormsTest, EnterAndEscapeFollowFocusDefaultAndCancel) {

@@ -4,6 +4,7 @@
 
 #include "NativeTestSupport.h"
 #include "forms/win32/Mapping.h"
+#include "winapi/Handles.h"
 #include "winapi/Text.h"
 
 namespace tolvane::testing {
@@ -141,6 +142,45 @@ TEST_F(NativeAboutTest, EscEnterOkAndTheCloseBoxEachCloseIt) {
     ASSERT_NE(again, nullptr);
     EXPECT_EQ(winapi::WindowText(realiser->WindowOf(*window->AboutBox()->lblTitle)), L"Tolvane 1.0");
     EXPECT_TRUE(boxes.empty());
+}
+
+// Refuses every window created while it is installed, as a system short of resources would.
+LRESULT CALLBACK RefuseWindows(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND) return 1;
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST_F(NativeAboutTest, ABoxWhoseWindowCannotBeCreatedIsNotCountedOpen) {
+    {
+        const winapi::UniqueHook refusing(::SetWindowsHookExW(WH_CBT, RefuseWindows, nullptr, ::GetCurrentThreadId()));
+        ASSERT_TRUE(refusing);
+        EXPECT_EQ(Open(), nullptr);
+    }
+    ASSERT_EQ(boxes.size(), 1u) << "the failure is told once";
+    ASSERT_NE(window->AboutBox(), nullptr);
+    EXPECT_FALSE(window->AboutBox()->IsLoaded()) << "no box is open without its window";
+    // Once windows can be made again, About shows the box.
+    HWND box = Open();
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(::IsWindowVisible(box));
+    EXPECT_EQ(boxes.size(), 1u);
+}
+
+// The IDE closes, or the add-in is disconnected, while one of the window's error boxes is open:
+// when the box returns, nothing of the window is touched.
+TEST_F(NativeAddInTest, DisconnectedWhileAnErrorBoxIsOpen) {
+    realiser->SetErrorBox([this](HWND, const std::wstring& text, const std::wstring&) {
+        boxes.push_back({nullptr, text, L""});
+        api.reset();  // the owner lets the window go
+        realiser.reset();
+        winapi::PumpMessages();
+    });
+    host->Faults().Fail("FormDesigner.VBControls", "Method 'VBControls' of object '_VBFormDesigner' failed");
+    Pick("Form1");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(api, nullptr);
+    window = nullptr;
+    winapi::PumpMessages();
 }
 
 TEST_F(NativeAboutTest, ScreenshotShowsTheIconAndTheEtchedRule) {

@@ -1,6 +1,11 @@
 // frmAddIn realised with native controls, checked with real Win32 calls.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+#include <oleacc.h>
+#include <wrl/client.h>
+
 #include <fstream>
 #include <functional>
 
@@ -9,6 +14,7 @@
 #include "winapi/Handles.h"
 #include "forms/win32/Mapping.h"
 #include "winapi/Text.h"
+#include "window/GridWords.h"
 
 namespace tolvane::testing {
 namespace {
@@ -24,7 +30,7 @@ TEST_F(NativeAddInTest, WindowHasItsCaptionSizeBorderAndStaysOnTop) {
     RECT client{};
     ::GetClientRect(form, &client);
     EXPECT_EQ(client.right, TwipsToPixels(9570, ScreenDpiX()));
-    EXPECT_EQ(client.bottom, TwipsToPixels(6030, ScreenDpiY()));
+    EXPECT_EQ(client.bottom, TwipsToPixels(6630, ScreenDpiY()));
     const auto style = static_cast<DWORD>(::GetWindowLongPtrW(form, GWL_STYLE));
     const auto exStyle = static_cast<DWORD>(::GetWindowLongPtrW(form, GWL_EXSTYLE));
     EXPECT_TRUE(style & WS_SYSMENU) << "close box";
@@ -55,8 +61,9 @@ TEST_F(NativeAddInTest, EachControlIsANativeWindowWhereTheLayoutPutsIt) {
         {"Picture2", [](frmAddIn& w) { return w.Picture2; }, L"tolvanepicture", nullptr, true},
         {"Picture1", [](frmAddIn& w) { return w.Picture1; }, L"tolvanepicture", nullptr, true},
         {"VScroll1", [](frmAddIn& w) { return w.VScroll1; }, L"scrollbar", nullptr, true},
-        {"Check1(3)", [](frmAddIn& w) { return w.Check1[3]; }, L"button", L"Check1", false},
-        {"chkScaleV(3)", [](frmAddIn& w) { return w.chkScaleV[3]; }, L"button", L"Check1", false},
+        {"Check1(3)", [](frmAddIn& w) { return w.Check1[3]; }, L"button", L"", false},
+        {"chkScaleV(3)", [](frmAddIn& w) { return w.chkScaleV[3]; }, L"button", L"", false},
+        {"chkPlain", [](frmAddIn& w) { return w.chkPlain; }, L"button", L"&Plain text (as the original add-in)", true},
         {"Label4", [](frmAddIn& w) { return w.Label4; }, L"static", L"Paste this code in the form's Load event section",
          true},
         {"txtOnLoad", [](frmAddIn& w) { return w.txtOnLoad; }, L"edit", L"", true},
@@ -102,7 +109,7 @@ TEST_F(NativeAddInTest, PickingAFormShowsItsRowsAsNativeCheckBoxes) {
     Pick("Form1");
     // Command1, Frame1 with Option1(0) and Option1(1), Text1: five rows.
     int shown = 0;
-    for (int row = 0; row < RowCapacity; ++row) {
+    for (int row = 0; row < frmAddIn::kSlots; ++row) {
         const Control* box = window->Check1[static_cast<std::size_t>(row)];
         HWND hwnd = Hwnd(box);
         SCOPED_TRACE(row);
@@ -137,44 +144,49 @@ TEST_F(NativeAddInTest, TickingARowChecksTheBoxAndEnablesItsOptions) {
     EXPECT_EQ(window->chkMoveH[0]->Value(), 1) << "a disabled option keeps its value";
 }
 
-TEST_F(NativeAddInTest, TheScrollBarRunsDownwardsAndMovesThePanel) {
-    Pick("Big");
+TEST_F(NativeAddInTest, TheScrollBarBindsTheRowWindowsToTheRowsInView) {
+    Pick("Big");  // 80 rows, Ctl80 first
     HWND bar = Hwnd(window->VScroll1);
     HWND viewport = Hwnd(window->Picture2);
     auto scroll = [&](WORD code) {
         ::SendMessageW(viewport, WM_VSCROLL, MAKEWPARAM(code, 0), reinterpret_cast<LPARAM>(bar));
         winapi::PumpMessages();
     };
-    for (int i = 0; i < 15; ++i) scroll(SB_PAGEDOWN);  // LargeChange 200, towards Max (-15195)
-    EXPECT_EQ(window->VScroll1->Value(), -3000);
-    EXPECT_EQ(window->Picture1->Top(), -3000);
-    EXPECT_EQ(::GetScrollPos(bar, SB_CTL), 3000);
+    const int below = 80 * 300 + 120 - window->VScroll1->Height();
     int low = 0, high = 0;
     ::GetScrollRange(bar, SB_CTL, &low, &high);
     EXPECT_EQ(low, 0);
-    EXPECT_EQ(high, 15195);
+    EXPECT_EQ(high, below);
 
-    const int dpiY = ScreenDpiY();
-    EXPECT_EQ(RectInParent(Hwnd(window->Picture1)).top, TwipsToPixels(-3000, dpiY));
-    // Row 15 now sits 1560 twips below the top of the viewport's client area.
-    const RECT row = RectIn(Hwnd(window->Check1[15]), viewport);
-    EXPECT_NEAR(row.top, TwipsToPixels(-3000 + 60 + 300 * 15, dpiY), 1);
-    EXPECT_TRUE(::IsWindowVisible(Hwnd(window->Check1[15])));
-    EXPECT_EQ(winapi::WindowText(Hwnd(window->Check1[15])), winapi::Utf8ToWide(window->Check1[15]->Caption()));
+    scroll(SB_PAGEDOWN);  // a page of 13 rows, towards Max
+    EXPECT_EQ(window->VScroll1->Value(), -3900);
+    EXPECT_EQ(::GetScrollPos(bar, SB_CTL), 3900);
+    EXPECT_EQ(winapi::WindowText(Hwnd(window->Check1[0])), L"Ctl67");
+    EXPECT_EQ(winapi::WindowText(Hwnd(window->chkSizeH[0])), L"Ctl67, Left/Right, resize");
+    scroll(SB_LINEUP);  // a row, towards Min
+    EXPECT_EQ(winapi::WindowText(Hwnd(window->Check1[0])), L"Ctl68");
 
-    scroll(SB_LINEUP);  // SmallChange 50, towards Min
-    EXPECT_EQ(window->VScroll1->Value(), -2950);
     scroll(SB_BOTTOM);
-    EXPECT_EQ(window->VScroll1->Value(), -15195);
-    EXPECT_EQ(::GetScrollPos(bar, SB_CTL), 15195);
+    EXPECT_EQ(::GetScrollPos(bar, SB_CTL), below);
+    const int dpiY = ScreenDpiY();
+    EXPECT_EQ(RectInParent(Hwnd(window->Picture1)).top, TwipsToPixels(-(below % 300), dpiY));
+    // The last row is wholly inside the viewport.
+    const int last = window->SlotOfRow(79);
+    ASSERT_GE(last, 0);
+    HWND lastBox = Hwnd(window->Check1[static_cast<std::size_t>(last)]);
+    EXPECT_EQ(winapi::WindowText(lastBox), L"Ctl1");
+    RECT inner{};
+    ::GetClientRect(viewport, &inner);
+    EXPECT_LE(RectIn(lastBox, viewport).bottom, inner.bottom);
     scroll(SB_TOP);
     EXPECT_EQ(window->Picture1->Top(), 0);
+    EXPECT_EQ(winapi::WindowText(Hwnd(window->Check1[0])), L"Ctl80");
 }
 
 TEST_F(NativeAddInTest, GenerateFillsTheNativeOutputBoxes) {
     Pick("Form1");
     const int row = [&] {
-        for (int r = 0; r < RowCapacity; ++r)
+        for (int r = 0; r < frmAddIn::kSlots; ++r)
             if (window->Check1[static_cast<std::size_t>(r)]->Caption() == "Command1") return r;
         return -1;
     }();
@@ -188,9 +200,9 @@ TEST_F(NativeAddInTest, GenerateFillsTheNativeOutputBoxes) {
     EXPECT_EQ(declarations, winapi::Utf8ToWide(window->txtDeclaration->Text()));
     EXPECT_EQ(onLoad, winapi::Utf8ToWide(window->txtOnLoad->Text()));
     EXPECT_EQ(onResize, winapi::Utf8ToWide(window->txtOnResize->Text()));
-    EXPECT_NE(declarations.find(L"Dim iCommand1_Left as integer"), std::wstring::npos);
+    EXPECT_NE(declarations.find(L"Dim iCommand1_Left As Single"), std::wstring::npos);
     EXPECT_NE(onLoad.find(L"iCommand1_Left = Command1.Left"), std::wstring::npos);
-    EXPECT_NE(onResize.find(L"Command1.Left = Form1.Width - (iFormWidth - iCommand1_Left)"), std::wstring::npos);
+    EXPECT_NE(onResize.find(L"Command1.Left = Me.ScaleWidth - (iFormScaleWidth - iCommand1_Left)"), std::wstring::npos);
     // Lines end in CR LF, as the edit control needs to show them as lines.
     for (const std::wstring* text : {&declarations, &onLoad, &onResize}) {
         ASSERT_FALSE(text->empty());
@@ -241,17 +253,18 @@ TEST_F(NativeAddInTest, TypingReachesTheStateBeforeAnyHandler) {
 }
 
 TEST_F(NativeAddInTest, KeyboardFollowsTheFormsTabOrderAndAccessKeys) {
+    // From the selector the focus goes into the grid.
     PressKey(VK_TAB);
-    EXPECT_EQ(::GetFocus(), Hwnd(window->cmdGenCode));
-    EXPECT_EQ(window->ActiveControl(), window->cmdGenCode);
+    EXPECT_EQ(::GetFocus(), Hwnd(window->VScroll1));
+    EXPECT_EQ(window->ActiveControl(), window->VScroll1);
     PressKey(VK_TAB, false, /*shift=*/true);
     EXPECT_TRUE(::IsChild(Hwnd(window->cboForms), ::GetFocus()));
 
-    // From the last output box the focus goes into the grid, not back to the selector.
+    // From the last output box back to the selector.
     ::SetFocus(Hwnd(window->txtOnResize));
     winapi::PumpMessages();
     PressKey(VK_TAB);
-    EXPECT_EQ(::GetFocus(), Hwnd(window->Picture2));
+    EXPECT_TRUE(::IsChild(Hwnd(window->cboForms), ::GetFocus()));
 
     // Enter in an output box inserts a line break there.
     ::SetFocus(Hwnd(window->txtOnLoad));
@@ -322,26 +335,68 @@ TEST_F(NativeAddInTest, OpeningTheListShowsTheFormsTheProjectHasNow) {
     EXPECT_EQ(window->cboForms->Text(), "Form4");
 }
 
-TEST_F(NativeAddInTest, AFormWithMoreControlsThanRowsSaysSoInTheHead) {
-    HWND head = Hwnd(window->lblControlName);
-    Pick("Big");  // 80 controls
-    EXPECT_TRUE(::IsWindowVisible(head));
-    EXPECT_EQ(winapi::WindowText(head), L"Control Name (50 of 80)");
-    // On one line: the label is wide enough for its text in its own font.
-    winapi::WindowDc dc(head);
-    winapi::SelectScope font(dc.get(), reinterpret_cast<HFONT>(::SendMessageW(head, WM_GETFONT, 0, 0)));
-    SIZE text{};
-    const std::wstring caption = winapi::WindowText(head);
-    ::GetTextExtentPoint32W(dc.get(), caption.c_str(), static_cast<int>(caption.size()), &text);
-    RECT client{};
-    ::GetClientRect(head, &client);
-    EXPECT_LE(text.cx, client.right);
-    EXPECT_LE(RectInParent(head).right, RectInParent(Hwnd(window->lblLRM)).left) << "clear of the M column";
-    EXPECT_TRUE(boxes.empty()) << "no message box";
+BOOL CALLBACK CountWindow(HWND, LPARAM count) {
+    ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
 
+int ChildWindows(HWND parent) {
+    int count = 0;
+    ::EnumChildWindows(parent, CountWindow, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+std::wstring TipText(HWND tips, HWND form, HWND tool) {
+    wchar_t text[1024] = {};
+    TOOLINFOW info{};
+    info.cbSize = TTTOOLINFOW_V2_SIZE;
+    info.hwnd = form;
+    info.uId = reinterpret_cast<UINT_PTR>(tool);
+    info.lpszText = text;
+    ::SendMessageW(tips, TTM_GETTEXTW, 1024, reinterpret_cast<LPARAM>(&info));
+    return text;
+}
+
+// The tooltip window that has a tool for this control.
+HWND TipsOf(HWND form, HWND tool) {
+    for (HWND w = ::FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr); w != nullptr;
+         w = ::FindWindowExW(nullptr, w, TOOLTIPS_CLASSW, nullptr))
+        if (!TipText(w, form, tool).empty()) return w;
+    return nullptr;
+}
+
+TEST_F(NativeAddInTest, AFormOfAnySizeCostsTheSameWindowsAndEveryBoxHasWordsAndAName) {
     Pick("Form1");
-    EXPECT_EQ(winapi::WindowText(head), L"Control Name");
-    EXPECT_EQ(RectInParent(head).right - RectInParent(head).left, TwipsToPixels(1095, ScreenDpiX()));
+    const int windows = ChildWindows(FormWindow());
+    Pick("Big");
+    EXPECT_EQ(ChildWindows(FormWindow()), windows) << "no window per control";
+    EXPECT_EQ(winapi::WindowText(Hwnd(window->lblControlName)), L"Control Name");
+
+    // Tips on the heads and the boxes, from the form's one tooltip window.
+    HWND tips = TipsOf(FormWindow(), Hwnd(window->lblLRR));
+    ASSERT_NE(tips, nullptr);
+    EXPECT_EQ(TipText(tips, FormWindow(), Hwnd(window->lblLRR)), winapi::Utf8ToWide(ColumnTip(1)));
+    Click(window->Check1[0]);
+    EXPECT_EQ(TipText(tips, FormWindow(), Hwnd(window->chkScaleV[0])), winapi::Utf8ToWide(OptionTip(5)));
+
+    // A screen reader speaks the box's name, which the box is too narrow to show.
+    HWND box = Hwnd(window->chkSizeV[0]);
+    Microsoft::WRL::ComPtr<IAccessible> accessible;
+    const HRESULT found = ::AccessibleObjectFromWindow(box, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                                       reinterpret_cast<void**>(accessible.GetAddressOf()));
+    // 64-bit Wine's oleacc has no object for a button's client area (E_NOINTERFACE); 32-bit
+    // Wine's and Windows' have.
+    if (sizeof(void*) == 8 && found == E_NOINTERFACE) GTEST_SKIP() << "no accessible object for a button here";
+    ASSERT_EQ(found, S_OK);
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    ASSERT_EQ(accessible->get_accName(self, &name), S_OK);
+    const std::wstring spoken(name != nullptr ? name : L"");
+    ::SysFreeString(name);
+    EXPECT_EQ(spoken, L"Ctl80, Up/Down, resize");
+    EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(NativeAddInTest, TheCloseBoxUnloadsAndDestroysTheWindow) {
@@ -398,7 +453,7 @@ TEST_F(NativeAddInTest, ScreenshotShowsTheFilledWindow) {
     forms::win32::Image read;
     ASSERT_TRUE(ReadBmp("frmAddIn.bmp", read));
     EXPECT_EQ(read.width, TwipsToPixels(9570, ScreenDpiX()));
-    EXPECT_EQ(read.height, TwipsToPixels(6030, ScreenDpiY()));
+    EXPECT_EQ(read.height, TwipsToPixels(6630, ScreenDpiY()));
     EXPECT_EQ(read.bgr, shot.bgr);
     EXPECT_GT(DistinctColours(read), 4u);
     // The declarations box shows dark blue text.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "host/Listing.h"
+#include "tests/support/Quenlow.h"
 #include "host/files/ProjectFiles.h"
 #include "tools/ide-sim/IdeObjects.h"
 #include "tools/ide-sim/Session.h"
@@ -136,10 +137,11 @@ TEST_F(SessionTest, ConnectClickPickGenerateExitDisconnect) {
         expected.push_back(Widen(control.controlRef));
         return true;
     });
-    ASSERT_FALSE(expected.empty());
-    EXPECT_EQ(window->Rows(), expected);
+    ASSERT_GT(expected.size(), 15u) << "more rows than the grid shows at once";
+    EXPECT_EQ(window->AllRows(), expected);
+    EXPECT_LE(window->Rows().size(), 15u) << "a row window for each row in view, not for each control";
 
-    HWND row = window->Box(L"Command1", AddInWindow::Row);
+    HWND row = window->FindBox(L"Command1", AddInWindow::Row);
     HWND move = window->Box(L"Command1", AddInWindow::LeftRightMove);
     ASSERT_TRUE(row && move);
     EXPECT_FALSE(IsWindowEnabled(move)) << "options are greyed until the row is ticked";
@@ -150,10 +152,14 @@ TEST_F(SessionTest, ConnectClickPickGenerateExitDisconnect) {
     EXPECT_TRUE(window->Checked(move));
 
     ASSERT_TRUE(window->Press(L"&Generate Code"));
-    EXPECT_NE(window->Declarations().find(L"Dim iCommand1_Left as integer"), std::wstring::npos)
+    EXPECT_NE(window->Declarations().find(L"Dim iCommand1_Left As Single"), std::wstring::npos)
         << tolvane::winapi::WideToUtf8(window->Declarations());
-    EXPECT_EQ(window->OnResize(), L"Command1.Left = Form1.Width - (iFormWidth - iCommand1_Left)\r\n");
     EXPECT_NE(window->OnLoad().find(L"iCommand1_Left = Command1.Left"), std::wstring::npos);
+    // The plain choice, remembered where VB keeps settings.
+    ASSERT_TRUE(window->Click(window->WindowCheckBox(L"&Plain text (as the original add-in)")));
+    EXPECT_EQ(ReadSetting(L"Tolvane", L"Settings", L"PlainText"), std::optional<std::wstring>(L"1"));
+    ASSERT_TRUE(window->Press(L"&Generate Code"));
+    EXPECT_EQ(window->OnResize(), L"Command1.Left = Form1.Width - (iFormWidth - iCommand1_Left)\r\n");
 
     // The screenshot, for a person to look at; checked here for size and content.
     ASSERT_TRUE(window->Screenshot(L"ide_sim_generate.bmp"));
@@ -182,6 +188,46 @@ TEST_F(SessionTest, ConnectClickPickGenerateExitDisconnect) {
     // The event source and the IDE root go with the add-in object, not with the disconnection.
     Release(addIn, ide);
     EXPECT_EQ(ide.AdvisedSinks(), 0) << "the add-in stopped listening";
+    ExpectNoMessageBox();
+}
+
+// What the add-in writes for some picks is what quenlow writes for the same picks, on a form
+// in pixels with a frame and a picture box in pixels, whose rows come in view only by scrolling
+// past a menu that cannot be picked.
+TEST_F(SessionTest, TheAddInWritesWhatQuenlowWritesForTheSamePicks) {
+    const std::filesystem::path project(TOLVANE_PIXELS_PROJECT);
+    auto pixels = tolvane::host::files::OpenProject(project).host;
+    Simulator pixelsIde(pixels);
+    AddInClient addIn;
+    Connect(addIn, pixelsIde, AfterStartup);
+    ASSERT_TRUE(pixels->Menu().Click("Add-Ins", "Quenlow"));
+    PumpMessages();
+    auto window = AddInWindow::Find();
+    ASSERT_TRUE(window.has_value());
+    ASSERT_TRUE(window->Pick(L"frmPixels"));
+    EXPECT_FALSE(IsWindowEnabled(window->FindBox(L"mnuFile", AddInWindow::Row))) << "a menu cannot be ticked";
+    const std::vector<std::pair<std::wstring, std::vector<AddInWindow::Column>>> picks = {
+        {L"cmdClose", {AddInWindow::LeftRightMove, AddInWindow::UpDownMove}},
+        {L"txtInside", {AddInWindow::LeftRightSize}},
+        {L"cmdInPane", {AddInWindow::LeftRightMove, AddInWindow::UpDownScale}},
+    };
+    for (const auto& [control, columns] : picks) {
+        ASSERT_TRUE(window->Click(window->FindBox(control, AddInWindow::Row)));
+        for (const auto column : columns) ASSERT_TRUE(window->Click(window->FindBox(control, column)));
+    }
+    ASSERT_TRUE(window->Press(L"&Generate Code"));
+    const std::string path = tolvane::winapi::WideToUtf8(TOLVANE_PIXELS_PROJECT);
+    for (const auto& [block, shown] : {std::pair{"declarations", window->Declarations()},
+                                       std::pair{"load", window->OnLoad()}, std::pair{"resize", window->OnResize()}}) {
+        const auto quenlow = tolvane::testing::Quenlow({"generate", path, "--form", "frmPixels", "--pick", "cmdClose=LM,UM",
+                                                        "--pick", "txtInside=LR", "--pick", "cmdInPane=LM,US",
+                                                        "--block", block});
+        ASSERT_EQ(quenlow.status, 0) << quenlow.err;
+        EXPECT_EQ(tolvane::winapi::WideToUtf8(shown), quenlow.out) << block;
+    }
+    EXPECT_NE(window->OnResize().find(L"picPane.ScaleX(Me.Width - iFormWidth, vbTwips, vbPixels)"), std::wstring::npos);
+    Disconnect(addIn, UserClosed);
+    Release(addIn, pixelsIde);
     ExpectNoMessageBox();
 }
 

@@ -3,6 +3,8 @@
 
 #include "WindowFixture.h"
 #include "forms/Text.h"
+#include "host/Listing.h"
+#include "model/ResizeCode.h"
 
 namespace tolvane::testing {
 namespace {
@@ -11,14 +13,39 @@ const std::string DeclarationsHeader =
     "Dim iFormWidth as integer\r\nDim iFormHeight as integer\r\nDim iFormScaleWidth as integer\r\n"
     "Dim iFormScaleHeight as integer\r\n\r\n";
 
-TEST_F(WindowTest, TheTypicalRequestEndToEnd) {
+// The options quenlow builds for a form: where each listed control sits.
+CodeOptions ListingOptions(host::Root& root, const std::string& form, CodeStyle style) {
+    CodeOptions options;
+    options.style = style;
+    host::ListFormControls(root, form, [&](const host::ListedControl& c) {
+        options.places.push_back({c.container, ContainerKindOf(c.className), c.scaleMode});
+        return true;
+    });
+    return options;
+}
+
+TEST_F(WindowTest, TheTypicalRequestEndToEndInEitherStyle) {
     ASSERT_TRUE(Pick("Form1"));
     const int row = RowOf("Command1");
     ASSERT_GE(row, 0);
-    ASSERT_TRUE(driver.Tick(*window->Check1[static_cast<std::size_t>(row)]));
-    ASSERT_TRUE(driver.Tick(*window->chkMoveH[static_cast<std::size_t>(row)]));
+    ASSERT_TRUE(driver.Tick(Box(row)));
+    ASSERT_TRUE(driver.Tick(Option(row, 0)));
     ASSERT_TRUE(driver.Click(*window->cmdGenCode));
+    // The default: the code that works in the program, as quenlow writes it for the same picks.
+    std::vector<ControlRow> rows(Captions().size());
+    for (std::size_t r = 0; r < rows.size(); ++r) rows[r].controlRef = Captions()[r];
+    rows[static_cast<std::size_t>(row)].included = rows[static_cast<std::size_t>(row)].moveH = 1;
+    const GeneratedCode working =
+        GenerateResizeCode("Form1", rows, ListingOptions(*host, "Form1", CodeStyle::kWorking));
+    EXPECT_EQ(window->txtDeclaration->Text(), working.declarations);
+    EXPECT_EQ(window->txtOnLoad->Text(), working.onLoad);
+    EXPECT_EQ(window->txtOnResize->Text(), working.onResize);
+    EXPECT_NE(working.onResize.find("Command1.Left = Me.ScaleWidth - (iFormScaleWidth - iCommand1_Left)"),
+              std::string::npos);
 
+    // The plain choice: the original add-in's text, byte for byte.
+    ASSERT_TRUE(driver.Tick(*window->chkPlain));
+    ASSERT_TRUE(driver.Click(*window->cmdGenCode));
     EXPECT_EQ(window->txtDeclaration->Text(), DeclarationsHeader + "Dim iCommand1_Left as integer\r\n");
     EXPECT_EQ(window->txtOnLoad->Text(),
               "iFormWidth = Form1.Width\r\niFormHeight = Form1.Height\r\niFormScaleWidth = Form1.ScaleWidth\r\n"
@@ -27,15 +54,55 @@ TEST_F(WindowTest, TheTypicalRequestEndToEnd) {
     EXPECT_TRUE(forms::RecordedErrors().empty());
 }
 
+TEST_F(WindowTest, TheStyleChoiceIsRememberedForTheNextWindow) {
+    EXPECT_EQ(window->chkPlain->Value(), 0) << "the working text by default";
+    ASSERT_TRUE(driver.PressAccessKey(*window, 'p'));
+    EXPECT_EQ(owner.settings[frmAddIn::kPlainTextKey], "1");
+    window->Unload();
+    ShowWindow();
+    EXPECT_EQ(window->chkPlain->Value(), 1);
+    ASSERT_TRUE(driver.Tick(*window->chkPlain));
+    EXPECT_EQ(owner.settings[frmAddIn::kPlainTextKey], "0");
+    // No store to read: the default, and the window works.
+    window->Unload();
+    window->SetConnect(nullptr);
+    window->Show();
+    EXPECT_EQ(window->chkPlain->Value(), 0);
+    EXPECT_TRUE(forms::RecordedErrors().empty());
+}
+
+TEST_F(WindowTest, ANameTooLongForItsVariablesIsRefusedByName) {
+    const std::string longName = "t" + std::string(254, 'x');  // VB's longest name
+    ProjectData project = SampleProject();
+    project.components.push_back(FlatForm("Wide", 0));
+    project.components.back().controls = {ControlNamed(longName), ControlNamed("txtShort")};
+    host->OpenProject(project);
+    ASSERT_TRUE(driver.OpenList(*window->cboForms));
+    ASSERT_TRUE(Pick("Wide"));
+    ASSERT_TRUE(driver.Click(*window->lblControlName));  // both
+    ASSERT_TRUE(driver.Tick(Option(RowOf("txtShort"), 0)));
+    ASSERT_TRUE(driver.Click(*window->cmdGenCode));
+    ASSERT_EQ(forms::RecordedErrors().size(), 1u);
+    EXPECT_EQ(forms::RecordedErrors()[0].source, "cmdGenCode_Click");
+    EXPECT_EQ(forms::RecordedErrors()[0].description.rfind(longName + ": the name is too long", 0), 0u);
+    EXPECT_EQ(window->txtOnResize->Text(), "");
+    // Unticked, the others generate.
+    ASSERT_TRUE(driver.Tick(Box(RowOf(longName))));
+    ASSERT_TRUE(driver.Click(*window->cmdGenCode));
+    EXPECT_EQ(forms::RecordedErrors().size(), 1u);
+    EXPECT_NE(window->txtOnLoad->Text().find("itxtShort"), std::string::npos);
+}
+
 TEST_F(WindowTest, GenerateReadsTheGridAndTheSelectorsTextAtThatMoment) {
+    ASSERT_TRUE(driver.Tick(*window->chkPlain));
     ASSERT_TRUE(Pick("Form1"));
-    const auto option = static_cast<std::size_t>(RowOf("Option1(1)"));
-    const auto label = static_cast<std::size_t>(RowOf("Label1"));
-    ASSERT_TRUE(driver.Tick(*window->Check1[option]));
-    ASSERT_TRUE(driver.Tick(*window->chkSizeV[option]));
-    ASSERT_TRUE(driver.Tick(*window->chkScaleV[option]));
-    ASSERT_TRUE(driver.Tick(*window->Check1[label]));
-    ASSERT_TRUE(driver.Tick(*window->chkMoveV[label]));
+    const int option = RowOf("Option1(1)");
+    const int label = RowOf("Label1");
+    ASSERT_TRUE(driver.Tick(Box(option)));
+    ASSERT_TRUE(driver.Tick(Option(option, 4)));
+    ASSERT_TRUE(driver.Tick(Option(option, 5)));
+    ASSERT_TRUE(driver.Tick(Box(label)));
+    ASSERT_TRUE(driver.Tick(Option(label, 3)));
     ASSERT_TRUE(driver.PressAccessKey(*window, 'g'));
     const std::string resize = window->txtOnResize->Text();
     EXPECT_EQ(resize,
@@ -56,6 +123,7 @@ TEST_F(WindowTest, GenerateReadsTheGridAndTheSelectorsTextAtThatMoment) {
 }
 
 TEST_F(WindowTest, GenerateWithNothingPicked) {
+    ASSERT_TRUE(driver.Tick(*window->chkPlain));
     ASSERT_TRUE(driver.Click(*window->cmdGenCode));
     EXPECT_EQ(window->txtDeclaration->Text(), DeclarationsHeader);
     EXPECT_EQ(window->txtOnLoad->Text().substr(0, 22), "iFormWidth = .Width\r\ni");
@@ -63,6 +131,7 @@ TEST_F(WindowTest, GenerateWithNothingPicked) {
 }
 
 TEST_F(WindowTest, DoubleClickSelectsTheWholeTextOfThatBox) {
+    ASSERT_TRUE(driver.Tick(*window->chkPlain));
     ASSERT_TRUE(Pick("Form3"));
     ASSERT_TRUE(driver.Click(*window->cmdGenCode));
     // Edited since generation, with text beyond ASCII: the length counts characters.
@@ -84,8 +153,8 @@ TEST_F(WindowTest, DoubleClickSelectsTheWholeTextOfThatBox) {
 }
 
 TEST_F(WindowTest, ExitClearsHidesAndTheWindowComesBackAsLeft) {
-    ASSERT_TRUE(Pick("Form1"));
-    ASSERT_TRUE(driver.Tick(*window->Check1[0]));
+    ASSERT_TRUE(Pick("Long"));
+    ASSERT_TRUE(driver.Tick(Box(0)));
     ASSERT_TRUE(driver.DragThumb(*window->VScroll1, -100));
     ASSERT_TRUE(driver.Click(*window->cmdGenCode));
     ASSERT_TRUE(driver.Click(*window->CancelButton));
@@ -101,9 +170,9 @@ TEST_F(WindowTest, ExitClearsHidesAndTheWindowComesBackAsLeft) {
     EXPECT_EQ(window->FrontRequests(), 1);
     EXPECT_TRUE(Captions().empty());
     EXPECT_EQ(window->txtDeclaration->Text(), "");
-    EXPECT_EQ(window->cboForms->Text(), "Form1");
-    EXPECT_EQ(ListOf(*window->cboForms).size(), 6u);
-    EXPECT_EQ(window->VScroll1->Value(), -100);
+    EXPECT_EQ(window->cboForms->Text(), "Long");
+    EXPECT_EQ(ListOf(*window->cboForms).size(), 8u);
+    EXPECT_EQ(window->VScroll1->Value(), 0) << "nothing left to scroll";
 
     // Alt+X does the same.
     ASSERT_TRUE(driver.PressAccessKey(*window, 'x'));
@@ -131,7 +200,7 @@ TEST_F(WindowTest, TheCloseBoxUnloadsTellsTheOwnerAndTheNextShowLoadsAfresh) {
 
     ShowWindow();
     EXPECT_EQ(window->TopMostRequests(), 2) << "the load ran again";
-    EXPECT_EQ(ListOf(*window->cboForms), (std::vector<std::string>{"Form1", "Form2", "Form3", "Big", "Nested", "Empty"}));
+    EXPECT_EQ(ListOf(*window->cboForms), (std::vector<std::string>{"Form1", "Form2", "Form3", "Big", "Nested", "Empty", "Mixed", "Long"}));
     EXPECT_EQ(window->cboForms->Text(), "");
     EXPECT_TRUE(Captions().empty());
     EXPECT_EQ(window->txtDeclaration->Text(), "");

@@ -16,23 +16,31 @@ using forms::Alignment;
 using forms::Kind;
 
 TEST_F(WindowTest, EveryControlLiesInsideWhatHoldsIt) {
-    // Picture1, the panel the bar scrolls, is as tall as the bar's range and shows through
-    // Picture2; it fits across.
+    // Picture1, the panel of row windows, reaches a row below Picture2 (the row cut at the
+    // bottom while scrolling); it fits across.
     EXPECT_EQ(OutsideTheirArea(*window), std::vector<std::string>{"Picture1"});
     EXPECT_LE(window->Picture1->Bounds().right, HoldingArea(*window->Picture1).right);
-    EXPECT_EQ(window->Picture1->Height(), -window->VScroll1->Max());
+    EXPECT_GE(window->Picture1->Height(), frmAddIn::kSlots * frmAddIn::RowPitch);
+    EXPECT_LT((frmAddIn::kSlots - 1) * frmAddIn::RowPitch, window->VScroll1->Height() + frmAddIn::RowPitch)
+        << "no more row windows than can show at once";
     // The bar fills the viewport's inner height.
     EXPECT_EQ(window->VScroll1->Bounds().bottom, HoldingArea(*window->VScroll1).bottom);
-    // Nothing beyond the layout: 27 single controls and seven arrays of 50.
-    EXPECT_EQ(window->Controls().size(), 27u + 7u * 50u);
+    // Nothing beyond the layout: 30 single controls and eight arrays of row windows, however
+    // many controls a form has.
+    EXPECT_EQ(window->Controls().size(), 30u + 8u * frmAddIn::kSlots);
 }
 
 TEST_F(WindowTest, ControlsOverlapOnlyWhereTheLayoutMeansThem) {
     // The grid's viewport lies in front of the frame's lower part, and each row's name box
     // reaches 15 twips into the next row's.
+    // The note of a row that cannot be placed lies over its option boxes, shown instead of them.
     std::set<std::string> meant = {"Frame1 ~ Picture2"};
-    for (int i = 0; i + 1 < RowCapacity; ++i)
-        meant.insert("Check1(" + std::to_string(i) + ") ~ Check1(" + std::to_string(i + 1) + ")");
+    for (int i = 0; i < frmAddIn::kSlots; ++i) {
+        const std::string n = "(" + std::to_string(i) + ")";
+        if (i + 1 < frmAddIn::kSlots) meant.insert("Check1" + n + " ~ Check1(" + std::to_string(i + 1) + ")");
+        for (const char* option : {"chkMoveH", "chkSizeH", "chkScaleH", "chkMoveV", "chkSizeV", "chkScaleV"})
+            meant.insert(option + n + " ~ lblWhy" + n);
+    }
     const std::set<std::string> found = OverlappingNeighbours(*window);
     std::vector<std::string> unmeant, missing;
     std::set_difference(found.begin(), found.end(), meant.begin(), meant.end(), std::back_inserter(unmeant));
@@ -78,9 +86,9 @@ TEST_F(WindowTest, TheHeaderGroupHeadsTheOptionColumns) {
 
 forms::Rect Shifted(forms::Rect r, int down) { return {r.left, r.top + down, r.right, r.bottom + down}; }
 
-TEST_F(WindowTest, SevenRowArraysOfFiftyAtAPitchOf300StartHiddenUncheckedEnabled) {
+TEST_F(WindowTest, RowWindowsAtAPitchOf300StartHiddenUncheckedEnabled) {
     const std::vector<std::pair<const char*, const frmAddIn::RowArray*>> columns = {
-        {"Check1", &window->Check1},     {"chkMoveH", &window->chkMoveH},   {"chkSizeH", &window->chkSizeH},
+        {"Check1", &window->Check1},       {"chkMoveH", &window->chkMoveH}, {"chkSizeH", &window->chkSizeH},
         {"chkScaleH", &window->chkScaleH}, {"chkMoveV", &window->chkMoveV}, {"chkSizeV", &window->chkSizeV},
         {"chkScaleV", &window->chkScaleV},
     };
@@ -92,20 +100,20 @@ TEST_F(WindowTest, SevenRowArraysOfFiftyAtAPitchOf300StartHiddenUncheckedEnabled
         // Each option box stands in the middle of its row's name box.
         const forms::Control& nameBox = *window->Check1[0];
         EXPECT_EQ(2 * first.Top() + first.Height(), 2 * nameBox.Top() + nameBox.Height()) << name;
-        for (int i = 0; i < RowCapacity; ++i) {
+        for (int i = 0; i < frmAddIn::kSlots; ++i) {
             const forms::Control* box = (*array)[static_cast<std::size_t>(i)];
             ASSERT_EQ(box, window->Find(name, i)) << name << i;
             EXPECT_EQ(box->GetKind(), Kind::CheckBox);
             EXPECT_EQ(box->Container(), window->Picture1);
             EXPECT_EQ(box->Bounds(), Shifted(first.Bounds(), 300 * i)) << name << i;
-            EXPECT_EQ(box->Caption(), "Check1");
             EXPECT_FALSE(box->Visible());
             EXPECT_TRUE(box->Enabled());
             EXPECT_EQ(box->Value(), 0);
         }
     }
-    EXPECT_EQ(window->Check1[49]->Top(), 14760);
-    EXPECT_EQ(window->chkScaleV[49]->Top(), 14820);
+    // The note spans the option columns of its row.
+    EXPECT_EQ(window->lblWhy[3]->Left(), window->chkMoveH[3]->Left());
+    EXPECT_GE(window->lblWhy[3]->Bounds().right, window->chkScaleV[3]->Bounds().right);
 }
 
 TEST_F(WindowTest, EachOutputBoxLiesUnderItsLabel) {
@@ -132,18 +140,19 @@ TEST_F(WindowTest, WindowAndControlProperties) {
     EXPECT_EQ(window->Name(), "frmAddIn");
     EXPECT_EQ(window->Caption(), "Tolvane");
     EXPECT_EQ(window->ClientWidth(), 9570);
-    EXPECT_EQ(window->ClientHeight(), 6030);
+    EXPECT_EQ(window->ClientHeight(), 6630);
     EXPECT_TRUE(window->FixedDialog());
     EXPECT_TRUE(window->HasCloseBox());
     EXPECT_EQ(window->DefaultButton(), nullptr);
     EXPECT_EQ(window->forms::Form::CancelButton(), nullptr);
     EXPECT_TRUE(window->TopMost());
 
-    // Every control enabled, in the window's dialog font; hidden only the header group and rows.
+    // Every control enabled, in the window's dialog font; hidden only the header group, the
+    // row windows and the note on properties that could not be read.
     for (const auto& c : window->Controls()) {
         const auto& header = window->HeaderGroup();
-        const bool hidden =
-            c->GetKind() == Kind::CheckBox || std::find(header.begin(), header.end(), c.get()) != header.end();
+        const bool hidden = c->Container() == window->Picture1 || c.get() == window->lblGuessed ||
+                            std::find(header.begin(), header.end(), c.get()) != header.end();
         EXPECT_EQ(c->Visible(), !hidden) << c->Reference();
         EXPECT_TRUE(c->Enabled()) << c->Reference();
         EXPECT_TRUE(c->GetFont().name.empty() && c->GetFont().points == 0) << c->Reference();
@@ -161,9 +170,7 @@ TEST_F(WindowTest, WindowAndControlProperties) {
         EXPECT_EQ(label->GetAlignment(), Alignment::Center) << label->Name();
     EXPECT_TRUE(window->Picture2->HasBorder());
     EXPECT_EQ(window->VScroll1->Min(), 0);
-    EXPECT_EQ(window->VScroll1->Max(), -15195);
-    EXPECT_EQ(window->VScroll1->SmallChange(), 50);
-    EXPECT_EQ(window->VScroll1->LargeChange(), 200);
+    EXPECT_EQ(window->VScroll1->Max(), 0) << "no rows, nothing to scroll";
     EXPECT_EQ(window->VScroll1->Value(), 0);
 
     struct Key {
@@ -171,41 +178,38 @@ TEST_F(WindowTest, WindowAndControlProperties) {
         const forms::Control* button;
     };
     for (const auto& k : {Key{'G', window->cmdGenCode}, Key{'C', window->cmdClear}, Key{'A', window->cmdAbout},
-                          Key{'X', window->CancelButton}})
+                          Key{'X', window->CancelButton}, Key{'H', window->chkHideUnplaceable},
+                          Key{'P', window->chkPlain}})
         EXPECT_EQ(k.button->AccessKey(), k.letter);
 
     // The viewport's inner height is the scroll bar's height.
     EXPECT_EQ(window->Picture2->Height() - 2 * window->Picture2->ClientInset(), window->VScroll1->Height());
 }
 
-TEST_F(WindowTest, FocusStartsInTheSelectorAndTabFollowsTheStoredOrder) {
+TEST_F(WindowTest, FocusStartsInTheSelectorAndTabReachesTheGridNext) {
     EXPECT_EQ(window->ActiveControl(), window->cboForms);
     std::vector<std::string> visited;
-    for (int i = 0; i < 11; ++i) {
+    for (int i = 0; i < 12; ++i) {
         ASSERT_TRUE(driver.PressTab(*window));
         visited.push_back(window->ActiveControl()->Reference());
     }
-    // With no row listed, the order wraps from Picture1 back to the selector.
-    EXPECT_EQ(visited, (std::vector<std::string>{"cmdGenCode", "cmdClear", "cmdAbout", "CancelButton",
-                                                 "txtDeclaration", "txtOnLoad", "txtOnResize", "Picture2", "VScroll1",
-                                                 "Picture1", "cboForms"}));
+    // With no row listed, the order wraps from the last output box back to the selector.
+    EXPECT_EQ(visited, (std::vector<std::string>{"VScroll1", "chkHideUnplaceable", "cmdGenCode", "chkPlain", "cmdClear",
+                                                 "cmdAbout", "CancelButton", "txtDeclaration", "txtOnLoad",
+                                                 "txtOnResize", "cboForms", "VScroll1"}));
 
-    // Tab from the last output box goes into the grid, not back to the selector.
-    ASSERT_TRUE(driver.Click(*window->txtOnResize));
-    driver.PressTab(*window);
-    EXPECT_EQ(window->ActiveControl(), window->Picture2);
-
-    // Listed rows join after Picture1; disabled option boxes are passed over.
+    // Listed rows come right after the bar; disabled option boxes are passed over.
     ASSERT_TRUE(Pick("Form3"));
     ASSERT_TRUE(driver.Tick(*window->Check1[1]));
-    window->SetFocus(*window->Picture1);
+    window->SetFocus(*window->cboForms);
     std::vector<std::string> rows;
-    for (int i = 0; i < 9; ++i) {
+    for (int i = 0; i < 10; ++i) {
         driver.PressTab(*window);
         rows.push_back(window->ActiveControl()->Reference());
     }
-    EXPECT_EQ(rows, (std::vector<std::string>{"Check1(0)", "Check1(1)", "chkMoveH(1)", "chkSizeH(1)", "chkScaleH(1)",
-                                              "chkMoveV(1)", "chkSizeV(1)", "chkScaleV(1)", "Check1(2)"}));
+    EXPECT_EQ(rows, (std::vector<std::string>{"VScroll1", "Check1(0)", "Check1(1)", "chkMoveH(1)", "chkSizeH(1)",
+                                              "chkScaleH(1)", "chkMoveV(1)", "chkSizeV(1)", "chkScaleV(1)",
+                                              "Check1(2)"}));
 }
 
 TEST_F(WindowTest, EnterBreaksALineInAnOutputBoxAndEscDoesNothing) {

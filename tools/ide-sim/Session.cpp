@@ -193,8 +193,9 @@ bool AddInWindow::Pick(const std::wstring& form) {
 
 std::vector<std::vector<HWND>> AddInWindow::RowBoxes() const {
     std::vector<HWND> boxes;
+    // The grid's boxes sit in its panel; the window's own check boxes sit on the window.
     for (HWND child : Descendants(window_))
-        if (IsCheckBox(child) && IsWindowVisible(child)) boxes.push_back(child);
+        if (IsCheckBox(child) && IsWindowVisible(child) && GetParent(child) != window_) boxes.push_back(child);
     // A row is a line of boxes sharing their vertical middle (the control's box is taller
     // than its options and indented by nesting depth, so neither height nor left will do).
     auto middle = [](HWND box) {
@@ -227,6 +228,47 @@ HWND AddInWindow::Box(const std::wstring& row, Column column) const {
     }
     return nullptr;
 }
+
+std::vector<std::wstring> AddInWindow::AllRows() {
+    std::vector<std::wstring> all;
+    Scroll(SB_TOP);
+    for (;;) {
+        const std::vector<std::wstring> rows = Rows();
+        // Each step brings the next row to the top; the last step may move by less than a row.
+        if (!rows.empty() && (all.empty() || all.back() != rows.front())) all.push_back(rows.front());
+        if (!Scroll(SB_LINEDOWN)) {
+            if (!rows.empty()) all.insert(all.end(), rows.begin() + 1, rows.end());
+            return all;
+        }
+    }
+}
+
+HWND AddInWindow::FindBox(const std::wstring& row, Column column) {
+    Scroll(SB_TOP);
+    do {
+        if (HWND box = Box(row, column)) return box;
+    } while (Scroll(SB_LINEDOWN));
+    return nullptr;
+}
+
+bool AddInWindow::Scroll(WORD code) {
+    HWND bar = nullptr;
+    for (HWND child : Descendants(window_))
+        if (IsClass(child, L"ScrollBar") && GetParent(child) != window_) bar = child;
+    if (!bar) return false;
+    const int before = GetScrollPos(bar, SB_CTL);
+    SendMessageW(GetParent(bar), WM_VSCROLL, MAKEWPARAM(code, 0), reinterpret_cast<LPARAM>(bar));
+    winapi::PumpMessages();
+    return GetScrollPos(bar, SB_CTL) != before;
+}
+
+HWND AddInWindow::WindowCheckBox(const std::wstring& caption) const {
+    for (HWND child : Descendants(window_))
+        if (IsCheckBox(child) && GetParent(child) == window_ && winapi::WindowText(child) == caption) return child;
+    return nullptr;
+}
+
+std::size_t AddInWindow::ChildWindowCount() const { return Descendants(window_).size(); }
 
 bool AddInWindow::Checked(HWND box) const { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 

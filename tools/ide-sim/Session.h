@@ -68,9 +68,11 @@ private:
 };
 
 // The add-in window (caption "Tolvane") driven through its native controls, as a user
-// drives it: the form combo box, the grid's check boxes, the command buttons and the three
-// output boxes. Rows are found by position: each row is a line of check boxes, the control's
-// box first, then its six options (Left/Right M, S, R, Up/Down M, S, R).
+// drives it: the form combo box, the grid's check boxes and scroll bar, the window's own
+// check boxes, the command buttons and the three output boxes. Rows are found by position:
+// each row is a line of check boxes in the grid's panel, the control's box first, then its
+// six options (Left/Right M, R, S, Up/Down M, R, S). The grid shows only the rows in view: a
+// row further down is found by scrolling, as a user finds it.
 class AddInWindow {
 public:
     static constexpr const wchar_t* kCaption = L"Tolvane";
@@ -88,10 +90,21 @@ public:
     std::wstring SelectedForm() const;
     // Selects the entry and notifies the window as the combo box does; false if no such entry.
     bool Pick(const std::wstring& form);
-    // Captions of the shown rows, top to bottom.
+    // Captions of the rows in view, top to bottom.
     std::vector<std::wstring> Rows() const;
-    // The check box of a row's column; null when there is no such row.
+    // The check box of a row's column among the rows in view; null when it is not in view.
     HWND Box(const std::wstring& row, Column column) const;
+    // Every row of the grid, scrolled through from the top one row at a time.
+    std::vector<std::wstring> AllRows();
+    // Scrolls from the top until the row is in view; null when no row has that caption.
+    HWND FindBox(const std::wstring& row, Column column);
+    // One step of the grid's scroll bar (SB_LINEDOWN, SB_TOP, ...), as its arrows and thumb
+    // send it; false when the bar did not move.
+    bool Scroll(WORD code);
+    // A check box of the window itself (not of the grid) by caption ("&Plain text ...").
+    HWND WindowCheckBox(const std::wstring& caption) const;
+    // Child windows of the add-in window, the grid's row windows included.
+    std::size_t ChildWindowCount() const;
     bool Checked(HWND box) const;
     // Clicks the button or check box (BM_CLICK) and pumps; false when there is no such control.
     bool Click(HWND control);

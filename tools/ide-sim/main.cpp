@@ -1,14 +1,20 @@
 // ide-sim: runs one session of the VB6 IDE with an add-in, on a project read from disk.
 //
 //   ide-sim PROJECT [--register DLL] [--progid ID] [--mode N] [--click] [--pick FORM]
-//           [--tick CONTROL]... [--generate] [--shot FILE.bmp] [--about-shot FILE.bmp] [--exit]
+//           [--hide-unplaceable] [--plain] [--list] [--tick CONTROL[=OPTS]]... [--generate]
+//           [--scroll-end] [--shot FILE.bmp] [--about-shot FILE.bmp] [--exit]
 //
 // Connects the add-in (default "Quenlow.Connect") in connect mode N (default 0), optionally
-// clicks its "Quenlow" item on the Add-Ins menu, picks a form, ticks controls with their
-// Left/Right move option, generates, saves a screenshot, opens the About box for a
-// screenshot of it and closes it with OK, and presses Exit, then disconnects,
-// and prints what the add-in did. --register calls the module's DllRegisterServer first and
-// DllUnregisterServer at the end. Message boxes are answered and listed.
+// clicks its "Quenlow" item on the Add-Ins menu, picks a form, toggles the window's check
+// boxes, lists every row by scrolling through the grid, ticks controls with the options OPTS
+// (LM,LR,LS,UM,UR,US as quenlow's --pick takes them; Left/Right move when none are given),
+// generates, scrolls to the last row one step at a time (timing each step), saves a
+// screenshot, opens the About box for a screenshot of it and closes it with OK, and presses
+// Exit, then disconnects, and prints what the add-in did and the window's handle counts.
+// --register calls the module's DllRegisterServer first and DllUnregisterServer at the end.
+// Message boxes are answered and listed.
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -37,6 +43,10 @@ struct Options {
     std::wstring pick;
     std::vector<std::wstring> ticks;
     bool generate = false;
+    bool hideUnplaceable = false;
+    bool plain = false;
+    bool list = false;
+    bool scrollEnd = false;
     std::wstring shot;
     std::wstring aboutShot;
     bool exit = false;
@@ -66,8 +76,8 @@ void PrintMenu(host::memory::MemoryHost& host) {
 int Usage() {
     std::fprintf(stderr,
                  "usage: ide-sim PROJECT [--register DLL] [--progid ID] [--mode N] [--click] [--pick FORM]\n"
-                 "               [--tick CONTROL]... [--generate] [--shot FILE.bmp] [--about-shot FILE.bmp]\n"
-                 "               [--exit]\n");
+                 "               [--hide-unplaceable] [--plain] [--list] [--tick CONTROL[=OPTS]]... [--generate]\n"
+                 "               [--scroll-end] [--shot FILE.bmp] [--about-shot FILE.bmp] [--exit]\n");
     return 1;
 }
 
@@ -100,6 +110,14 @@ bool Parse(int argc, wchar_t** argv, Options& options) {
             options.ticks.push_back(text);
         } else if (arg == L"--generate") {
             options.generate = true;
+        } else if (arg == L"--hide-unplaceable") {
+            options.hideUnplaceable = true;
+        } else if (arg == L"--plain") {
+            options.plain = true;
+        } else if (arg == L"--list") {
+            options.list = true;
+        } else if (arg == L"--scroll-end") {
+            options.scrollEnd = true;
         } else if (arg == L"--shot") {
             if (!value(options.shot)) return false;
         } else if (arg == L"--about-shot") {
@@ -161,26 +179,89 @@ bool ConnectAddIn(const Options& options, host::memory::MemoryHost& host, Simula
     return true;
 }
 
+// The column of an option as quenlow's --pick names it; Row for none.
+AddInWindow::Column ColumnOf(const std::wstring& option) {
+    static const wchar_t* const names[] = {L"LM", L"LR", L"LS", L"UM", L"UR", L"US"};
+    for (int k = 0; k < 6; ++k)
+        if (option == names[k]) return static_cast<AddInWindow::Column>(AddInWindow::LeftRightMove + k);
+    return AddInWindow::Row;
+}
+
+// "Command1=LM,UR": ticks the row, then each option box.
+void Tick(AddInWindow& window, const std::wstring& tick, Checks& check) {
+    const std::size_t equals = tick.find(L'=');
+    const std::wstring control = tick.substr(0, equals);
+    std::vector<std::wstring> picked;
+    for (std::size_t at = equals; at != std::wstring::npos && at + 1 <= tick.size();) {
+        const std::size_t comma = tick.find(L',', at + 1);
+        picked.push_back(tick.substr(at + 1, comma == std::wstring::npos ? std::wstring::npos : comma - at - 1));
+        at = comma;
+    }
+    if (equals == std::wstring::npos) picked = {L"LM"};
+    if (!check(window.Click(window.FindBox(control, AddInWindow::Row)), "tick row")) return;
+    for (const std::wstring& option : picked) {
+        const AddInWindow::Column column = ColumnOf(option);
+        check(column != AddInWindow::Row && window.Click(window.FindBox(control, column)), "tick option");
+    }
+}
+
+// Scrolls from the first row to the last one arrow step at a time, each step drawn, and
+// prints what the steps took.
+void ScrollToEnd(AddInWindow& window) {
+    using Clock = std::chrono::steady_clock;
+    window.Scroll(SB_TOP);
+    std::vector<double> steps;
+    for (;;) {
+        const auto start = Clock::now();
+        const bool moved = window.Scroll(SB_LINEDOWN);
+        RedrawWindow(window.Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        if (!moved) break;
+        steps.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    }
+    double total = 0, longest = 0;
+    for (double step : steps) {
+        total += step;
+        longest = std::max(longest, step);
+    }
+    std::printf("scroll to the last row: %zu steps, %.2f ms a step on average, %.2f ms at most\n", steps.size(),
+                steps.empty() ? 0.0 : total / static_cast<double>(steps.size()), longest);
+}
+
+void PrintHandles(const AddInWindow& window) {
+    const DWORD user = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
+    const DWORD gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    std::printf("handles: %lu USER, %lu GDI (GetGuiResources, this process%s); %zu child windows\n",
+                static_cast<unsigned long>(user), static_cast<unsigned long>(gdi),
+                user == 0 && gdi == 0 ? ": not counted by this system" : "", window.ChildWindowCount());
+}
+
+void ToggleWindowBoxes(const Options& options, AddInWindow& window, Checks& check) {
+    if (options.hideUnplaceable)
+        check(window.Click(window.WindowCheckBox(L"&Hide controls that cannot be placed")), "hide check box");
+    if (options.plain) check(window.Click(window.WindowCheckBox(L"&Plain text (as the original add-in)")), "plain check box");
+}
+
 // Picks, ticks, generates, takes the screenshots and exits, as asked.
 void DriveWindow(const Options& options, AddInWindow& window, Checks& check) {
     std::printf("window \"Tolvane\": shown\n");
     std::printf("forms:");
     for (const auto& form : window.Forms()) std::printf(" %s", Utf8(form).c_str());
     std::printf("\n");
+    ToggleWindowBoxes(options, window, check);
     if (!options.pick.empty() && check(window.Pick(options.pick), "pick")) {
-        std::printf("rows of %s:", Utf8(options.pick).c_str());
-        for (const auto& row : window.Rows()) std::printf(" %s", Utf8(row).c_str());
+        const auto rows = options.list ? window.AllRows() : window.Rows();
+        std::printf("rows of %s%s (%zu):", Utf8(options.pick).c_str(), options.list ? "" : " in view", rows.size());
+        for (const auto& row : rows) std::printf(" %s", Utf8(row).c_str());
         std::printf("\n");
     }
-    for (const auto& tick : options.ticks) {
-        check(window.Click(window.Box(tick, AddInWindow::Row)), "tick row");
-        check(window.Click(window.Box(tick, AddInWindow::LeftRightMove)), "tick Left/Right M");
-    }
+    for (const auto& tick : options.ticks) Tick(window, tick, check);
     if (options.generate && check(window.Press(L"&Generate Code"), "generate")) {
         PrintLines("declarations:", window.Declarations());
         PrintLines("Load:", window.OnLoad());
         PrintLines("Resize:", window.OnResize());
     }
+    if (options.scrollEnd) ScrollToEnd(window);
+    PrintHandles(window);
     if (!options.shot.empty())
         std::printf("screenshot %s: %s\n", Utf8(options.shot).c_str(),
                     check(window.Screenshot(options.shot), "screenshot") ? "written" : "not written");

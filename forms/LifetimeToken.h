@@ -1,11 +1,12 @@
 // Tells a caller whether an object is still there after a call that may have destroyed it.
-// A window procedure runs a handler; the handler may unload and destroy the form, and the
-// native form with it. Watch() before the call, ask the watch after it.
+// A handler, or the message box that reports its error, may run long enough for the owner to
+// destroy the form (the add-in disconnected meanwhile), and the native form with it. Watch
+// before the call, ask the watch after it.
 #pragma once
 
 #include <memory>
 
-namespace tolvane::forms::win32 {
+namespace tolvane::forms {
 
 class LifetimeToken {
 public:
@@ -31,4 +32,4 @@ private:
     std::shared_ptr<char> token_;
 };
 
-}  // namespace tolvane::forms::win32
+}  // namespace tolvane::forms
