@@ -45,6 +45,7 @@ std::string ShortReason(vb::NoPlace reason) {
     case vb::NoPlace::kInvisible:
     case vb::NoPlace::kNoSize: return "invisible at run time";
     case vb::NoPlace::kAligned: return "aligned by VB";
+    case vb::NoPlace::kPage: return "page: fills its MultiPage";
     }
     return "no place";
 }
