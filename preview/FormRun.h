@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "model/Evaluator.h"
+#include "vbrun/Evaluator.h"
 #include "preview/FormLayout.h"
 
 namespace tolvane::preview {

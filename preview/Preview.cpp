@@ -11,16 +11,6 @@
 namespace tolvane::preview {
 namespace {
 
-std::string ErrorName(int number) {
-    switch (number) {
-        case kVbOverflow: return vb::kOverflow;
-        case kVbDivisionByZero: return vb::kDivisionByZero;
-        case kVbInvalidPropertyValue: return vb::kInvalidPropertyValue;
-        case kVbNoSuchProperty: return vb::kNoSuchMember;
-        default: return "error";
-    }
-}
-
 std::string Whole(double value) {
     char buffer[32];
     const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, std::round(value), std::chars_format::fixed);
@@ -48,7 +38,7 @@ std::string SizingNote(const FormLayout& layout, bool resizable) {
 void AddErrorNotes(const char* event, const std::vector<RunError>& errors, std::vector<std::string>& notes) {
     for (const RunError& error : errors)
         notes.push_back(std::string(event) + ": run-time error " + std::to_string(error.number) + " (" +
-                        ErrorName(error.number) + ") at " + error.statement);
+                        vb::DescriptionOf(error.number) + ") at " + error.statement);
 }
 
 SvgWindow WindowOf(const FormLayout& layout, const FormRun& run, const std::vector<const RunError*>& errors,

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "model/Evaluator.h"
+#include "vbrun/Evaluator.h"
 #include "model/ResizeCode.h"
 #include "preview/FormRun.h"
 

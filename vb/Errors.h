@@ -1,5 +1,5 @@
-// Visual Basic's own descriptions of the run-time errors the product raises or passes on,
-// so that every message reads as the IDE words it.
+// Visual Basic's run-time errors that the product raises, passes on or finds in generated code:
+// each number with the description the IDE shows for it, in one table.
 #pragma once
 
 namespace tolvane::vb {
@@ -17,5 +17,30 @@ inline constexpr const char* kNoSuchMember = "Object doesn't support this proper
 inline constexpr const char* kArgumentNotOptional = "Argument not optional";                      // 449
 inline constexpr const char* kWrongArguments = "Wrong number of arguments or invalid property assignment";  // 450
 inline constexpr const char* kNoEvents = "Object or class does not support the set of events";  // 459
+
+// The numbers generated code may raise, as the evaluator reports them.
+inline constexpr int kOverflowNumber = 6;
+inline constexpr int kDivisionByZeroNumber = 11;
+inline constexpr int kInvalidPropertyValueNumber = 380;
+inline constexpr int kNoSuchMemberNumber = 438;
+
+struct ErrorDescription {
+    int number;
+    const char* text;
+};
+
+inline constexpr ErrorDescription kErrors[] = {
+    {5, kInvalidCall},          {6, kOverflow},           {7, kOutOfMemory},          {9, kSubscriptOutOfRange},
+    {11, kDivisionByZero},      {13, kTypeMismatch},      {91, kObjectNotSet},        {343, kArrayElementNeeded},
+    {380, kInvalidPropertyValue}, {438, kNoSuchMember},   {449, kArgumentNotOptional}, {450, kWrongArguments},
+    {459, kNoEvents},
+};
+
+// The description of an error number of the table, or "error" for another.
+constexpr const char* DescriptionOf(int number) {
+    for (const ErrorDescription& error : kErrors)
+        if (error.number == number) return error.text;
+    return "error";
+}
 
 }  // namespace tolvane::vb

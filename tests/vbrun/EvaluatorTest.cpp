@@ -4,8 +4,8 @@
 #include <map>
 #include <stdexcept>
 
-#include "model/Evaluator.h"
-#include "tests/model/MapObjects.h"
+#include "vbrun/Evaluator.h"
+#include "tests/vbrun/MapObjects.h"
 
 namespace tolvane {
 namespace {
@@ -23,21 +23,21 @@ struct StatementCase {
 
 const StatementCase kStatements[] = {
     // Assignment to Integer and Long rounds half to even and overflows out of range.
-    {"s = F.Width", kVbOverflow, "s", 0},
+    {"s = F.Width", vb::kOverflowNumber, "s", 0},
     {"l = F.Width", 0, "l", 40000},
     {"s = 5 / 2", 0, "s", 2},
     {"s = 7 / 2", 0, "s", 4},
     {"s = 0 - 5 / 2", 0, "s", -2},
     // Integer with Integer stays Integer, and overflows there; Long does not.
-    {"s = F.Height - (i - n)", kVbOverflow, "s", 0},
+    {"s = F.Height - (i - n)", vb::kOverflowNumber, "s", 0},
     {"l = F.Height - (l - i - n)", 0, "l", 22993},
     // "/" over Integers is Single, over a Long Double; 0 / 0 overflows, x / 0 divides by zero.
     {"d = 1 / 3", 0, "d", static_cast<double>(1.0f / 3.0f)},
     {"d = l / 3", 0, "d", 7.0 / 3.0},
-    {"d = s / s", kVbOverflow, "d", 0},
-    {"d = l / s", kVbDivisionByZero, "d", 0},
+    {"d = s / s", vb::kOverflowNumber, "d", 0},
+    {"d = l / s", vb::kDivisionByZeroNumber, "d", 0},
     // A Width or Height below 0 is refused with 380; a Left below 0 is fine.
-    {"C.Width = C.Left - 101", kVbInvalidPropertyValue, "C.Width", 50},
+    {"C.Width = C.Left - 101", vb::kInvalidPropertyValueNumber, "C.Width", 50},
     {"C.Left = C.Width - 101", 0, "C.Left", -51},
     {"C.Width = 0", 0, "C.Width", 0},
     // Single-line If, with Else; comparisons and Or.
@@ -45,8 +45,8 @@ const StatementCase kStatements[] = {
     {"If C.Left > 0 Or l = 0 Then C.Width = 9 Else C.Width = 0", 0, "C.Width", 9},
     {"If F.WindowState = vbMinimized Then C.Width = 1", 0, "C.Width", 50},
     // A property the object lacks (a Timer has no Left at run time).
-    {"C.Visible = 1", kVbNoSuchProperty, "C.Width", 50},
-    {"l = T.Left", kVbNoSuchProperty, "l", 7},
+    {"C.Visible = 1", vb::kNoSuchMemberNumber, "C.Width", 50},
+    {"l = T.Left", vb::kNoSuchMemberNumber, "l", 7},
 };
 
 class Statements : public ::testing::TestWithParam<StatementCase> {};

@@ -21,13 +21,9 @@
 #include <string_view>
 #include <vector>
 
-namespace tolvane {
+#include "vb/Errors.h"
 
-// Run-time error numbers of Visual Basic.
-inline constexpr int kVbOverflow = 6;
-inline constexpr int kVbDivisionByZero = 11;
-inline constexpr int kVbInvalidPropertyValue = 380;
-inline constexpr int kVbNoSuchProperty = 438;
+namespace tolvane {
 
 // The form and its controls as the code sees them. Objects are named as the code names
 // them ("Form1", "Option1(3)"); implementations compare names ignoring letter case.

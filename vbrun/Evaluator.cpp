@@ -1,4 +1,4 @@
-#include "model/Evaluator.h"
+#include "vbrun/Evaluator.h"
 
 #include <cfloat>
 #include <cmath>
@@ -79,17 +79,17 @@ double RoundHalfEven(double value) {
 Value Checked(Type type, double number) {
     switch (type) {
         case Type::Integer:
-            if (number < -32768 || number > 32767) throw Raised{kVbOverflow};
+            if (number < -32768 || number > 32767) throw Raised{vb::kOverflowNumber};
             break;
         case Type::Long:
-            if (number < -2147483648.0 || number > 2147483647.0) throw Raised{kVbOverflow};
+            if (number < -2147483648.0 || number > 2147483647.0) throw Raised{vb::kOverflowNumber};
             break;
         case Type::Single:
-            if (!std::isfinite(number) || std::fabs(number) > FLT_MAX) throw Raised{kVbOverflow};
+            if (!std::isfinite(number) || std::fabs(number) > FLT_MAX) throw Raised{vb::kOverflowNumber};
             number = static_cast<float>(number);
             break;
         case Type::Double:
-            if (!std::isfinite(number)) throw Raised{kVbOverflow};
+            if (!std::isfinite(number)) throw Raised{vb::kOverflowNumber};
             break;
         case Type::Boolean:
             number = number != 0 ? -1 : 0;  // any number but 0 is True
@@ -222,8 +222,8 @@ private:
             Expect("=");
             const Value value = Checked(Type::Single, Expression(to).number);
             if (pos_ != to) Fail("unexpected text after the expression");
-            if (!objects_.Get(object, property)) throw Raised{kVbNoSuchProperty};
-            if (!objects_.Set(object, property, value.number)) throw Raised{kVbInvalidPropertyValue};
+            if (!objects_.Get(object, property)) throw Raised{vb::kNoSuchMemberNumber};
+            if (!objects_.Set(object, property, value.number)) throw Raised{vb::kInvalidPropertyValueNumber};
             return false;
         }
         if (Peek().kind != Token::Name) Fail("expected a statement");
@@ -289,7 +289,7 @@ private:
             }
             // "/" is floating division: Single for Integer and Single operands, else Double;
             // 0 / 0 is an overflow, anything else over 0 a division by zero.
-            if (right.number == 0) throw Raised{left.number == 0 ? kVbOverflow : kVbDivisionByZero};
+            if (right.number == 0) throw Raised{left.number == 0 ? vb::kOverflowNumber : vb::kDivisionByZeroNumber};
             const Type type = IsIntegerOrSingle(left.type) && IsIntegerOrSingle(right.type) ? Type::Single : Type::Double;
             left = Checked(type, left.number / right.number);
         }
@@ -321,7 +321,7 @@ private:
             if (subject_.empty()) subject_ = object;
             if (pos_ < end && Peek().text == "(") return Checked(Type::Single, Method(object, property, end));
             const auto value = objects_.Get(object, property);
-            if (!value) throw Raised{kVbNoSuchProperty};
+            if (!value) throw Raised{vb::kNoSuchMemberNumber};
             // WindowState is an Integer; every position and size a Single.
             if (vb::SameNameIgnoringCase(property, "WindowState")) return {Type::Integer, *value};
             return Checked(Type::Single, *value);
@@ -341,7 +341,7 @@ private:
             Expect(")");
         }
         const auto value = objects_.Call(object, method, args);
-        if (!value) throw Raised{kVbNoSuchProperty};
+        if (!value) throw Raised{vb::kNoSuchMemberNumber};
         return *value;
     }
 

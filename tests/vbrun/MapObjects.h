@@ -7,7 +7,7 @@
 #include <string>
 #include <utility>
 
-#include "model/Evaluator.h"
+#include "vbrun/Evaluator.h"
 #include "vb/Names.h"
 
 namespace tolvane::testing {
