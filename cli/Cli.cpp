@@ -17,58 +17,27 @@ namespace {
 
 constexpr std::string_view kVersion = "quenlow " TOLVANE_VERSION " (Tolvane " TOLVANE_VERSION_SHORT ")";
 
-constexpr std::string_view kHelp = R"(quenlow - writes the Visual Basic 6 code that keeps a form's controls in place
-or in proportion when the form is resized (the same text as the Quenlow add-in).
+// The commands: name, what runs it, its usage lines and its paragraph of --help.
+struct Command {
+    std::string_view name;
+    int (*run)(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+    std::string_view usage;
+    std::string_view help;
+};
 
-Usage:
-  quenlow forms PROJECT [--codepage N]
-  quenlow controls PROJECT FORM [--json] [--codepage N]
-  quenlow generate [PROJECT [--codepage N]] --form NAME [--pick REF[=OPTS]]... [--block BLOCK]
-                   [--plain] [--relative container|form] [--target form|userform] [--resizable]
-  quenlow preview PROJECT --form NAME [--pick REF[=OPTS]]... [--plain] [--relative container|form]
-                  [--resizable] [--size WIDTHxHEIGHT|minimized] --out FILE.svg [--codepage N]
-  quenlow apply PROJECT --form NAME [--pick REF[=OPTS]]... [--plain]
-                [--relative container|form] [--dry-run] [--codepage N]
-  quenlow apply PROJECT (--form NAME | --all) [--remove] [--dry-run] [--codepage N]
-  quenlow picks PROJECT --form NAME [--codepage N]
-  quenlow --help | --version
-
-PROJECT is a Visual Basic 6 project file (.vbp) with its designer files, a
-lone form file (.frm: a VB6 form, or an Office UserForm exported with its .frx),
-a folder of exported form files, or an Office document whose VBA project holds
-UserForms (.xlsm, .xlam, .xls, .docm, .dotm, .doc, .pptm, ...; only read).
-The project opens as the IDE opens it: a file of the
-project that is missing or cannot be read is reported as a warning on standard
-error ("FILE:LINE: warning: what") and the project is read without it; only
-the form the command needs must be readable. Paths in the .vbp are followed as
-Windows follows them (\ or /, letter case ignored when the exact name is not
-there); a path on a drive or network share is followed only on Windows.
-
-Each form file is read in the code page its fonts declare (a font's Charset:
-128 Japanese 932, 134 Simplified Chinese 936, 129 Korean 949, 136 Traditional
-Chinese 950, 238 Central European 1250, 204 Cyrillic 1251, 161 Greek 1253,
-162 Turkish 1254, 177 Hebrew 1255, 178 Arabic 1256, 186 Baltic 1257,
-163 Vietnamese 1258, 222 Thai 874); a file that declares none, and the .vbp's
-own paths and names, in the project's code page (the first its files declare),
-else in 1252 (Western). --codepage N reads every file in code page N instead.
-A file that is not what Visual Basic writes is refused with its name, the line
-and what is wrong; nothing is taken from it.
-
-Names: FORM, --form NAME and the names in --pick REF are Visual Basic
-identifiers: a letter, then letters, digits or _, at most 255 characters
-(letters of every script count; in code pages 932, 936, 949 and 950 every
-double-byte character does). With PROJECT they only name a form or control of
-it, whose own spelling goes into the code: there every character from U+0080
-up counts as a letter. A picked control's variables are named after it
-(i + name + _Height), so its reference may have at most 242 characters.
-
-forms
-  Lists the forms the add-in's form selector offers: the project's standard
+const Command kCommands[] = {
+    {"forms", RunForms,
+     R"(  quenlow forms PROJECT [--codepage N]
+)",
+     R"(  Lists the forms the add-in's form selector offers: the project's standard
   forms and UserForms (not MDI forms, user controls or modules), in project
   order.
 
-controls
-  Lists the controls of the form FORM as the add-in's grid lists them: the
+)"},
+    {"controls", RunControls,
+     R"(  quenlow controls PROJECT FORM [--json] [--codepage N]
+)",
+     R"(  Lists the controls of the form FORM as the add-in's grid lists them: the
   form's controls last first, each container followed by its contents, two
   spaces of indent per level, every control and nothing else.
   --json writes one JSON array instead, one object per control in the same
@@ -77,8 +46,12 @@ controls
   the file's units (twips for a VB6 form, points for a UserForm; null where
   the control has none).
 
-generate
-  Builds the three blocks of code for the form NAME.
+)"},
+    {"generate", RunGenerate,
+     R"(  quenlow generate [PROJECT [--codepage N]] --form NAME [--pick REF[=OPTS]]... [--block BLOCK]
+                   [--plain] [--relative container|form] [--target form|userform] [--resizable]
+)",
+     R"(  Builds the three blocks of code for the form NAME.
   Without PROJECT, each --pick fills the next row, ticked, with the control
   reference REF: a control name such as Command1, or an element of a control
   array such as Option1(3). --form "" is allowed there and leaves the form
@@ -145,8 +118,12 @@ generate
       controls in it keep their places; a note on standard error names it.
       form (the default) is the add-in's way.
 
-preview
-  Draws form NAME of PROJECT as an SVG picture, at its design size and, beside
+)"},
+    {"preview", RunPreview,
+     R"(  quenlow preview PROJECT --form NAME [--pick REF[=OPTS]]... [--plain] [--relative container|form]
+                  [--resizable] [--size WIDTHxHEIGHT|minimized] --out FILE.svg [--codepage N]
+)",
+     R"(  Draws form NAME of PROJECT as an SVG picture, at its design size and, beside
   it, at --size: the window's outer Width x Height in twips (points for a
   UserForm; default 150% of the design size), or minimized. Each control is a
   labelled rectangle, the picked ones blue. The code generate writes for the
@@ -160,8 +137,13 @@ preview
   or not at all, through a link to its target, keeping its permissions; a line
   on standard output sums it up.
 
-apply
-  Writes the code generate writes for the same arguments into the form's
+)"},
+    {"apply", RunApply,
+     R"(  quenlow apply PROJECT --form NAME [--pick REF[=OPTS]]... [--plain]
+                [--relative container|form] [--dry-run] [--codepage N]
+  quenlow apply PROJECT (--form NAME | --all) [--remove] [--dry-run] [--codepage N]
+)",
+     R"(  Writes the code generate writes for the same arguments into the form's
   file, in three places, each between two comments that mark it as Tolvane's:
   the declarations at the end of the declarations section, the Load lines at
   the start of Form_Load, the Resize lines at the start of Form_Resize. A
@@ -186,11 +168,53 @@ apply
   block If, so they never skip lines of Form_Resize's own that follow them.
   A line on standard output says what was done to each file.
 
-picks
-  Prints the picks recorded in the form's file, one REF=OPTS a line (as
+)"},
+    {"picks", RunPicks,
+     R"(  quenlow picks PROJECT --form NAME [--codepage N]
+)",
+     R"(  Prints the picks recorded in the form's file, one REF=OPTS a line (as
   --pick takes them), or nothing.
 
-Exit status: 0 done (warnings included); 1 the project file or the form the
+)"},
+};
+
+constexpr std::string_view kHelpIntro = R"(quenlow - writes the Visual Basic 6 code that keeps a form's controls in place
+or in proportion when the form is resized (the same text as the Quenlow add-in).
+
+)";
+
+constexpr std::string_view kHelpProject = R"(PROJECT is a Visual Basic 6 project file (.vbp) with its designer files, a
+lone form file (.frm: a VB6 form, or an Office UserForm exported with its .frx),
+a folder of exported form files, or an Office document whose VBA project holds
+UserForms (.xlsm, .xlam, .xls, .docm, .dotm, .doc, .pptm, ...; only read).
+The project opens as the IDE opens it: a file of the
+project that is missing or cannot be read is reported as a warning on standard
+error ("FILE:LINE: warning: what") and the project is read without it; only
+the form the command needs must be readable. Paths in the .vbp are followed as
+Windows follows them (\ or /, letter case ignored when the exact name is not
+there); a path on a drive or network share is followed only on Windows.
+
+Each form file is read in the code page its fonts declare (a font's Charset:
+128 Japanese 932, 134 Simplified Chinese 936, 129 Korean 949, 136 Traditional
+Chinese 950, 238 Central European 1250, 204 Cyrillic 1251, 161 Greek 1253,
+162 Turkish 1254, 177 Hebrew 1255, 178 Arabic 1256, 186 Baltic 1257,
+163 Vietnamese 1258, 222 Thai 874); a file that declares none, and the .vbp's
+own paths and names, in the project's code page (the first its files declare),
+else in 1252 (Western). --codepage N reads every file in code page N instead.
+A file that is not what Visual Basic writes is refused with its name, the line
+and what is wrong; nothing is taken from it.
+
+Names: FORM, --form NAME and the names in --pick REF are Visual Basic
+identifiers: a letter, then letters, digits or _, at most 255 characters
+(letters of every script count; in code pages 932, 936, 949 and 950 every
+double-byte character does). With PROJECT they only name a form or control of
+it, whose own spelling goes into the code: there every character from U+0080
+up counts as a letter. A picked control's variables are named after it
+(i + name + _Height), so its reference may have at most 242 characters.
+
+)";
+
+constexpr std::string_view kHelpEnd = R"(Exit status: 0 done (warnings included); 1 the project file or the form the
 command needs could not be read, a form or control named is not in it or
 cannot be picked, or the picture or the form's file could not be written
 (one line on standard error: "quenlow: FILE:LINE: what");
@@ -218,6 +242,17 @@ Examples:
   quenlow picks legacy/Billing.vbp --form frmMain
 )";
 
+// --help, made from the table: the usage of every command, then each command's paragraph.
+std::string Help() {
+    std::string help(kHelpIntro);
+    help += "Usage:\n";
+    for (const Command& command : kCommands) help += command.usage;
+    help += "  quenlow --help | --version\n\n";
+    help += kHelpProject;
+    for (const Command& command : kCommands) help.append(command.name).append("\n").append(command.help);
+    return help.append(kHelpEnd);
+}
+
 }  // namespace
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -226,19 +261,15 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         const std::string& command = args.front();
         const bool wantsHelp = std::find(args.begin(), args.end(), "--help") != args.end();
         if (wantsHelp || command == "-h" || command == "help") {
-            out << kHelp;
+            out << Help();
             return kExitOk;
         }
         if (command == "--version") {
             out << kVersion << "\n";
             return kExitOk;
         }
-        if (command == "generate") return RunGenerate(args, out, err);
-        if (command == "preview") return RunPreview(args, out, err);
-        if (command == "apply") return RunApply(args, out, err);
-        if (command == "picks") return RunPicks(args, out, err);
-        if (command == "forms") return RunForms(args, out, err);
-        if (command == "controls") return RunControls(args, out, err);
+        for (const Command& row : kCommands)
+            if (command == row.name) return row.run(args, out, err);
         throw UsageError(Quoted(command) + ": unknown command (try quenlow --help)");
     } catch (const UsageError& error) {
         err << "quenlow: " << vb::Printable(error.what()) << "\n";
