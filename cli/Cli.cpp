@@ -234,7 +234,7 @@ Examples:
   quenlow generate --form Form1 --pick Command1=LM
   quenlow generate --form frmMain --pick fraOptions=LR,UR --pick Option1(0)=lm,ls --block resize
   quenlow generate --form Form1 --pick Text1=LR,UM,US --block declarations > decl.txt
-  quenlow generate examples/Example.vbp --form Form1 --pick Command1=LM --robust
+  quenlow generate examples/Example.vbp --form Form1 --pick Command1=LM --plain
   quenlow preview examples/Example.vbp --form Form1 --pick fraOptions=LR,UR
       --pick chkBold=LM --relative container --size minimized --out min.svg
   quenlow apply legacy/Billing.vbp --form frmMain --pick txtNotes=LR,UR --dry-run
