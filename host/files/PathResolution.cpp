@@ -57,30 +57,40 @@ std::optional<fs::path> RootOf(const fs::path& folder, std::string_view& rest, s
 
 // The entry of `folder` named `part`: as written, else the one entry whose name differs
 // only in letter case.
-Resolution FindEntry(const fs::path& folder, std::string_view part) {
+Resolution FindEntry(const fs::path& folder, std::string_view part, FolderIndex& index) {
     std::error_code error;
     const fs::path exact = folder / PathFromUtf8(part);
     if (fs::exists(exact, error)) return Resolution{Resolution::Outcome::Found, exact, {}};
-    const std::string wanted = vb::FoldCase(part);
-    std::optional<fs::path> match;
-    fs::directory_iterator it(folder.empty() ? fs::path(".") : folder, error);
-    for (; !error && it != fs::directory_iterator(); it.increment(error)) {
-        const fs::path name = it->path().filename();
-        if (vb::FoldCase(Utf8FromPath(name)) != wanted) continue;
-        if (match)
-            return Resolution{Resolution::Outcome::Ambiguous, {},
-                              "more than one file matches \"" + vb::PrintablePrefix(part) +
-                                  "\" when letter case is ignored: " + vb::Printable(DisplayPath(*match)) +
-                                  " and " + vb::Printable(DisplayPath(folder / name))};
-        match = folder / name;
-    }
-    if (!match) return NotFound("file not found");
-    return Resolution{Resolution::Outcome::Found, *match, {}};
+    const std::vector<fs::path>& names = index.Matching(folder, vb::FoldCase(part));
+    if (names.empty()) return NotFound("file not found");
+    if (names.size() > 1)
+        return Resolution{Resolution::Outcome::Ambiguous, {},
+                          "more than one file matches \"" + vb::PrintablePrefix(part) +
+                              "\" when letter case is ignored: " + vb::Printable(DisplayPath(folder / names[0])) +
+                              " and " + vb::Printable(DisplayPath(folder / names[1]))};
+    return Resolution{Resolution::Outcome::Found, folder / names[0], {}};
 }
 
 }  // namespace
 
-Resolution Resolve(const fs::path& folder, std::string_view path) {
+const std::vector<fs::path>& FolderIndex::Matching(const fs::path& folder, const std::string& folded) {
+    auto [entry, added] = folders_.try_emplace(folder);
+    if (added) {
+        std::error_code error;
+        fs::directory_iterator it(folder.empty() ? fs::path(".") : folder, error);
+        for (; !error && it != fs::directory_iterator(); it.increment(error)) {
+            const fs::path name = it->path().filename();
+            entry->second[vb::FoldCase(Utf8FromPath(name))].push_back(name);
+        }
+    }
+    static const std::vector<fs::path> kNone;
+    const auto found = entry->second.find(folded);
+    return found == entry->second.end() ? kNone : found->second;
+}
+
+Resolution Resolve(const fs::path& folder, std::string_view path, FolderIndex* index) {
+    FolderIndex own;
+    FolderIndex& folders = index ? *index : own;
     std::string_view rest = path;
     std::string problem;
     fs::path current = folder;
@@ -98,7 +108,7 @@ Resolution Resolve(const fs::path& folder, std::string_view path) {
             current /= "..";
             continue;
         }
-        Resolution entry = FindEntry(current, part);
+        Resolution entry = FindEntry(current, part, folders);
         if (entry.outcome != Resolution::Outcome::Found) return entry;
         current = std::move(entry.file);
     }

@@ -4,8 +4,11 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 namespace tolvane::host::files::detail {
 
@@ -16,7 +19,20 @@ struct Resolution {
     std::string problem;         // otherwise: "file not found", "more than one file matches ..."
 };
 
-// Finds the file `path` (UTF-8) names, relative to `folder`.
-Resolution Resolve(const std::filesystem::path& folder, std::string_view path);
+// The folders a project's paths pass through, each listed once: the entries of a folder by
+// their names with letter case folded. Without it every path that is not written exactly as
+// on disk lists its folders again.
+class FolderIndex {
+public:
+    // The entries of `folder` whose names fold to `folded`.
+    const std::vector<std::filesystem::path>& Matching(const std::filesystem::path& folder, const std::string& folded);
+
+private:
+    std::map<std::filesystem::path, std::unordered_map<std::string, std::vector<std::filesystem::path>>> folders_;
+};
+
+// Finds the file `path` (UTF-8) names, relative to `folder`; `index`, when given, keeps the
+// folders listed for the next path.
+Resolution Resolve(const std::filesystem::path& folder, std::string_view path, FolderIndex* index = nullptr);
 
 }  // namespace tolvane::host::files::detail

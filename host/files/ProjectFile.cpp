@@ -167,7 +167,7 @@ private:
                 LeaveOut(slot, detail::UnreadableText(path, key + " path", codePage, codePages_, label_, slot.line));
                 return std::nullopt;
             }
-            if (vb::CharacterCount(*text) <= kMaxPathLength) found = detail::Resolve(folder_, *text);
+            if (vb::CharacterCount(*text) <= kMaxPathLength) found = detail::Resolve(folder_, *text, &folders_);
         } else {
             text = FindInCodePages(path, found);
         }
@@ -199,7 +199,7 @@ private:
             }
             if (!text || vb::CharacterCount(*text) > kMaxPathLength) continue;
             if (number == kDefaultCodePage) western = text;
-            found = detail::Resolve(folder_, *text);
+            found = detail::Resolve(folder_, *text, &folders_);
             if (found.outcome == detail::Resolution::Outcome::NotFound) continue;
             if (number != kDefaultCodePage) AdoptCodePage(number);
             return text;
@@ -225,6 +225,25 @@ private:
         if (!path) return;
         slot.file = *path;
         slot.label = Label(*path);
+        // A file named twice is read once: the later entry is left out before it is read.
+        std::error_code error;
+        const fs::path place = fs::weakly_canonical(*path, error);
+        const auto [earlier, first] = loaded_.emplace(error ? *path : place, slot.line);
+        if (!first) {
+            LeaveOut(slot, FileError(label_, slot.line,
+                                     std::string(slot.kind->key) + " " + Quote(vb::PrintablePrefix(slot.value)) +
+                                         ": the same file as line " + std::to_string(earlier->second)));
+            return;
+        }
+        const std::uintmax_t size = fs::file_size(*path, error);
+        if (!error && bytesRead_ + size > kMaxProjectBytes) {
+            LeaveOut(slot, FileError(label_, slot.line,
+                                     "the project's designer files hold more than " +
+                                         std::to_string(kMaxProjectBytes / (1024 * 1024)) + " MB: " +
+                                         Quote(vb::PrintablePrefix(slot.value)) + " is left out"));
+            return;
+        }
+        bytesRead_ += error ? 0 : size;
         detail::DesignerStructure structure;
         try {
             detail::ReadDesignerStructure(detail::ReadFileBytes(*path, slot.label), slot.label, structure);
@@ -312,6 +331,9 @@ private:
     std::string label_;
     const CodePages& codePages_;
     fs::path folder_;
+    detail::FolderIndex folders_;  // each folder listed once
+    std::map<fs::path, int> loaded_;  // the designer files read, by their place on disk, and the .vbp line
+    std::uintmax_t bytesRead_ = 0;    // what the designer files read so far hold
     int projectCodePage_ = 0;  // 0 until forced, declared by a file, or found by a path
     std::vector<Slot> slots_;
 };

@@ -125,6 +125,10 @@ OpenedProject OpenProject(const std::filesystem::path& file, const CodePages& co
 // loading gigabytes.
 inline constexpr std::uintmax_t kMaxFileBytes = 64u * 1024 * 1024;
 
+// What all the designer files of one project may hold together (the largest real projects
+// hold a few megabytes); the files beyond are left out with a warning.
+inline constexpr std::uintmax_t kMaxProjectBytes = 512u * 1024 * 1024;
+
 // Windows' longest path; a longer one, on the command line or in a .vbp, is refused.
 inline constexpr std::size_t kMaxPathLength = 32767;
 

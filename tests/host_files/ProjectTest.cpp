@@ -202,6 +202,8 @@ TEST(Project, LeavesOutComponentsItCannotReadAndReadsTheRest) {
         {"module name", "Module=2Util; Util.bas", "P.vbp", 3, "Module name \"2Util\" is not a Visual Basic identifier"},
         {"duplicate component", "Form=Copy.frm", "P.vbp", 3, "component name \"form1\" is used twice (also at line 2)",
          "form1"},
+        {"the same file twice, read once", "Form=.\\FORM1.FRM", "P.vbp", 3,
+         "Form \".\\FORM1.FRM\": the same file as line 2"},
         {"module named like a form", "Module=FORM1; Util.bas", "P.vbp", 3,
          "component name \"FORM1\" is used twice (also at line 2)", "FORM1"},
         {"bad control name", "Form=Bad.frm", "Bad.frm", 3, "control name \"1abc\" is not a Visual Basic identifier", "Bad"},
