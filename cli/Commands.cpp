@@ -56,7 +56,7 @@ Project Open(const std::string& path, const std::optional<int>& codePage, const 
 
 namespace {
 
-std::string Article(std::int32_t type) {
+std::string KindPhrase(std::int32_t type) {
     switch (type) {
         case host::StdModule: return "a module";
         case host::ClassModule: return "a class module";
@@ -126,7 +126,7 @@ std::string FindForm(const Project& project, const std::string& wanted, bool for
         if (!vb::SameNameIgnoringCase(name, wanted)) continue;
         if (host::IsPickableForm(type) || (!formsOnly && HasControls(type))) return name;
         throw files::FileError(project.label, 0,
-                               Quoted(name) + " is " + Article(type) +
+                               Quoted(name) + " is " + KindPhrase(type) +
                                    (formsOnly ? "; the add-in offers standard forms only" : ", not a form"));
     }
     for (const auto& left : project.leftOut)

@@ -20,7 +20,7 @@ namespace tolvane::cli {
 int RunForms(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int RunControls(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int RunGenerate(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
-int RunPreview(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);  // Preview.cpp
+int RunPreview(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);  // PreviewCommand.cpp
 int RunApply(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);    // Apply.cpp
 int RunPicks(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);    // Apply.cpp
 

@@ -100,31 +100,31 @@ private:
 
 bool IsClass(const std::string& className, std::string_view wanted) { return vb::SameNameIgnoringCase(className, wanted); }
 
-void AddControls(const std::vector<host::memory::ControlData>& specs, int container, const std::string& form,
+void AddControls(const std::vector<host::memory::ControlData>& read, int container, const std::string& form,
                  FormLayout& layout) {
-    for (const auto& spec : specs) {
+    for (const auto& data : read) {
         LayoutControl control;
-        control.ref = vb::ControlReference(spec.name, spec.index);
-        const Reader read(spec.properties, form + "." + control.ref);
-        control.className = spec.className;
+        control.ref = vb::ControlReference(data.name, data.index);
+        const Reader read(data.properties, form + "." + control.ref);
+        control.className = data.className;
         control.container = container;
         const auto width = read.Number("Width");
         const auto height = read.Number("Height");
         control.align = read.Setting("Align", 0);
-        control.noPlace = vb::WhyNoPlace(spec.className, width && height, control.align);
+        control.noPlace = vb::WhyNoPlace(data.className, width && height, control.align);
         control.left = read.Number("Left").value_or(0);
         control.top = read.Number("Top").value_or(0);
         control.width = width.value_or(0);
         control.height = height.value_or(0);
-        control.tabs = ContainerKindOf(spec.className) == ContainerKind::kTabs;
-        if (ContainerKindOf(spec.className) == ContainerKind::kPictureBox) {
+        control.tabs = ContainerKindOf(data.className) == ContainerKind::kTabs;
+        if (ContainerKindOf(data.className) == ContainerKind::kPictureBox) {
             control.pictureBox = true;
             const bool bordered = !read.IsFalse("BorderStyle");
             control.border = !bordered ? 0 : read.IsFalse("Appearance") ? kTwipsPerPixel : 2 * kTwipsPerPixel;
             control.scale = read.ScaleOf(control.width - 2 * control.border, control.height - 2 * control.border);
         }
         layout.controls.push_back(std::move(control));
-        AddControls(spec.children, static_cast<int>(layout.controls.size() - 1), form, layout);
+        AddControls(data.children, static_cast<int>(layout.controls.size() - 1), form, layout);
     }
 }
 
@@ -133,21 +133,21 @@ constexpr double kTwipsPerPoint = 20;
 
 // A UserForm's controls: points from their container's inside. A page fills its MultiPage
 // below the tabs; a frame's inside lies within its border and under its caption.
-void AddUserFormControls(const std::vector<host::memory::ControlData>& specs, int container, const std::string& form,
+void AddUserFormControls(const std::vector<host::memory::ControlData>& read, int container, const std::string& form,
                          FormLayout& layout) {
-    for (const auto& spec : specs) {
+    for (const auto& data : read) {
         LayoutControl control;
-        control.ref = vb::ControlReference(spec.name, spec.index);
-        const Reader read(spec.properties, form + "." + control.ref);
-        control.className = spec.className;
+        control.ref = vb::ControlReference(data.name, data.index);
+        const Reader read(data.properties, form + "." + control.ref);
+        control.className = data.className;
         control.container = container;
         const auto width = read.Number("Width"), height = read.Number("Height");
-        control.noPlace = vb::WhyNoPlace(spec.className, width && height, 0);
+        control.noPlace = vb::WhyNoPlace(data.className, width && height, 0);
         control.left = read.Number("Left").value_or(0) * kTwipsPerPoint;
         control.top = read.Number("Top").value_or(0) * kTwipsPerPoint;
         control.width = width.value_or(0) * kTwipsPerPoint;
         control.height = height.value_or(0) * kTwipsPerPoint;
-        if (IsClass(spec.className, "MSForms.Frame")) control.border = 2 * kTwipsPerPoint;
+        if (IsClass(data.className, "MSForms.Frame")) control.border = 2 * kTwipsPerPoint;
         if (control.noPlace == vb::NoPlace::kPage && container >= 0) {
             const LayoutControl& pages = layout.controls[static_cast<std::size_t>(container)];
             const double insideWidth = read.Number("InsideWidth").value_or(0) * kTwipsPerPoint;
@@ -159,7 +159,7 @@ void AddUserFormControls(const std::vector<host::memory::ControlData>& specs, in
             control.height = insideHeight;
         }
         layout.controls.push_back(std::move(control));
-        AddUserFormControls(spec.children, static_cast<int>(layout.controls.size() - 1), form, layout);
+        AddUserFormControls(data.children, static_cast<int>(layout.controls.size() - 1), form, layout);
     }
 }
 

@@ -93,14 +93,14 @@ Rect FormRun::InnerArea(int container) const {
 }
 
 Rect FormRun::Placement(std::size_t control) const {
-    const LayoutControl& spec = layout_->controls[control];
-    const int container = spec.container;
-    if (spec.noPlace == vb::NoPlace::kPage && container >= 0) {
+    const LayoutControl& laidOut = layout_->controls[control];
+    const int container = laidOut.container;
+    if (laidOut.noPlace == vb::NoPlace::kPage && container >= 0) {
         // A page fills its MultiPage, within the same margins and tabs as at the design size.
         const LayoutControl& pages = layout_->controls[static_cast<std::size_t>(container)];
         const Rect outer = Placement(static_cast<std::size_t>(container));
-        return {outer.x + spec.left, outer.y + spec.top, std::max(0.0, outer.width - (pages.width - spec.width)),
-                std::max(0.0, outer.height - (pages.height - spec.height))};
+        return {outer.x + laidOut.left, outer.y + laidOut.top, std::max(0.0, outer.width - (pages.width - laidOut.width)),
+                std::max(0.0, outer.height - (pages.height - laidOut.height))};
     }
     const Rect origin = InnerArea(container);
     const Scale& units = UnitsOf(container);
@@ -183,13 +183,13 @@ std::optional<double> FormRun::Get(std::string_view object, std::string_view pro
     if (Is(property, "Top")) return g[kTop];
     if (Is(property, "Width")) return g[kWidth];
     if (Is(property, "Height")) return g[kHeight];
-    const LayoutControl& spec = layout_->controls[*control];
+    const LayoutControl& laidOut = layout_->controls[*control];
     const Rect inner = InnerArea(static_cast<int>(*control));
     if (layout_->userForm && Is(property, "InsideWidth")) return inner.width / layout_->scale.twipsPerUnitX;
     if (layout_->userForm && Is(property, "InsideHeight")) return inner.height / layout_->scale.twipsPerUnitY;
-    if (!spec.pictureBox) return std::nullopt;
-    if (Is(property, "ScaleWidth")) return inner.width / spec.scale.twipsPerUnitX;
-    if (Is(property, "ScaleHeight")) return inner.height / spec.scale.twipsPerUnitY;
+    if (!laidOut.pictureBox) return std::nullopt;
+    if (Is(property, "ScaleWidth")) return inner.width / laidOut.scale.twipsPerUnitX;
+    if (Is(property, "ScaleHeight")) return inner.height / laidOut.scale.twipsPerUnitY;
     return std::nullopt;
 }
 

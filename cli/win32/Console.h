@@ -19,7 +19,6 @@ public:
     StandardOutput(const StandardOutput&) = delete;
     StandardOutput& operator=(const StandardOutput&) = delete;
 
-    bool IsConsole() const { return console_; }
 
 protected:
     int_type overflow(int_type c) override;

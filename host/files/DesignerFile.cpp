@@ -164,62 +164,8 @@ private:
         std::vector<OpenProperty> properties;
         Classified line;
         while (NextLine(line)) {
-            const int number = lines_.Number();
-            if (!properties.empty()) {
-                switch (line.kind) {
-                    case LineKind::Blank: continue;
-                    case LineKind::Property:
-                        if (out_.declaredCodePage == 0 && SameKeyword(line.name, "Charset"))
-                            out_.declaredCodePage = CodePageOfCharsetValue(line.value);
-                        continue;
-                    case LineKind::BeginProperty: properties.push_back(OpenProperty{line.value, number}); continue;
-                    case LineKind::EndProperty: properties.pop_back(); continue;
-                    case LineKind::Begin:
-                    case LineKind::End:
-                        Fail(std::string(line.kind == LineKind::Begin ? "Begin" : "End") + " inside \"BeginProperty " +
-                             vb::PrintablePrefix(properties.back().name) + "\" (line " +
-                             std::to_string(properties.back().line) + "), before its EndProperty");
-                    case LineKind::Other: FailMalformed();
-                }
-            }
-            switch (line.kind) {
-                case LineKind::Blank: continue;
-                case LineKind::Property:
-                    if (blocks.size() > 1 && SameKeyword(line.name, "Index")) ReadIndex(blocks.back(), line.value);
-                    else if (blocks.size() == 1 && SameKeyword(line.name, "OleObjectBlob")) out_.rootBlob = line.value;
-                    else Keep(blocks.back().control, line, blocks.size() == 1);
-                    continue;
-                case LineKind::BeginProperty:
-                    if (line.value.empty()) Fail("BeginProperty without a property name");
-                    properties.push_back(OpenProperty{line.value, number});
-                    continue;
-                case LineKind::EndProperty: Fail("EndProperty without a BeginProperty");
-                case LineKind::Begin: {
-                    const auto words = Words(line.value);
-                    if (words.size() != 2) Fail("malformed Begin line (expected \"Begin Library.Class Name\")");
-                    if (static_cast<int>(blocks.size()) > kMaxNesting)
-                        Fail("controls nested more than " + std::to_string(kMaxNesting) + " deep");
-                    memory::ControlData control;
-                    control.className = std::string(words[0]);
-                    control.name = std::string(words[1]);
-                    out_.beginLines.push_back(number);
-                    blocks.push_back(OpenBlock{std::move(control), number, false});
-                    continue;
-                }
-                case LineKind::End: {
-                    if (blocks.size() == 1) {
-                        MarkCodeStart();
-                        out_.controls = std::move(blocks.back().control.children);
-                        out_.rootProperties = std::move(blocks.back().control.properties);
-                        return;  // the root's End: the designer block is complete
-                    }
-                    OpenBlock done = std::move(blocks.back());
-                    blocks.pop_back();
-                    blocks.back().control.children.push_back(std::move(done.control));
-                    continue;
-                }
-                case LineKind::Other: FailMalformed();
-            }
+            if (!properties.empty()) PropertyBlockLine(line, properties);
+            else if (ControlBlockLine(line, blocks, properties)) return;  // the root's End
         }
         if (!properties.empty())
             Fail(properties.back().line, "\"BeginProperty " + vb::PrintablePrefix(properties.back().name) +
@@ -227,6 +173,69 @@ private:
         const OpenBlock& open = blocks.back();
         Fail(open.line, "\"Begin " + vb::PrintablePrefix(open.control.className) + " " +
                             vb::PrintablePrefix(open.control.name) + "\" has no End (the file ends first)");
+    }
+
+    // A line inside a BeginProperty block: only its font's Charset is kept.
+    void PropertyBlockLine(const Classified& line, std::vector<OpenProperty>& properties) {
+        switch (line.kind) {
+            case LineKind::Blank: return;
+            case LineKind::Property:
+                if (out_.declaredCodePage == 0 && SameKeyword(line.name, "Charset"))
+                    out_.declaredCodePage = CodePageOfCharsetValue(line.value);
+                return;
+            case LineKind::BeginProperty: properties.push_back(OpenProperty{line.value, lines_.Number()}); return;
+            case LineKind::EndProperty: properties.pop_back(); return;
+            case LineKind::Begin:
+            case LineKind::End:
+                Fail(std::string(line.kind == LineKind::Begin ? "Begin" : "End") + " inside \"BeginProperty " +
+                     vb::PrintablePrefix(properties.back().name) + "\" (line " + std::to_string(properties.back().line) +
+                     "), before its EndProperty");
+            case LineKind::Other: FailMalformed();
+        }
+    }
+
+    // A line of a control block. Returns true at the root's End: the designer block is complete.
+    bool ControlBlockLine(const Classified& line, std::vector<OpenBlock>& blocks, std::vector<OpenProperty>& properties) {
+        const int number = lines_.Number();
+        switch (line.kind) {
+            case LineKind::Blank: return false;
+            case LineKind::Property:
+                if (blocks.size() > 1 && SameKeyword(line.name, "Index")) ReadIndex(blocks.back(), line.value);
+                else if (blocks.size() == 1 && SameKeyword(line.name, "OleObjectBlob")) out_.rootBlob = line.value;
+                else Keep(blocks.back().control, line, blocks.size() == 1);
+                return false;
+            case LineKind::BeginProperty:
+                if (line.value.empty()) Fail("BeginProperty without a property name");
+                properties.push_back(OpenProperty{line.value, number});
+                return false;
+            case LineKind::EndProperty: Fail("EndProperty without a BeginProperty");
+            case LineKind::Begin: {
+                const auto words = Words(line.value);
+                if (words.size() != 2) Fail("malformed Begin line (expected \"Begin Library.Class Name\")");
+                if (static_cast<int>(blocks.size()) > kMaxNesting)
+                    Fail("controls nested more than " + std::to_string(kMaxNesting) + " deep");
+                memory::ControlData control;
+                control.className = std::string(words[0]);
+                control.name = std::string(words[1]);
+                out_.beginLines.push_back(number);
+                blocks.push_back(OpenBlock{std::move(control), number, false});
+                return false;
+            }
+            case LineKind::End: {
+                if (blocks.size() == 1) {
+                    MarkCodeStart();
+                    out_.controls = std::move(blocks.back().control.children);
+                    out_.rootProperties = std::move(blocks.back().control.properties);
+                    return true;
+                }
+                OpenBlock done = std::move(blocks.back());
+                blocks.pop_back();
+                blocks.back().control.children.push_back(std::move(done.control));
+                return false;
+            }
+            case LineKind::Other: FailMalformed();
+        }
+        return false;
     }
 
     // A property of kKeptProperties: a number's text as written, or the root's Caption's
