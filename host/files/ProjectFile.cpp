@@ -228,7 +228,11 @@ private:
         // A file named twice is read once: the later entry is left out before it is read.
         std::error_code error;
         const fs::path place = fs::weakly_canonical(*path, error);
-        const auto [earlier, first] = loaded_.emplace(error ? *path : place, slot.line);
+        std::string key = Utf8FromPath(error ? *path : place);
+#ifdef _WIN32
+        key = vb::FoldCase(key);  // Windows' file names ignore letter case
+#endif
+        const auto [earlier, first] = loaded_.emplace(key, slot.line);
         if (!first) {
             LeaveOut(slot, FileError(label_, slot.line,
                                      std::string(slot.kind->key) + " " + Quote(vb::PrintablePrefix(slot.value)) +
@@ -332,7 +336,7 @@ private:
     const CodePages& codePages_;
     fs::path folder_;
     detail::FolderIndex folders_;  // each folder listed once
-    std::map<fs::path, int> loaded_;  // the designer files read, by their place on disk, and the .vbp line
+    std::map<std::string, int> loaded_;  // the designer files read, by their place on disk, and the .vbp line
     std::uintmax_t bytesRead_ = 0;    // what the designer files read so far hold
     int projectCodePage_ = 0;  // 0 until forced, declared by a file, or found by a path
     std::vector<Slot> slots_;
