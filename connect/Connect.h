@@ -42,7 +42,8 @@ public:
     void Hide() override;          // never throws
     void WindowClosed() override;  // close box: FormDisplayed := false
 
-    // Adds an item with that caption to the "Add-Ins" bar. Never throws; null = none.
+    // Adds an item with that caption to the IDE's "Add-Ins" bar (in the VBA editor, the first of
+    // "Add-Ins", "Tools" and "Menu Bar" it has). Never throws; null = none.
     std::shared_ptr<host::CommandBarControl> AddToAddInCommandBar(const std::string& sCaption);
 
     // Add-in designer events; both always "succeed" (never throw).
