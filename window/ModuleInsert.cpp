@@ -68,6 +68,18 @@ CodeTarget CodeTargetOf(host::Component& form) {
     return form.Type() == host::MSForm ? CodeTarget::kUserForm : CodeTarget::kVb6Form;
 }
 
+CodeOptions FormCodeOptions(CodeTarget target, std::span<const host::ListedControl> listed) {
+    CodeOptions options;
+    options.target = target;
+    for (const host::ListedControl& control : listed) {
+        options.places.push_back({control.container, ContainerKindOf(control.className), control.scaleMode});
+        if (control.noPlace == vb::NoPlace::kPage && control.container >= 0)
+            options.places.back().reference =
+                listed[static_cast<std::size_t>(control.container)].controlRef + ".Pages(\"" + control.controlRef + "\")";
+    }
+    return options;
+}
+
 blocks::Edit InsertIntoModule(host::Component& form, const blocks::EventProcedures& events,
                               const blocks::Record& record, const blocks::BlockTexts& texts) {
     auto module = form.CodeModule();

@@ -10,8 +10,10 @@
 #pragma once
 
 #include <optional>
+#include <span>
 
 #include "host/Host.h"
+#include "host/Listing.h"
 #include "model/ModuleBlocks.h"
 #include "model/ResizeCode.h"
 
@@ -19,6 +21,11 @@ namespace tolvane {
 
 // The code a component's form takes: a UserForm's (component type 3) or a VB6 form's.
 CodeTarget CodeTargetOf(host::Component& form);
+
+// What the generator needs to write the form's code from its listing (host::ListFormControls):
+// the target, and where each row's control sits (its container, how that places its contents,
+// a UserForm page named through its MultiPage), as quenlow's generate takes them.
+CodeOptions FormCodeOptions(CodeTarget target, std::span<const host::ListedControl> listed);
 
 // Puts our three blocks into the form's module, or writes them again where they are, with
 // `record` in the first marker. Returns the edit made (empty when the module already held
