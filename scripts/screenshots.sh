@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The README's screenshots, taken from the i686 module (the one the VB6 IDE loads) under Wine
-# by the IDE simulator: the add-in window after a pick and Generate (docs/addin-window.png)
-# and its About box (docs/about-box.png). Where the machine cannot run 32-bit programs, the
+# by the IDE simulator: the add-in window after a pick and Generate (docs/addin-window.png),
+# its About box (docs/about-box.png), and the window in the VBA editor on an exported
+# UserForm (docs/userform-window.png). Where the machine cannot run 32-bit programs, the
 # x86_64 module draws them (the same window), and the script says so.
 set -euo pipefail
 
@@ -29,7 +30,10 @@ winpath() { echo "Z:$(realpath "$1" | tr / '\\')"; }
   --register "$(winpath "$out/$arch/connect/server/Quenlow_AddIn.dll")" \
   --click --pick Form1 --tick Command1 --tick txtNotes --generate \
   --shot "$(winpath "$shots")\\addin-window.bmp" --about-shot "$(winpath "$shots")\\about-box.bmp" --exit
-for name in addin-window about-box; do
+"$wine" "$out/$arch/tools/ide-sim/ide-sim.exe" "$(winpath "$root/tests/host_files_office/fixtures/Panel.frm")" \
+  --register "$(winpath "$out/$arch/connect/server/Quenlow_AddIn.dll")" \
+  --click --pick Panel --tick mpgMain --tick fraInner --shot "$(winpath "$shots")\\userform-window.bmp" --exit
+for name in addin-window about-box userform-window; do
   python3 "$root/scripts/bmp2png.py" "$shots/$name.bmp" "$root/docs/$name.png"
   echo "screenshots: docs/$name.png"
 done
