@@ -9,6 +9,7 @@
 #include <new>
 #include <stdexcept>
 #include <utility>
+#include <vector>
 
 namespace tolvane {
 
@@ -17,12 +18,31 @@ namespace {
 constexpr const char* kSettingsSection = "Settings";
 constexpr const char* kDisplayOnConnect = "DisplayOnConnect";
 constexpr const char* kMenuCaption = "Quenlow";
-constexpr const char* kAddInsBar = "Add-Ins";
+// Office raises a button's Click for every button that shares its Tag (or, untagged, its Id,
+// which every custom button has): the VBA editor's item carries the add-in's ProgID.
+constexpr const char* kMenuTag = "Quenlow.Connect";
 constexpr std::int32_t kConnectModeAfterStartup = 0;
 constexpr std::int32_t kConnectModeExternal = 2;
 constexpr std::int16_t kButtonControl = 1;
 
-// Visual Basic's texts for the failures that are not host errors.
+// The bars the item may go on, the first the IDE has. VB6: its Add-Ins menu. The VBA editor:
+// its Add-Ins menu too (beside the Add-In Manager that loads the add-in, where VB6 users find
+// it), else the Tools menu every VBA editor has, else the menu bar itself.
+std::vector<const char*> MenuBarsFor(host::Editor editor) {
+    if (editor == host::Editor::kVba) return {"Add-Ins", "Tools", "Menu Bar"};
+    return {"Add-Ins"};
+}
+
+// The first of the bars the IDE has, or null. Office fails the lookup of a bar it has not.
+std::shared_ptr<host::CommandBar> FirstBar(host::CommandBars& bars, const std::vector<const char*>& names) {
+    for (const char* name : names) {
+        try {
+            if (auto bar = bars.Item(name)) return bar;
+        } catch (const host::HostError&) {
+        }
+    }
+    return nullptr;
+}
 
 // Runs one step; a failure of the step is dropped so that the next one runs.
 template <class Step>
@@ -144,7 +164,8 @@ std::shared_ptr<host::CommandBarControl> Connect::AddToAddInCommandBar(const std
         if (!vbInstance_) return nullptr;
         auto bars = vbInstance_->CommandBars();
         if (!bars) return nullptr;
-        auto bar = bars->Item(kAddInsBar);
+        const host::Editor editor = vbInstance_->Kind();
+        auto bar = FirstBar(*bars, MenuBarsFor(editor));
         if (!bar) return nullptr;
         auto controls = bar->Controls();
         if (!controls) return nullptr;
@@ -152,6 +173,7 @@ std::shared_ptr<host::CommandBarControl> Connect::AddToAddInCommandBar(const std
         if (!item) return nullptr;
         try {
             item->SetCaption(sCaption);
+            if (editor == host::Editor::kVba) item->SetTag(kMenuTag);
         } catch (...) {
             // An item we cannot name and do not keep would stay on the menu for good.
             Guarded([&] { item->Delete(); });

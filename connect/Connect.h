@@ -45,7 +45,8 @@ public:
     std::string GetSetting(const std::string& key, const std::string& defaultValue) override;
     void SaveSetting(const std::string& key, const std::string& value) override;
 
-    // Adds an item with that caption to the "Add-Ins" bar. Never throws; null = none.
+    // Adds an item with that caption to the IDE's "Add-Ins" bar (in the VBA editor, the first of
+    // "Add-Ins", "Tools" and "Menu Bar" it has). Never throws; null = none.
     std::shared_ptr<host::CommandBarControl> AddToAddInCommandBar(const std::string& sCaption);
 
     // Add-in designer events; both always "succeed" (never throw).

@@ -103,6 +103,32 @@ enum ComponentType : std::int32_t {
     ActiveXDesigner = 11,
 };
 
+// A component's code module. Lines are numbered from 1, as the IDE numbers them; text is
+// UTF-8, lines are joined with CR LF. A line or count out of range fails ("Invalid procedure
+// call or argument").
+class CodeModule {
+public:
+    virtual ~CodeModule() = default;
+    virtual int CountOfLines() = 0;
+    // The lines of the declarations section: those before the first procedure's own lines.
+    virtual int CountOfDeclarationLines() = 0;
+    // `count` lines from `start`, joined with CR LF (none after the last); "" for count 0.
+    virtual std::string Lines(int start, int count) = 0;
+    // Of the Sub or Function `name` (the IDE's procedure kind vbext_pk_Proc): its first line
+    // (the blank and comment lines above its header are its own), the line of its header,
+    // and its count of lines from the first through its End (through the module's end for the
+    // last procedure). A name the module does not define fails ("Sub or Function not defined").
+    virtual int ProcStartLine(const std::string& name) = 0;
+    virtual int ProcBodyLine(const std::string& name) = 0;
+    virtual int ProcCountLines(const std::string& name) = 0;
+    // Writes an empty event procedure Private Sub object_event() where the IDE puts one, and
+    // returns the line where its body starts.
+    virtual int CreateEventProc(const std::string& event, const std::string& object) = 0;
+    // Puts the text's lines (split at CR LF, LF or CR) before `line`; CountOfLines() + 1 appends.
+    virtual void InsertLines(int line, const std::string& text) = 0;
+    virtual void DeleteLines(int start, int count) = 0;
+};
+
 class Component {
 public:
     virtual ~Component() = default;
@@ -111,6 +137,7 @@ public:
     // The component's designer viewed as a form designer; throws HostError when the
     // component has none or it is no form designer.
     virtual std::shared_ptr<FormDesigner> Designer() = 0;
+    virtual std::shared_ptr<host::CodeModule> CodeModule() = 0;
 };
 
 class Components {
@@ -133,6 +160,8 @@ public:
     virtual ~CommandBarControl() = default;
     virtual std::string Caption() = 0;
     virtual void SetCaption(const std::string& caption) = 0;
+    // Office raises a button's own Click for every button with the same Tag: ours has its own.
+    virtual void SetTag(const std::string& tag) = 0;
     // Removes the item from its bar.
     virtual void Delete() = 0;
 };
@@ -176,10 +205,16 @@ public:
         const std::shared_ptr<CommandBarControl>& control) = 0;
 };
 
+// The editor a root object belongs to. Both serve this same interface; they differ in where
+// the menu item goes, how its click arrives and the kind of forms they hold (VB6 forms, or
+// UserForms in points).
+enum class Editor { kVb6, kVba };
+
 // The IDE root object (VBE): where every host read starts.
 class Root {
 public:
     virtual ~Root() = default;
+    virtual Editor Kind() = 0;
     virtual std::shared_ptr<Project> ActiveVBProject() = 0;
     virtual std::shared_ptr<host::CommandBars> CommandBars() = 0;
     virtual std::shared_ptr<host::Events> Events() = 0;

@@ -28,11 +28,22 @@
 #include <string_view>
 #include <vector>
 
-#include "model/ModuleScan.h"
 #include "model/ResizeCode.h"
 #include "model/ResizeModel.h"
+#include "vb/ModuleScan.h"
 
 namespace tolvane::blocks {
+
+// The statement scanner is VB's (vb/ModuleScan.h), shared with the in-memory host's CodeModule.
+using vb::FindExitSub;
+using vb::LineKind;
+using vb::LogicalLine;
+using vb::LogicalLines;
+using vb::ModuleError;
+using vb::Outline;
+using vb::OutlineOf;
+using vb::Procedure;
+using vb::TrimBlanks;
 
 // The event procedures that receive the Load and Resize lines: a VB6 form's by default, a
 // UserForm's (UserForm_Initialize, UserForm_Resize) from EventProceduresOf.

@@ -2,9 +2,10 @@
 # The README's screenshots, taken from the i686 module (the one the VB6 IDE loads) under Wine
 # by the IDE simulator: the add-in window after a pick and Generate (docs/addin-window.png),
 # on a form of 502 controls scrolled to its end (docs/addin-window-long.png) and with the
-# controls that cannot be placed hidden (docs/addin-window-hidden.png), and its About box
-# (docs/about-box.png). Tips are not taken: they show only under a resting mouse pointer. Where the machine cannot run 32-bit programs, the
-# x86_64 module draws them (the same window), and the script says so.
+# controls that cannot be placed hidden (docs/addin-window-hidden.png), its About box
+# (docs/about-box.png), and the window in the VBA editor on an exported UserForm
+# (docs/userform-window.png). Where the machine cannot run 32-bit programs, the x86_64 module
+# draws them (the same window), and the script says so.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -40,7 +41,10 @@ python3 "$root/tools/ide-sim/bench/make_long_forms.py" "$shots/long"
   --register "$(winpath "$out/$arch/connect/server/Quenlow_AddIn.dll")" \
   --click --hide-unplaceable --pick frmMain --tick lstResults=LR,UR --tick cmdOK=LM,UM --generate \
   --shot "$(winpath "$shots")\\addin-window-hidden.bmp" --exit
-for name in addin-window addin-window-long addin-window-hidden about-box; do
+"$wine" "$out/$arch/tools/ide-sim/ide-sim.exe" "$(winpath "$root/tests/host_files_office/fixtures/Panel.frm")" \
+  --register "$(winpath "$out/$arch/connect/server/Quenlow_AddIn.dll")" \
+  --click --pick Panel --tick mpgMain --tick fraInner --shot "$(winpath "$shots")\\userform-window.bmp" --exit
+for name in addin-window addin-window-long addin-window-hidden about-box userform-window; do
   python3 "$root/scripts/bmp2png.py" "$shots/$name.bmp" "$root/docs/$name.png"
   echo "screenshots: docs/$name.png"
 done

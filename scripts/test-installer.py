@@ -2,15 +2,21 @@
 """The Windows package, installed and removed under Wine.
 
 Per machine (the default) and per user, each in a fresh prefix:
-  - the files land in the scope's folder, the classes in the scope's hive, the IDE's add-in
-    entry in the user's; per machine, the class sits in the 32-bit registry view only;
-  - the i686 IDE simulator creates "Quenlow.Connect" without registering anything itself
-    and runs a whole session on examples/Example.vbp;
+  - the files land in the scope's folder (the x86_64 module in its x64\\), the classes in the
+    scope's hive, the editors' add-in entries (VB6's, the VBA editor's for 32-bit and 64-bit
+    Office) in the user's; the class of the i686 module is in the 32-bit registry view, that
+    of the x86_64 module in the 64-bit view;
+  - the IDE simulator creates "Quenlow.Connect" without registering anything itself and runs
+    whole sessions: i686 as VB6 on examples/Example.vbp and as the VBA editor on an exported
+    UserForm; x86_64 (64-bit Office) as the VBA editor;
+  - installing in the other scope while one copy is there is refused with its message and
+    changes nothing;
   - the installed quenlow.exe --version prints the package's version;
   - removal leaves the registry and the disk as they were before, apart from the Windows
     Installer's own empty containers (and keeps the IDE's other add-in entry);
   - the keys are those DllRegisterServer writes (compared with regsvr32's in the same place);
-  - the package replaces an older one (major upgrade).
+  - the package replaces an older one (major upgrade);
+  - the package for 32-bit Windows is 32-bit and holds the i686 module only.
 Wine 8 neither honours MSIINSTALLPERUSER nor merges HKCU\\Software\\Classes into
 HKEY_CLASSES_ROOT: the per-user install is asked for with ALLUSERS="" (the per-user context
 MSIINSTALLPERUSER=1 ALLUSERS=2 selects on Windows), and the per-user keys are proven complete
@@ -18,7 +24,8 @@ by a session in a throw-away prefix that has them copied under HKLM\\Software\\C
 
 On a machine that cannot run 32-bit programs (scripts/wine32.py), the Windows Installer and
 the registry tools run under wine64 and the checks that start the installed i686 programs
-(the session, regsvr32's keys, quenlow.exe) are named as not run.
+(the i686 sessions, regsvr32's keys, quenlow.exe) are named as not run; the x86_64 module's
+checks run everywhere.
 
 Run by scripts/test.sh, which prepares the display and the template prefix; by hand after
 it: DISPLAY=... python3 scripts/test-installer.py [--out OUT]
@@ -36,15 +43,19 @@ ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 # The 32-bit loader runs msiexec, regsvr32 and our programs as the IDE sees them; where the
 # machine cannot run 32-bit programs, wine64 runs the installer and the registry tools.
 WINE32 = "/usr/lib/wine/wine"
+WINE64 = "/usr/lib/wine/wine64"
 WINE = WINE32
 LIBID = "{BFBC21D0-05CF-11D3-BA08-204C4F4F5020}"
 IID_CONNECT = "{BFBC21D2-05CF-11D3-BA08-204C4F4F5020}"
 CLSID_CONNECT = "{BFBC21D3-05CF-11D3-BA08-204C4F4F5020}"
 ADDIN_KEY = r"HKCU\Software\Microsoft\Visual Basic\6.0\Addins\Quenlow.Connect"
+VBA_KEYS = [r"HKCU\Software\Microsoft\VBA\VBE\6.0\Addins\Quenlow.Connect",
+            r"HKCU\Software\Microsoft\VBA\VBE\6.0\Addins64\Quenlow.Connect"]
 OTHER_ADDIN_KEY = r"HKCU\Software\Microsoft\Visual Basic\6.0\Addins\Other.Connect"
 MACHINE_DIR = r"C:\Program Files (x86)\Tolvane"
 USER_CLASSES = "hkcu\\software\\classes\\"
-SHIPPED = ["Quenlow_AddIn.dll", "quenlow.exe", "README.md", "LICENSE.txt"]
+SHIPPED = ["Quenlow_AddIn.dll", os.path.join("x64", "Quenlow_AddIn.dll"), "quenlow.exe", "README.md", "LICENSE.txt"]
+USERFORM = os.path.join(ROOT, "tests", "host_files_office", "fixtures", "Panel.frm")
 # Wine rewrites these device values at every start.
 VOLATILE = re.compile(r"^hklm\\system\\currentcontrolset\\control\\class\\")
 # The Windows Installer's own stores keep their (empty) containers once used.
@@ -136,10 +147,9 @@ class Registry:
         """HKCU\\Software\\Classes, by path below it."""
         return {key[len(USER_CLASSES):]: values for key, values in self.keys.items() if key.startswith(USER_CLASSES)}
 
-    def classes32(self):
-        """HKLM\\Software\\Classes as a 32-bit program sees it: the redirected keys from
-        Wow6432Node, the others shared."""
-        base = "hklm\\software\\classes\\"
+    def classes32(self, base="hklm\\software\\classes\\"):
+        """Software\\Classes (HKLM's, or another's) as a 32-bit program sees it: the redirected
+        keys from Wow6432Node, the others shared."""
         view = {}
         for key, values in self.keys.items():
             if key.startswith(base + "wow6432node\\"):
@@ -147,6 +157,11 @@ class Registry:
             elif key.startswith(base) and key[len(base):] not in view:
                 view.setdefault(key[len(base):], values)
         return view
+
+    def classes64(self, base="hklm\\software\\classes\\"):
+        """The same as a 64-bit program sees it: everything but Wow6432Node."""
+        return {key[len(base):]: values for key, values in self.keys.items()
+                if key.startswith(base) and not key.startswith(base + "wow6432node")}
 
 
 def ours(keys, install_dir=None):
@@ -191,8 +206,8 @@ class Prefix:
         subprocess.run(["cp", "-a", template, path], check=True)
         self.env = dict(os.environ, WINEPREFIX=path)
 
-    def run(self, *argv, timeout=300):
-        return subprocess.run([WINE, *argv], env=self.env, capture_output=True, timeout=timeout)
+    def run(self, *argv, timeout=300, wine=None):
+        return subprocess.run([wine or WINE, *argv], env=self.env, capture_output=True, timeout=timeout)
 
     def settle(self):
         """Lets the wineserver write the registry to disk."""
@@ -231,19 +246,30 @@ def msiexec(prefix, *args):
     return check(result.returncode == 0, "msiexec %s -> %d" % (" ".join(args), result.returncode))
 
 
-def expect_session(prefix, ide_sim, where):
+# The sessions a package must carry: (module, editor, project, what the run prints).
+SESSIONS = [
+    ("i686", "VB6", os.path.join(ROOT, "examples", "Example.vbp"),
+     ["--click", "--pick", "Form1", "--tick", "Command1", "--generate", "--exit"],
+     ["Command1.Left = Form1.Width - (iFormWidth - iCommand1_Left)"]),
+    ("i686", "VBA", USERFORM, ["--click", "--pick", "Panel", "--exit"], ["editor: VBA", "rows of Panel: ctlOther"]),
+    ("x86_64", "VBA", USERFORM, ["--click", "--pick", "Panel", "--exit"], ["editor: VBA", "rows of Panel: ctlOther"]),
+]
+
+
+def expect_sessions(args, prefix, where, arches=("i686", "x86_64")):
     """The IDE simulator creates the add-in by its ProgID (nothing registered by itself) and
-    runs a session: menu item, window, pick, generate, exit."""
-    if not needs_32bit("the i686 IDE session with the add-in " + where):
-        return
-    result = prefix.run(ide_sim, windows_path(os.path.join(ROOT, "examples", "Example.vbp")),
-                        "--click", "--pick", "Form1", "--tick", "Command1", "--generate", "--exit")
-    out = result.stdout.decode("utf-8", "replace")
-    wanted = ["create Quenlow.Connect: 0x00000000", "Command1.Left = Form1.Width - (iFormWidth - iCommand1_Left)",
-              "message boxes: 0", "objects still held: 0"]
-    missing = [line for line in wanted if line not in out]
-    if not check(result.returncode == 0 and not missing, "a whole IDE session with the add-in " + where):
-        print(out + result.stderr.decode("utf-8", "replace"))
+    runs sessions: menu item, window, pick (VB6: generate), exit."""
+    for arch, editor, project, options, printed in SESSIONS:
+        what = "a whole %s session of the %s module %s" % (editor, arch, where)
+        if arch not in arches or (arch == "i686" and not needs_32bit(what)):
+            continue
+        wine = WINE32 if arch == "i686" else WINE64
+        result = prefix.run(args.ide_sim[arch], windows_path(project), *options, wine=wine)
+        out = result.stdout.decode("utf-8", "replace")
+        wanted = ["create Quenlow.Connect: 0x00000000", "message boxes: 0", "objects still held: 0"] + printed
+        missing = [line for line in wanted if line not in out]
+        if not check(result.returncode == 0 and not missing, what):
+            print(out + result.stderr.decode("utf-8", "replace"))
 
 
 def expect_version(prefix, folder, version):
@@ -281,6 +307,11 @@ def expect_addin_entry(registry):
              "CommandLineSafe": 1}
     check(all(registry.value(ADDIN_KEY, name) == value for name, value in entry.items()),
           "the IDE's add-in entry: " + ", ".join("%s %r" % item for item in entry.items()))
+    vba = {"FriendlyName": "Quenlow", "Description": "Generates code to resize controls", "LoadBehavior": 3}
+    for key in VBA_KEYS:
+        check(all(registry.value(key, name) == value for name, value in vba.items())
+              and registry.value(key, "CommandLineSafe") is None,
+              "the VBA editor's entry %s: %s" % (key.split("\\")[-2], ", ".join("%s %r" % item for item in vba.items())))
 
 
 def seed_ide(prefix):
@@ -296,22 +327,24 @@ def per_machine(args, package):
     msiexec(prefix, "/i", windows_path(package.msi))
     registry, files = prefix.snapshot()
     expect_files(prefix, MACHINE_DIR, files - before[1])
-    dll = MACHINE_DIR + "\\Quenlow_AddIn.dll"
+    dll, dll64 = MACHINE_DIR + "\\Quenlow_AddIn.dll", MACHINE_DIR + "\\x64\\Quenlow_AddIn.dll"
     check(registry.value(r"HKLM\Software\Classes\Wow6432Node\CLSID\%s\InprocServer32" % CLSID_CONNECT) == dll
-          and registry.value(r"HKLM\Software\Classes\CLSID\%s\InprocServer32" % CLSID_CONNECT) is None,
-          "the class is in HKLM\\Software\\Classes, 32-bit view only, served by " + dll)
+          and registry.value(r"HKLM\Software\Classes\CLSID\%s\InprocServer32" % CLSID_CONNECT) == dll64,
+          "the class is in HKLM\\Software\\Classes, served by %s in the 32-bit view and %s in the 64-bit view"
+          % (dll, dll64))
     check(registry.value(r"HKLM\Software\Classes\Quenlow.Connect\CLSID") == CLSID_CONNECT, "the ProgID leads to the class")
     check(not ours(registry.user_classes()), "nothing in HKCU\\Software\\Classes")
     expect_addin_entry(registry)
     package_keys = ours(registry.classes32(), MACHINE_DIR)
-    expect_session(prefix, args.ide_sim, "installed per machine")
+    keys64 = ours(registry.classes64(), MACHINE_DIR)
+    expect_sessions(args, prefix, "installed per machine")
     expect_version(prefix, MACHINE_DIR, package.version)
     msiexec(prefix, "/x", windows_path(package.msi))
     expect_nothing_left(before, prefix.snapshot(), "the package")
     compare_with_regsvr32(args, prefix, package_keys)
     upgrade(prefix, package, before)
     prefix.remove()
-    return package_keys
+    return package_keys, keys64
 
 
 def compare_with_regsvr32(args, prefix, package_keys):
@@ -325,6 +358,8 @@ def compare_with_regsvr32(args, prefix, package_keys):
     shutil.copy(os.path.join(args.i686, "connect", "server", "Quenlow_AddIn.dll"), prefix.unix(dll))
     prefix.run("regsvr32", "/s", dll)
     registered = ours(prefix.snapshot()[0].classes32(), MACHINE_DIR)
+    # The type library's key is one for both views: its win64 path is the x86_64 module's.
+    package_keys = {key: values for key, values in package_keys.items() if not key.endswith("\\win64")}
     library = "typelib\\%s\\1.0\\" % LIBID.lower()
     for key, wine_value, windows_value in (("flags", "8", "0"), ("helpdir", "<DIR>", "<DIR>\\")):
         if registered.get(library + key, {}).get("@") == ("sz", wine_value):
@@ -342,9 +377,9 @@ def upgrade(prefix, package, before):
     msiexec(prefix, "/i", windows_path(package.older_msi))
     msiexec(prefix, "/i", windows_path(package.msi))
     registry = prefix.snapshot()[0]
-    uninstall = r"hklm\software\wow6432node\microsoft\windows\currentversion\uninstall" + "\\"
+    uninstall = re.compile(r"^hklm\\software\\(wow6432node\\)?microsoft\\windows\\currentversion\\uninstall\\")
     products = [registry.value(key, "DisplayVersion") for key in registry.keys
-                if key.startswith(uninstall) and registry.value(key, "DisplayName") == "Tolvane"]
+                if uninstall.match(key) and registry.value(key, "DisplayName") == "Tolvane"]
     check(products == [package.version], "after an upgrade from an older package, one Tolvane is installed: %s" % products)
     msiexec(prefix, "/x", windows_path(package.msi))
     expect_nothing_left(before, prefix.snapshot(), "the upgraded package")
@@ -359,36 +394,97 @@ def per_user(args, package, machine_keys):
     registry, files = prefix.snapshot()
     folder = prefix.user_dir() + r"\AppData\Local\Programs\Tolvane"
     expect_files(prefix, folder, files - before[1])
+    # Wine keeps one HKCU\\Software\\Classes for both views (Windows redirects its CLSID and
+    # Interface keys for 32-bit programs, as HKLM's): there each key holds what one module's
+    # component wrote, the x86_64 one's where both write it.
     user_keys = ours(registry.user_classes(), folder)
-    check(user_keys == machine_keys, "HKCU\\Software\\Classes holds the classes the per-machine package writes")
-    check(not ours(registry.classes32()), "nothing in HKLM\\Software\\Classes")
+    machine32, machine64 = machine_keys
+    check(user_keys == {**machine32, **machine64},
+          "HKCU\\Software\\Classes holds the classes the per-machine package writes (both views in one, in Wine)")
+    check(not ours(registry.classes32()) and not ours(registry.classes64()), "nothing in HKLM\\Software\\Classes")
     expect_addin_entry(registry)
     expect_version(prefix, folder, package.version)
     msiexec(prefix, "/x", windows_path(package.msi), "ALLUSERS=")  # Wine, unlike Windows, must be told again
     expect_nothing_left(before, prefix.snapshot(), "the per-user package")
     prefix.remove()
-    prove_user_classes_complete(args, registry, user_keys, folder)
+    prove_user_classes_complete(args, machine32, folder, "i686")
+    prove_user_classes_complete(args, machine64, folder, "x86_64")
 
 
-def prove_user_classes_complete(args, registry, user_keys, folder):
-    """The per-user keys copied under HKLM\\Software\\Classes (as Windows merges them into
-    HKEY_CLASSES_ROOT) and the module in the per-user folder are all the IDE needs."""
-    if not needs_32bit("the i686 IDE session over the per-user classes"):
+def prove_user_classes_complete(args, view_keys, folder, arch):
+    """One view's classes with the per-user folder (what HKCU\\Software\\Classes holds for
+    that view on Windows), copied under HKLM\\Software\\Classes by a program of that view (as
+    Windows merges them into HKEY_CLASSES_ROOT), and the module in the per-user folder are all
+    the editor needs."""
+    if arch == "i686" and not needs_32bit("the i686 sessions over the per-user classes"):
         return
-    proof = Prefix(args.template, os.path.join(args.work, "user-proof"))
+    proof = Prefix(args.template, os.path.join(args.work, "user-proof-" + arch))
     lines = ["REGEDIT4", ""]
-    for key in sorted(user_keys):
-        lines.append("[HKEY_LOCAL_MACHINE\\Software\\Classes\\%s]" % registry.names[USER_CLASSES + key].split("\\", 3)[3])
-        for name, (_, value) in sorted(registry.keys[USER_CLASSES + key].items()):
-            lines.append(("@" if name == "@" else '"%s"' % name) + "=" + encode(value))
+    for key in sorted(view_keys):
+        lines.append("[HKEY_LOCAL_MACHINE\\Software\\Classes\\%s]" % key)
+        for name, (kind, value) in sorted(view_keys[key].items()):
+            value = value.replace("<DIR>", folder) if kind == "sz" else value
+            lines.append(("@" if name == "@" else '"%s"' % name) + "=" + encode((kind, value)))
         lines.append("")
     with open(proof.unix("C:\\per-user-classes.reg"), "w", encoding="ascii") as out:
         out.write("\r\n".join(lines))
-    proof.run("regedit", "/S", "C:\\per-user-classes.reg")
-    os.makedirs(proof.unix(folder))
-    shutil.copy(os.path.join(args.i686, "connect", "server", "Quenlow_AddIn.dll"), proof.unix(folder))
-    expect_session(proof, args.ide_sim, "whose per-user classes are copied to HKLM in a throw-away prefix")
+    wine = WINE32 if arch == "i686" else WINE64
+    proof.run("regedit", "/S", "C:\\per-user-classes.reg", wine=wine)
+    module = folder if arch == "i686" else folder + "\\x64"
+    os.makedirs(proof.unix(module))
+    shutil.copy(os.path.join(args.out, arch, "connect", "server", "Quenlow_AddIn.dll"), proof.unix(module))
+    expect_sessions(args, proof, "over its per-user classes copied to HKLM in a throw-away prefix", (arch,))
     proof.remove()
+
+
+def one_copy(args, package):
+    """With the package installed in one scope, installing it in the other is refused with
+    its message and changes nothing; removing the first then leaves nothing."""
+    print("\n-- one copy per user", flush=True)
+    prefix = Prefix(args.template, os.path.join(args.work, "scopes"))
+    seed_ide(prefix)
+    before = prefix.snapshot()
+    # Wine's Windows Installer logs no launch condition's message: the package's own say them.
+    conditions = subprocess.run(["msiinfo", "export", package.msi, "LaunchCondition"], check=True,
+                                capture_output=True, text=True).stdout
+    cases = ((["ALLUSERS="], [], "per user", "per machine", "already installed for you alone"),
+             ([], ["ALLUSERS="], "per machine", "per user", "already installed for every user"))
+    for _, _, installed_as, asked_as, message in cases:
+        check(message in conditions, "installing %s where a copy is installed %s says: %r" % (asked_as, installed_as, message))
+    for first, second, installed_as, asked_as, _ in cases:
+        msiexec(prefix, "/i", windows_path(package.msi), *first)
+        installed = prefix.snapshot()
+        result = prefix.run("msiexec", "/i", windows_path(package.msi), *second, "/qn")
+        check(result.returncode != 0, "installed %s, installing %s is refused (exit %d)"
+              % (installed_as, asked_as, result.returncode))
+        after = prefix.snapshot()
+        lines = differences(installed[0], after[0])
+        stray = sorted(after[1] ^ installed[1])
+        check(not lines and not stray, "the refused install changes nothing")
+        for line in lines + ["file " + path for path in stray]:
+            print("      " + line)
+        msiexec(prefix, "/x", windows_path(package.msi), *first)
+        expect_nothing_left(before, prefix.snapshot(), "the package installed %s" % installed_as)
+    prefix.remove()
+
+
+def package_for_32bit_windows(package):
+    """The package for 32-bit Windows is a 32-bit package: the i686 module and its entries only."""
+    print("\n-- the package for 32-bit Windows", flush=True)
+    msi = package.msi.replace(".msi", "-x86.msi")
+    export = lambda table: subprocess.run(["msiinfo", "export", msi, table], check=True, capture_output=True,
+                                          text=True).stdout
+    template = re.search(r"Template: (.*)", subprocess.run(["msiinfo", "suminfo", msi], check=True, capture_output=True,
+                                                          text=True).stdout).group(1)
+    components = [line.split("\t") for line in export("Component").splitlines()[3:]]
+    check(template.startswith("Intel;") and all(int(row[3]) & 256 == 0 for row in components),
+          "%s is a 32-bit package (Template %s), of 32-bit components only" % (os.path.basename(msi), template))
+    files = [line.split("\t")[2] for line in export("File").splitlines()[3:]]
+    check(sorted(files) == sorted(["Quenlow_AddIn.dll", "quenlow.exe", "README.md", "LICENSE.txt"]),
+          "it ships the i686 module, quenlow.exe and the documents: %s" % sorted(files))
+    registry = export("Registry")
+    check("Addins64" not in registry and "VBA\\VBE\\6.0\\Addins\\Quenlow.Connect" in registry,
+          "it writes the 32-bit VBA editor's entry, not 64-bit Office's")
 
 
 class Package:
@@ -411,6 +507,7 @@ def main():
     out = os.environ.get("TOLVANE_OUT", os.path.join(ROOT, "out"))
     parser.add_argument("--out", default=out, help="build output folder (default: out/ or $TOLVANE_OUT)")
     args = parser.parse_args()
+    args.out = os.path.abspath(args.out)
     global WINE
     try:
         runs32, why = wine32.runs_32bit()
@@ -422,7 +519,7 @@ def main():
     args.i686 = os.path.join(args.out, "i686")
     args.template = os.path.join(args.out, "wine", "template")
     args.work = os.path.join(args.out, "wine", "installer")
-    args.ide_sim = os.path.join(args.i686, "tools", "ide-sim", "ide-sim.exe")
+    args.ide_sim = {arch: os.path.join(args.out, arch, "tools", "ide-sim", "ide-sim.exe") for arch in ("i686", "x86_64")}
     if not os.environ.get("DISPLAY") or not os.path.isdir(args.template):
         sys.exit("test-installer: needs DISPLAY and the prefix %s (scripts/test.sh makes both)" % args.template)
 
@@ -430,7 +527,10 @@ def main():
     print("package: %s, version %s" % (package.msi, package.version))
     machine_keys = per_machine(args, package)
     per_user(args, package, machine_keys)
-    os.remove(package.older_msi)
+    one_copy(args, package)
+    package_for_32bit_windows(package)
+    for msi in (package.older_msi, package.older_msi.replace(".msi", "-x86.msi")):
+        os.remove(msi)
     if failures:
         sys.exit("test-installer: %d check(s) failed" % len(failures))
     if not_run:

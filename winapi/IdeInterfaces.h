@@ -18,6 +18,22 @@ using Member = DispatchMember;
 
 // {0002E100-0000-0000-C000-000000000046} VBE, the IDE's root object (dual).
 inline constexpr IID kIidVbe = {0x0002E100, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+// {0002E166-0000-0000-C000-000000000046} VBE of the Office VBA editor (VBIDE 5.3 for
+// Applications): the same members under another interface ID.
+inline constexpr IID kIidVbaVbe = {0x0002E166, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+// {0002E131-0000-0000-C000-000000000046} the VBA editor's _dispCommandBarControlEvents.
+inline constexpr IID kIidVbaCommandBarControlEvents = {
+    0x0002E131, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+// {000C0351-0000-0000-C000-000000000046} _CommandBarButtonEvents: Office's own click events of a
+// button (Office 2000 on), Click(Ctrl, ByRef CancelDefault), raised on the button's connection
+// point. The VBA editor's click path: VBE.Events is not to be used in 64-bit VBA.
+inline constexpr IID kIidCommandBarButtonEvents = {
+    0x000C0351, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+// {0002E16D-...} VB6's _CodeModule and {0002E16E-...} VBA's: the same members.
+inline constexpr IID kIidCodeModule = {0x0002E16D, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+inline constexpr IID kIidVbaCodeModule = {
+    0x0002E16E, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+
 // {0002E197-0000-0000-C000-000000000046} CommandBarEvents: what Events.CommandBarEvents returns;
 // its default interface has no members, only a connection point for the click events.
 inline constexpr IID kIidCommandBarEvents = {
@@ -40,7 +56,18 @@ inline constexpr Member kName{L"Name", 0}, kVersion{L"Version", 100}, kCommandBa
 namespace vbproject { inline constexpr Member kVBComponents{L"VBComponents", 135}; }
 namespace vbcomponents { inline constexpr Member kItem{L"Item", 0}, kCount{L"Count", 10}; }
 namespace vbcomponent {
-inline constexpr Member kName{L"Name", 48}, kDesigner{L"Designer", 49}, kType{L"Type", 51};
+inline constexpr Member kName{L"Name", 48}, kDesigner{L"Designer", 49}, kCodeModule{L"CodeModule", 50},
+    kType{L"Type", 51};
+}
+// _CodeModule (MIDL's numbers). Lines, CountOfLines, CountOfDeclarationLines and the Proc...
+// members are properties, with arguments; ProcKind 0 is vbext_pk_Proc (a Sub or Function).
+namespace codemodule {
+inline constexpr Member kLines{L"Lines", 0x60020006}, kCountOfLines{L"CountOfLines", 0x60020007},
+    kInsertLines{L"InsertLines", 0x60020008}, kDeleteLines{L"DeleteLines", 0x60020009},
+    kProcStartLine{L"ProcStartLine", 0x6002000B}, kProcCountLines{L"ProcCountLines", 0x6002000C},
+    kProcBodyLine{L"ProcBodyLine", 0x6002000D}, kCountOfDeclarationLines{L"CountOfDeclarationLines", 0x6002000F},
+    kCreateEventProc{L"CreateEventProc", 0x60020010};
+inline constexpr LONG kProcKindProc = 0;
 }
 namespace vbform { inline constexpr Member kVBControls{L"VBControls", 47}; }
 namespace vbcontrols { inline constexpr Member kItem{L"Item", 0}, kCount{L"Count", 40}; }
@@ -56,7 +83,17 @@ namespace commandbars { inline constexpr Member kItem{L"Item", 0}; }
 namespace commandbar { inline constexpr Member kControls{L"Controls", 0x60040003}, kName{L"Name", 0x6004000E}; }
 namespace commandbarcontrols { inline constexpr Member kAdd{L"Add", 0x60030000}; }
 namespace commandbarcontrol {
-inline constexpr Member kCaption{L"Caption", 0x60040003}, kDelete{L"Delete", 0x60040007};
+inline constexpr Member kCaption{L"Caption", 0x60040003}, kDelete{L"Delete", 0x60040007}, kTag{L"Tag", 0x60040023};
+}
+
+// A UserForm in the VBA editor (MSForms): VBComponent.Designer is the form, whose Controls
+// hold every control of it (those in Frames and on Pages too, not the Pages); each control's
+// Parent is the form, a Frame or a Page, and a MultiPage's Pages hold its Pages. Controls and
+// Pages count from 0. The adapter asks MSForms objects for every member by name; these
+// numbers are the simulator's own.
+namespace msforms {
+inline constexpr Member kName{L"Name", 0x100}, kControls{L"Controls", 0x101}, kPages{L"Pages", 0x102},
+    kParent{L"Parent", 0x103}, kCount{L"Count", 0x60020000}, kItem{L"Item", 0};
 }
 
 // Events.CommandBarEvents(menu item) gives the item's event source, whose sinks get

@@ -4,71 +4,21 @@
 // reached from one root.
 #include "host/com/ComHost.h"
 
-#include <climits>
 #include <utility>
 
 #include <ocidl.h>
 #include <olectl.h>
 
-#include "host/com/ComSupport.h"
-#include "vb/Errors.h"
+#include "host/com/Adapter.h"
 #include "winapi/ComObject.h"
 
 namespace tolvane::host::com {
 
 namespace {
 
-namespace ide = winapi::ide;
 using winapi::VariantOfObject;
 using winapi::VariantOfShort;
 using winapi::VariantOfText;
-
-using Cache = std::shared_ptr<DispatchCache>;
-
-short ToIndex(int position) {
-    if (position < SHRT_MIN || position > SHRT_MAX) throw HostError(vb::kOverflow);
-    return static_cast<short>(position);
-}
-
-// Base of every adapter object: the IDispatch behind it, the interface it is, and the shared
-// DISPID cache.
-class Adapter : public NativeObject {
-public:
-    Adapter(ComPtr<IDispatch> object, Cache cache, IdeInterface kind)
-        : object_(std::move(object)), cache_(std::move(cache)), kind_(kind) {}
-    IUnknown* Native() const noexcept override { return object_.Get(); }
-
-protected:
-    UniqueVariant Invoke(const ide::Member& member, WORD flags, std::vector<UniqueVariant*> args = {}) {
-        return Call(*cache_, object_.Get(), kind_, member, flags, std::move(args));
-    }
-    // A property get or a method's result (VB calls both the same way).
-    UniqueVariant Read(const ide::Member& member, std::vector<UniqueVariant*> args = {}) {
-        return Invoke(member, DISPATCH_METHOD | DISPATCH_PROPERTYGET, std::move(args));
-    }
-    std::int32_t ReadInt32(const ide::Member& member) { return AsInt32(*Read(member).get()); }
-    std::string ReadText(const ide::Member& member) { return AsText(*Read(member).get()); }
-    // The adapter T over the object a member gives; Nothing is an error. `extra` goes to T.
-    template <class T, class... Extra>
-    std::shared_ptr<T> Child(const ide::Member& member, std::vector<UniqueVariant*> args, Extra... extra) {
-        return std::make_shared<T>(AsRequiredDispatch(*Read(member, std::move(args)).get()), cache_, extra...);
-    }
-    template <class T>
-    std::shared_ptr<T> Child(const ide::Member& member) {
-        return Child<T>(member, std::vector<UniqueVariant*>{});
-    }
-
-    ComPtr<IDispatch> object_;
-    Cache cache_;
-    IdeInterface kind_;
-};
-
-// The adapter of one IDE interface `Kind` serving the host interface `HostInterface`.
-template <class HostInterface, IdeInterface Kind>
-class AdapterOf : public HostInterface, public Adapter {
-public:
-    AdapterOf(ComPtr<IDispatch> object, Cache cache) : Adapter(std::move(object), std::move(cache), Kind) {}
-};
 
 class PropertyImpl final : public AdapterOf<Property, IdeInterface::Property> {
 public:
@@ -124,8 +74,14 @@ public:
     using AdapterOf::AdapterOf;
     std::int32_t Type() override { return ReadInt32(ide::vbcomponent::kType); }
     std::string Name() override { return ReadText(ide::vbcomponent::kName); }
+    // The VBA editor's designers are UserForms, whose controls are reached another way.
     std::shared_ptr<FormDesigner> Designer() override {
+        if (cache_->editor == Editor::kVba)
+            return UserFormDesigner(AsRequiredDispatch(*Read(ide::vbcomponent::kDesigner).get()), cache_);
         return Child<FormDesignerImpl>(ide::vbcomponent::kDesigner);
+    }
+    std::shared_ptr<host::CodeModule> CodeModule() override {
+        return CodeModuleOf(AsRequiredDispatch(*Read(ide::vbcomponent::kCodeModule).get()), cache_);
     }
 };
 
@@ -156,6 +112,10 @@ public:
     void SetCaption(const std::string& caption) override {
         UniqueVariant value = VariantOfText(caption);
         Invoke(ide::commandbarcontrol::kCaption, DISPATCH_PROPERTYPUT, {&value});
+    }
+    void SetTag(const std::string& tag) override {
+        UniqueVariant value = VariantOfText(tag);
+        Invoke(ide::commandbarcontrol::kTag, DISPATCH_PROPERTYPUT, {&value});
     }
     void Delete() override { Invoke(ide::commandbarcontrol::kDelete, DISPATCH_METHOD); }
 };
@@ -194,9 +154,19 @@ public:
 
 // The sink the event source calls. It holds the handler only; the source holds the sink
 // (through its connection point), never the other way round.
+// How a source raises Click: VBIDE's CommandBarEvents as Click(CommandBarControl, ByRef handled,
+// ByRef CancelDefault), on _dispCommandBarControlEvents (VB6's or the VBA editor's); Office's
+// button events as Click(Ctrl, ByRef CancelDefault), on _CommandBarButtonEvents.
+struct ClickEvents {
+    const IID& iid;
+    UINT arguments;  // 3: with handled; 2: without
+};
+constexpr ClickEvents kVb6Clicks{ide::kIidCommandBarControlEvents, 3};
+constexpr ClickEvents kButtonClicks{ide::kIidCommandBarButtonEvents, 2};
+
 class ClickSink final : public winapi::DispatchObject<> {
 public:
-    explicit ClickSink(Cache cache) : cache_(std::move(cache)) {}
+    ClickSink(Cache cache, ClickEvents events) : cache_(std::move(cache)), events_(events) {}
 
     void SetHandler(CommandBarEventSource::ClickHandler handler) {
         handler_ = std::make_shared<CommandBarEventSource::ClickHandler>(std::move(handler));
@@ -212,25 +182,26 @@ public:
         if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
         if (member != ide::clickevents::kClick.id) return DISP_E_MEMBERNOTFOUND;
         if (!params || !params->rgvarg) return E_INVALIDARG;
-        if (params->cArgs != 3) return DISP_E_BADPARAMCOUNT;
+        if (params->cArgs != events_.arguments) return DISP_E_BADPARAMCOUNT;
         if (result) VariantInit(result);
+        const UINT item = events_.arguments - 1;  // the clicked control comes first
         try {
             auto handler = handler_;  // the handler may replace or drop itself while it runs
             if (!handler || !*handler) return S_OK;
             std::shared_ptr<CommandBarControl> control;
             {
                 UniqueVariant clicked;
-                if (FAILED(VariantCopyInd(clicked.get(), &params->rgvarg[2]))) {
-                    if (argError) *argError = 2;
+                if (FAILED(VariantCopyInd(clicked.get(), &params->rgvarg[item]))) {
+                    if (argError) *argError = item;
                     return DISP_E_TYPEMISMATCH;
                 }
                 if (auto object = AsDispatch(*clicked.get())) control = std::make_shared<CommandBarControlImpl>(std::move(object), cache_);
             }
-            bool handled = ReadFlag(params->rgvarg[1]);
+            bool handled = item == 2 && ReadFlag(params->rgvarg[1]);
             bool cancelDefault = ReadFlag(params->rgvarg[0]);
             const bool handledBefore = handled, cancelBefore = cancelDefault;
             (*handler)(control, handled, cancelDefault);
-            if (handled != handledBefore) WriteFlag(params->rgvarg[1], handled);
+            if (item == 2 && handled != handledBefore) WriteFlag(params->rgvarg[1], handled);
             if (cancelDefault != cancelBefore) WriteFlag(params->rgvarg[0], cancelDefault);
         } catch (...) {
             // A click never fails towards the IDE.
@@ -244,7 +215,7 @@ private:
     ~ClickSink() override = default;
     void* InterfaceFor(REFIID iid) noexcept override {
         return winapi::FindInterface(iid, {{IID_IDispatch, static_cast<IDispatch*>(this)},
-                                           {ide::kIidCommandBarControlEvents, static_cast<IDispatch*>(this)}});
+                                           {events_.iid, static_cast<IDispatch*>(this)}});
     }
 
     // The flags come as VT_BOOL|VT_BYREF; some hosts send VT_VARIANT|VT_BYREF or a plain value.
@@ -272,15 +243,17 @@ private:
     }
 
     Cache cache_;
+    ClickEvents events_;
     std::shared_ptr<CommandBarEventSource::ClickHandler> handler_;
 };
 
 class EventSourceImpl final : public CommandBarEventSource, public NativeObject {
 public:
-    EventSourceImpl(ComPtr<IUnknown> source, Cache cache) : source_(std::move(source)), cache_(std::move(cache)) {
+    EventSourceImpl(ComPtr<IUnknown> source, Cache cache, ClickEvents events)
+        : source_(std::move(source)), cache_(std::move(cache)), events_(events) {
         ComPtr<IConnectionPointContainer> container;
         if (FAILED(source_.As(&container))) throw HostError(vb::kNoEvents);
-        if (FAILED(container->FindConnectionPoint(ide::kIidCommandBarControlEvents, &point_)) || !point_) throw HostError(vb::kNoEvents);
+        if (FAILED(container->FindConnectionPoint(events_.iid, &point_)) || !point_) throw HostError(vb::kNoEvents);
     }
     ~EventSourceImpl() override { Disconnect(); }
 
@@ -295,7 +268,7 @@ public:
             sink_->SetHandler(std::move(handler));
             return;
         }
-        ComPtr<ClickSink> sink = winapi::MakeComObject<ClickSink>(cache_);
+        ComPtr<ClickSink> sink = winapi::MakeComObject<ClickSink>(cache_, events_);
         sink->SetHandler(std::move(handler));
         DWORD cookie = 0;
         Check(point_->Advise(static_cast<IDispatch*>(sink.Get()), &cookie));
@@ -315,21 +288,41 @@ private:
 
     ComPtr<IUnknown> source_;
     Cache cache_;
+    ClickEvents events_;
     ComPtr<IConnectionPoint> point_;
     ComPtr<ClickSink> sink_;
     DWORD cookie_ = 0;
+};
+
+// The IDE's own object behind a menu item we were given. Handing the IDE an empty reference
+// is not safe; it is refused here.
+ComPtr<IDispatch> MenuItemObject(const std::shared_ptr<CommandBarControl>& control) {
+    if (!control) throw HostError(vb::kInvalidCall);
+    auto* native = dynamic_cast<NativeObject*>(control.get());
+    if (!native || !native->Native()) throw HostError(vb::kTypeMismatch);
+    ComPtr<IDispatch> item;
+    if (FAILED(native->Native()->QueryInterface(IID_PPV_ARGS(&item)))) throw HostError(vb::kTypeMismatch);
+    return item;
+}
+
+// The VBA editor's click path: the button's own events. VBE.Events is never read there, as
+// using it crashes 64-bit VBA.
+class ButtonEventsImpl final : public Events {
+public:
+    explicit ButtonEventsImpl(Cache cache) : cache_(std::move(cache)) {}
+    std::shared_ptr<CommandBarEventSource> CommandBarEvents(const std::shared_ptr<CommandBarControl>& control) override {
+        return std::make_shared<EventSourceImpl>(MenuItemObject(control), cache_, kButtonClicks);
+    }
+
+private:
+    Cache cache_;
 };
 
 class EventsImpl final : public AdapterOf<Events, IdeInterface::Events> {
 public:
     using AdapterOf::AdapterOf;
     std::shared_ptr<CommandBarEventSource> CommandBarEvents(const std::shared_ptr<CommandBarControl>& control) override {
-        // Handing the IDE an empty reference here is not safe; refuse it ourselves.
-        if (!control) throw HostError(vb::kInvalidCall);
-        auto* native = dynamic_cast<NativeObject*>(control.get());
-        if (!native || !native->Native()) throw HostError(vb::kTypeMismatch);
-        ComPtr<IDispatch> item;
-        if (FAILED(native->Native()->QueryInterface(IID_PPV_ARGS(&item)))) throw HostError(vb::kTypeMismatch);
+        ComPtr<IDispatch> item = MenuItemObject(control);
         UniqueVariant argument = VariantOfObject(item.Get());
         UniqueVariant result = Read(ide::events::kCommandBarEvents, {&argument});
         // Its default interface has no members, so the IDE may answer with an IUnknown.
@@ -342,34 +335,44 @@ public:
         else if (v->vt != VT_EMPTY && v->vt != VT_NULL)
             throw HostError(vb::kTypeMismatch);
         if (!source) throw HostError(vb::kObjectNotSet);
-        return std::make_shared<EventSourceImpl>(std::move(source), cache_);
+        return std::make_shared<EventSourceImpl>(std::move(source), cache_, kVb6Clicks);
     }
 };
 
 class RootImpl final : public AdapterOf<Root, IdeInterface::VBE> {
 public:
     using AdapterOf::AdapterOf;
+    Editor Kind() override { return cache_->editor; }
     std::shared_ptr<Project> ActiveVBProject() override {
         return Child<ProjectImpl>(ide::vbe::kActiveVBProject);
     }
     std::shared_ptr<host::CommandBars> CommandBars() override { return Child<CommandBarsImpl>(ide::vbe::kCommandBars); }
-    std::shared_ptr<host::Events> Events() override { return Child<EventsImpl>(ide::vbe::kEvents); }
+    std::shared_ptr<host::Events> Events() override {
+        if (cache_->editor == Editor::kVba) return std::make_shared<ButtonEventsImpl>(cache_);
+        return Child<EventsImpl>(ide::vbe::kEvents);
+    }
 };
 
 }  // namespace
 
 std::shared_ptr<Root> RootFromDispatch(IDispatch* application) {
     if (!application) throw HostError(vb::kObjectNotSet);
-    // The VBE interface is dual, so what the query answers is itself an IDispatch.
+    // The editor is known by its root's interface, VB6's VBE or the VBA editor's; both are
+    // dual, so what the query answers is itself an IDispatch.
+    auto cache = std::make_shared<DispatchCache>();
     ComPtr<IDispatch> root;
-    if (FAILED(application->QueryInterface(ide::kIidVbe, reinterpret_cast<void**>(root.GetAddressOf()))) || !root)
-        throw HostError(vb::kTypeMismatch);
-    return std::make_shared<RootImpl>(std::move(root), std::make_shared<DispatchCache>());
+    if (FAILED(application->QueryInterface(ide::kIidVbe, reinterpret_cast<void**>(root.GetAddressOf()))) || !root) {
+        root.Reset();
+        if (FAILED(application->QueryInterface(ide::kIidVbaVbe, reinterpret_cast<void**>(root.GetAddressOf()))) || !root)
+            throw HostError(vb::kTypeMismatch);
+        cache->editor = Editor::kVba;
+    }
+    return std::make_shared<RootImpl>(std::move(root), std::move(cache));
 }
 
 std::shared_ptr<CommandBarEventSource> EventSourceFromUnknown(IUnknown* source) {
     if (!source) throw HostError(vb::kObjectNotSet);
-    return std::make_shared<EventSourceImpl>(ComPtr<IUnknown>(source), std::make_shared<DispatchCache>());
+    return std::make_shared<EventSourceImpl>(ComPtr<IUnknown>(source), std::make_shared<DispatchCache>(), kVb6Clicks);
 }
 
 }  // namespace tolvane::host::com

@@ -10,8 +10,9 @@
 
 namespace tolvane::host::com {
 
-// Views the connection event's Application as the IDE root (QueryInterface for VBE
-// {0002E100-0000-0000-C000-000000000046}); throws HostError with a description on failure.
+// Views the connection event's Application as the IDE root: VB6's (QueryInterface for VBE
+// {0002E100-0000-0000-C000-000000000046}) or the VBA editor's ({0002E166-...}), which Kind()
+// tells; throws HostError with a description on failure.
 std::shared_ptr<Root> RootFromDispatch(IDispatch* application);
 
 // Every object made by this adapter derives from NativeObject, so callers that hand objects

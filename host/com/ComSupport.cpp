@@ -59,10 +59,24 @@ DISPID DispatchCache::Lookup(IDispatch* object, IdeInterface kind, const wchar_t
     return id;
 }
 
+std::optional<DISPID> FindDispId(IDispatch* object, const wchar_t* name) {
+    if (!object) throw HostError(vb::kObjectNotSet);
+    DISPID id = DISPID_UNKNOWN;
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    const HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+    if (hr == DISP_E_UNKNOWNNAME || hr == DISP_E_MEMBERNOTFOUND) return std::nullopt;
+    Check(hr);
+    return id;
+}
+
 UniqueVariant Call(DispatchCache& cache, IDispatch* object, IdeInterface kind, const winapi::ide::Member& member,
                    WORD flags, std::vector<UniqueVariant*> args) {
     if (!object) throw HostError(vb::kObjectNotSet);
-    const DISPID id = cache.Lookup(object, kind, member.name);
+    return CallId(object, cache.Lookup(object, kind, member.name), flags, std::move(args));
+}
+
+UniqueVariant CallId(IDispatch* object, DISPID id, WORD flags, std::vector<UniqueVariant*> args) {
+    if (!object) throw HostError(vb::kObjectNotSet);
 
     std::vector<VARIANT> reversed;
     reversed.reserve(args.size());

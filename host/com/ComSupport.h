@@ -4,6 +4,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -45,12 +46,18 @@ enum class IdeInterface {
     CommandBarControls,
     CommandBarControl,
     Events,
+    CodeModule,
+    UserForm,
+    MSFormsControls,
+    MSFormsPages,
 };
 
-// Shared by every object reached from one root. All of them live on the IDE's thread.
+// Shared by every object reached from one root, with the editor the root belongs to. All of
+// them live on the IDE's thread.
 class DispatchCache {
 public:
     DISPID Lookup(IDispatch* object, IdeInterface kind, const wchar_t* name);
+    Editor editor = Editor::kVb6;
 
 private:
     std::map<std::pair<IdeInterface, std::wstring>, DISPID> ids_;
@@ -61,6 +68,12 @@ private:
 // them. A property put passes its value as the named argument.
 UniqueVariant Call(DispatchCache& cache, IDispatch* object, IdeInterface kind, const winapi::ide::Member& member,
                    WORD flags, std::vector<UniqueVariant*> args = {});
+
+// The same call by DISPID, for objects whose members differ from one object to the next (a
+// control's own properties).
+UniqueVariant CallId(IDispatch* object, DISPID id, WORD flags, std::vector<UniqueVariant*> args = {});
+// The object's DISPID for a member name, asked every time; nothing when it has no such member.
+std::optional<DISPID> FindDispId(IDispatch* object, const wchar_t* name);
 
 inline UniqueVariant Get(DispatchCache& cache, IDispatch* object, IdeInterface kind, const winapi::ide::Member& member,
                          std::vector<UniqueVariant*> args = {}) {

@@ -4,6 +4,7 @@
 
 #include "host/files/DesignerStructure.h"
 #include "host/files/Lexing.h"
+#include "host/files/Text.h"
 
 namespace tolvane::host::files {
 namespace {
@@ -16,6 +17,14 @@ std::string_view EndAt(std::string_view bytes, std::size_t at) {
 }
 
 bool EndsLine(std::string_view text) { return !text.empty() && (text.back() == '\n' || text.back() == '\r'); }
+
+// A line as UTF-8 text; one that does not read in the code page keeps its ASCII.
+std::string LineText(const std::string& bytes, const CodePage& codePage) {
+    if (auto text = codePage.ToUtf8(bytes)) return *std::move(text);
+    std::string text;
+    for (const char byte : bytes) text += static_cast<unsigned char>(byte) < 0x80 ? std::string(1, byte) : "\xEF\xBF\xBD";
+    return text;
+}
 
 }  // namespace
 
@@ -62,6 +71,19 @@ std::string JoinCodeSection(const CodeSection& section, const std::vector<std::s
         bytes += ends[i].empty() ? section.lineEnd : ends[i];
     }
     return bytes;
+}
+
+void ReadCodeModules(ProjectRead& read, const CodePages& codePages) {
+    for (const ComponentFile& file : read.files) {
+        const std::string label = DisplayPath(file.file.lexically_normal());
+        const CodeSection section = SplitCodeSection(ReadWholeFile(file.file, label), label);
+        const CodePage& codePage = codePages.Get(codePages.Forced().value_or(file.codePage));
+        for (auto& component : read.project.components) {
+            if (component.name != file.name) continue;
+            component.code.clear();
+            for (const std::string& line : section.lines) component.code.push_back(LineText(line, codePage));
+        }
+    }
 }
 
 }  // namespace tolvane::host::files

@@ -8,6 +8,9 @@
 #include <string_view>
 #include <vector>
 
+#include "host/files/CodePage.h"
+#include "host/files/ProjectFiles.h"
+
 namespace tolvane::host::files {
 
 struct CodeSection {
@@ -34,5 +37,11 @@ void SplitLines(std::string_view bytes, std::vector<std::string>& lines, std::ve
 // the file ends with a line end only if it did (so a module emptied again is as it was).
 std::string JoinCodeSection(const CodeSection& section, const std::vector<std::string>& lines,
                             const std::vector<std::string>& ends);
+
+// Gives each component that `read` took from a designer file its code module, as the IDE's
+// CodeModule serves it: the lines under the Attribute lines, as UTF-8 in the file's code page
+// (a byte that does not read there becomes U+FFFD). Throws FileError for a file that no
+// longer reads.
+void ReadCodeModules(ProjectRead& read, const CodePages& codePages = {});
 
 }  // namespace tolvane::host::files

@@ -12,6 +12,8 @@
 #include "host/files/Lexing.h"
 #include "host/files/PathResolution.h"
 #include "host/files/ProjectFiles.h"
+
+#include "host/files/CodeSection.h"
 #include "host/files/ProjectSources.h"
 #include "host/files/Text.h"
 #include "host/files/UserForms.h"
@@ -387,6 +389,7 @@ ProjectRead ReadProject(const fs::path& file, const CodePages& codePages) {
 
 OpenedProject OpenProject(const fs::path& file, const CodePages& codePages) {
     ProjectRead read = ReadProject(file, codePages);
+    ReadCodeModules(read, codePages);
     return OpenedProject{
         memory::MemoryHost::Create(std::move(read.project), memory::FormCollection::EveryControl, true),
         std::move(read.leftOut)};

@@ -1,5 +1,7 @@
 #include "host/memory/MemoryHost.h"
 
+#include "host/memory/MemoryCodeModule.h"
+
 #include <algorithm>
 
 #include "vb/Controls.h"
@@ -11,12 +13,15 @@ namespace tolvane::host::memory {
 // Operation names for FaultPlan, one per host call:
 //   Root.ActiveVBProject Root.CommandBars Root.Events
 //   Project.VBComponents Components.Count Components.Item
-//   Component.Type Component.Name Component.Designer FormDesigner.VBControls
+//   Component.Type Component.Name Component.Designer Component.CodeModule FormDesigner.VBControls
 //   Controls.Count Controls.Item Control.ProgId Control.Properties Control.ContainedVBControls
 //   Properties.Item Property.Value
 //   CommandBars.Item CommandBar.Controls CommandBarControls.Add
-//   CommandBarControl.Caption CommandBarControl.SetCaption CommandBarControl.Delete
+//   CommandBarControl.Caption CommandBarControl.SetCaption CommandBarControl.SetTag CommandBarControl.Delete
 //   Events.CommandBarEvents CommandBarEvents.SetClickHandler
+//   CodeModule.CountOfLines CodeModule.CountOfDeclarationLines CodeModule.Lines CodeModule.ProcStartLine
+//   CodeModule.ProcBodyLine CodeModule.ProcCountLines CodeModule.CreateEventProc CodeModule.InsertLines
+//   CodeModule.DeleteLines (MemoryCodeModule.cpp)
 
 void FaultPlan::Fail(const std::string& operation, std::string description, int skip, int times) {
     rules_[operation] = Rule{std::move(description), skip, times};
@@ -44,7 +49,7 @@ int FaultPlan::Calls(const std::string& operation) const {
 namespace {
 
 // Keeps the project alive for as long as any object served from it.
-using ProjectRef = std::shared_ptr<const ProjectData>;
+using ProjectRef = std::shared_ptr<ProjectData>;
 using Faults = std::shared_ptr<FaultPlan>;
 
 class PropertyImpl final : public Property {
@@ -164,7 +169,7 @@ private:
 
 class ComponentImpl final : public Component {
 public:
-    ComponentImpl(Faults faults, ProjectRef project, const ComponentData* component, FormCollection collection)
+    ComponentImpl(Faults faults, ProjectRef project, ComponentData* component, FormCollection collection)
         : faults_(std::move(faults)), project_(std::move(project)), component_(component), collection_(collection) {}
     std::int32_t Type() override {
         faults_->Check("Component.Type");
@@ -179,11 +184,15 @@ public:
         if (!component_->hasFormDesigner) throw HostError(vb::kObjectNotSet);
         return std::make_shared<FormDesignerImpl>(faults_, project_, component_, collection_);
     }
+    std::shared_ptr<host::CodeModule> CodeModule() override {
+        faults_->Check("Component.CodeModule");
+        return MakeCodeModule(faults_, project_, component_->code);
+    }
 
 private:
     Faults faults_;
     ProjectRef project_;
-    const ComponentData* component_;
+    ComponentData* component_;
     FormCollection collection_;
 };
 
@@ -204,13 +213,13 @@ public:
     std::shared_ptr<Component> Item(const std::string& name) override {
         faults_->Check("Components.Item");
         // Component names are case-insensitive, as everywhere in VB.
-        for (const auto& component : project_->components)
+        for (auto& component : project_->components)
             if (vb::SameNameIgnoringCase(name, component.name)) return Serve(component);
         throw HostError(vb::kSubscriptOutOfRange);
     }
 
 private:
-    std::shared_ptr<Component> Serve(const ComponentData& component) {
+    std::shared_ptr<Component> Serve(ComponentData& component) {
         return std::make_shared<ComponentImpl>(faults_, project_, &component, collection_);
     }
     Faults faults_;
@@ -261,9 +270,14 @@ public:
         faults_->Check("CommandBarControl.SetCaption");
         caption_ = caption;
     }
+    void SetTag(const std::string& tag) override {
+        faults_->Check("CommandBarControl.SetTag");
+        tag_ = tag;
+    }
     void Delete() override;
 
     std::string caption_ = "Custom";  // the caption the host gives a new button
+    std::string tag_;
     std::vector<std::weak_ptr<MenuEventsImpl>> sources_;
     Faults faults_;
     std::weak_ptr<MenuBarImpl> bar_;  // expired once deleted (or once the host is gone)
@@ -334,6 +348,14 @@ std::vector<std::string> MenuModel::Captions(const std::string& bar) const {
     return captions;
 }
 
+std::vector<std::string> MenuModel::Tags(const std::string& bar) const {
+    std::vector<std::string> tags;
+    for (const auto& each : bars_)
+        if (each->name_ == bar)
+            for (const auto& item : each->items_) tags.push_back(item->tag_);
+    return tags;
+}
+
 bool MenuModel::Click(const std::string& bar, const std::string& caption, bool* handled, bool* cancelDefault) {
     for (const auto& each : bars_) {
         if (each->name_ != bar) continue;
@@ -397,7 +419,7 @@ std::shared_ptr<MemoryHost> MemoryHost::Create(ProjectData project, FormCollecti
 void MemoryHost::CloseProject() { project_.reset(); }
 
 void MemoryHost::OpenProject(ProjectData project) {
-    project_ = std::make_shared<const ProjectData>(std::move(project));
+    project_ = std::make_shared<ProjectData>(std::move(project));
 }
 
 std::shared_ptr<Project> MemoryHost::ActiveVBProject() {

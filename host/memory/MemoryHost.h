@@ -28,6 +28,8 @@ struct ComponentData {
     bool hasFormDesigner = true;        // false: Designer() fails (modules, classes)
     // The designer's own properties (a form's ClientWidth, BorderStyle, ...), where read.
     std::map<std::string, PropertyValue> properties{};
+    // The code module's lines (UTF-8, without line ends), as the IDE's CodeModule serves them.
+    std::vector<std::string> code{};
 };
 
 struct ProjectData {
@@ -69,6 +71,7 @@ public:
     void AddBar(const std::string& name);
     // Captions of the items on a bar, in order (deleted items are gone).
     std::vector<std::string> Captions(const std::string& bar) const;
+    std::vector<std::string> Tags(const std::string& bar) const;  // the same items' tags
     // Clicks the first item on `bar` with that caption; returns false when there is none.
     // Raises Click on every event source obtained for the item, with handled and
     // cancelDefault starting false; their final values are returned through the pointers.
@@ -97,9 +100,12 @@ public:
     void OpenProject(ProjectData project);
 
     FaultPlan& Faults() { return *faults_; }
+    // The editor this host stands in for (VB6's unless told).
+    void SetKind(Editor editor) { editor_ = editor; }
     MenuModel& Menu() { return *menu_; }
 
     // Root
+    Editor Kind() override { return editor_; }
     std::shared_ptr<Project> ActiveVBProject() override;
     std::shared_ptr<host::CommandBars> CommandBars() override;
     std::shared_ptr<host::Events> Events() override;
@@ -110,7 +116,8 @@ private:
     FormCollection collection_;
     std::shared_ptr<FaultPlan> faults_;
     std::shared_ptr<MenuModel> menu_;
-    std::shared_ptr<const ProjectData> project_;
+    std::shared_ptr<ProjectData> project_;
+    Editor editor_ = Editor::kVb6;
 };
 
 }  // namespace tolvane::host::memory

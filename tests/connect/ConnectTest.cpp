@@ -323,6 +323,40 @@ TEST_F(ConnectTest, MissingAddInsBarLeavesNoItemAndTheEventSourceRequestReportsT
     EXPECT_EQ(log.created, 0);
 }
 
+// The VBA editor's item goes on the first of its Add-Ins, Tools and menu bars that it has, with
+// the add-in's own Tag; VB6's only ever on its Add-Ins bar, untagged as before.
+TEST_F(ConnectTest, ItemGoesOnTheFirstBarTheEditorHas) {
+    const struct {
+        host::Editor editor;
+        std::vector<std::string> bars;
+        std::string expected;  // "" for no item
+    } cases[] = {
+        {host::Editor::kVba, {"Menu Bar", "Tools", "Add-Ins"}, "Add-Ins"},
+        {host::Editor::kVba, {"Menu Bar", "Tools"}, "Tools"},
+        {host::Editor::kVba, {"Menu Bar"}, "Menu Bar"},
+        {host::Editor::kVba, {"Standard"}, ""},
+        {host::Editor::kVb6, {"Menu Bar", "Tools"}, ""},
+        {host::Editor::kVb6, {"Tools", "Add-Ins"}, "Add-Ins"},
+    };
+    for (const auto& c : cases) {
+        host = MemoryHost::Create(ProjectData{}, host::memory::FormCollection::EveryControl, false);
+        host->SetKind(c.editor);
+        for (const auto& bar : c.bars) host->Menu().AddBar(bar);
+        Connect connect(Services());
+        connect.AddinInstance_OnConnection(AsRoot(), 0);
+        for (const auto& bar : c.bars) {
+            SCOPED_TRACE(bar + " of " + c.expected);
+            const bool here = bar == c.expected;
+            EXPECT_EQ(host->Menu().Captions(bar), here ? std::vector<std::string>{"Quenlow"} : std::vector<std::string>{});
+            if (!here) continue;
+            EXPECT_EQ(host->Menu().Tags(bar)[0], c.editor == host::Editor::kVba ? "Quenlow.Connect" : "");
+            EXPECT_TRUE(host->Menu().Click(bar, "Quenlow"));
+        }
+        EXPECT_EQ(log.created, c.expected.empty() ? 0 : 1) << c.expected;
+        Reset();
+    }
+}
+
 TEST_F(ConnectTest, AddToAddInCommandBarFailsQuietlyAtEachStep) {
     for (const char* operation : {"Root.CommandBars", "CommandBars.Item", "CommandBar.Controls", "CommandBarControls.Add"}) {
         SCOPED_TRACE(operation);

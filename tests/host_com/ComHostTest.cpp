@@ -37,6 +37,7 @@ std::shared_ptr<MemoryHost> SmallProject() {
     form.type = host::VBForm;
     form.controls = {tolvane::testing::ControlNamed("Frame1", -1, {tolvane::testing::ControlNamed("Command1", 3)})};
     form.controls[0].className = "VB.Frame";
+    form.code = {"Option Explicit", "Private Sub Form_Load()", "End Sub"};
     host::memory::ComponentData module;
     module.name = "Module1";
     module.type = host::StdModule;
@@ -120,6 +121,80 @@ TEST_F(ComHostTest, WalksTheProjectWithTheArgumentsTheIdeExpects) {
         auto button = inside->Item(1);
         EXPECT_EQ(button->GetProperties()->Item("Index")->Value().AsNumber(), 3);
         EXPECT_EQ(button->ContainedVBControls()->Count(), 0);
+    }
+    ExpectReferencesReturned();
+}
+
+// The code module's members, with the argument types and call kinds of the IDE's library.
+TEST_F(ComHostTest, CodeModuleCallsCarryTheArgumentsTheIdeExpects) {
+    {
+        auto module = Root()->ActiveVBProject()->VBComponents()->Item("Form1")->CodeModule();
+        const auto get = DISPATCH_METHOD | DISPATCH_PROPERTYGET;
+        EXPECT_EQ(module->CountOfLines(), 3);
+        EXPECT_EQ(module->CountOfDeclarationLines(), 1);
+        EXPECT_EQ(module->ProcBodyLine("Form_Load"), 2);
+        EXPECT_EQ(module->ProcStartLine("Form_Load") + module->ProcCountLines("Form_Load"), 4);
+        EXPECT_EQ(module->Lines(2, 2), "Private Sub Form_Load()\r\nEnd Sub");
+        module->InsertLines(3, "    Caption = \"\"");
+        module->DeleteLines(1, 1);
+        EXPECT_EQ(module->CreateEventProc("Resize", "Form"), 6);
+        EXPECT_THROW(module->ProcStartLine("Form_Paint"), HostError);
+        const struct {
+            const char* call;
+            WORD flags;
+            std::vector<VARTYPE> types;
+        } expected[] = {
+            {"CodeModule.CountOfLines", get, {}},
+            {"CodeModule.CountOfDeclarationLines", get, {}},
+            {"CodeModule.Lines", get, {VT_I4, VT_I4}},
+            {"CodeModule.ProcStartLine", get, {VT_BSTR, VT_I4}},
+            {"CodeModule.ProcBodyLine", get, {VT_BSTR, VT_I4}},
+            {"CodeModule.ProcCountLines", get, {VT_BSTR, VT_I4}},
+            {"CodeModule.InsertLines", DISPATCH_METHOD, {VT_I4, VT_BSTR}},
+            {"CodeModule.DeleteLines", DISPATCH_METHOD, {VT_I4, VT_I4}},
+            {"CodeModule.CreateEventProc", DISPATCH_METHOD, {VT_BSTR, VT_BSTR}},
+        };
+        for (const auto& e : expected) {
+            EXPECT_EQ(Last(e.call).flags, e.flags) << e.call;
+            EXPECT_EQ(Last(e.call).argumentTypes, e.types) << e.call;
+        }
+        EXPECT_EQ(module->Lines(1, 6), "Private Sub Form_Load()\r\n    Caption = \"\"\r\nEnd Sub\r\n\r\n"
+                                       "Private Sub Form_Resize()\r\n");
+    }
+    ExpectReferencesReturned();
+}
+
+// The VBA editor: known by its root's interface; its item tagged; its clicks from the
+// button's own events (Click(Ctrl, ByRef CancelDefault)), VBE.Events never used.
+TEST_F(ComHostTest, VbaEditorIsRecognisedAndItsButtonRaisesTheClick) {
+    host->SetKind(host::Editor::kVba);
+    Serve({});
+    {
+        auto root = Root();
+        EXPECT_EQ(root->Kind(), host::Editor::kVba);
+        auto item = root->CommandBars()->Item("Add-Ins")->Controls()->Add(1);
+        item->SetCaption("Quenlow");
+        item->SetTag("Quenlow.Connect");
+        EXPECT_EQ(Last("CommandBarControl.Tag").flags, DISPATCH_PROPERTYPUT);
+        EXPECT_EQ(host->Menu().Tags("Add-Ins"), std::vector<std::string>{"Quenlow.Connect"});
+        auto source = root->Events()->CommandBarEvents(item);
+        int clicks = 0;
+        source->SetClickHandler([&](const std::shared_ptr<host::CommandBarControl>& control, bool& handled,
+                                    bool& cancelDefault) {
+            ++clicks;
+            EXPECT_EQ(NativeOf(control), NativeOf(item));
+            handled = cancelDefault = true;
+        });
+        bool handled = false, cancelDefault = false;
+        ASSERT_TRUE(host->Menu().Click("Add-Ins", "Quenlow", &handled, &cancelDefault));
+        EXPECT_EQ(clicks, 1);
+        EXPECT_TRUE(cancelDefault) << "CancelDefault goes back by reference";
+        EXPECT_FALSE(handled) << "a button's own Click has no handled";
+        EXPECT_EQ(Count("CommandBarButton.Advise"), 1);
+        EXPECT_EQ(Count("VBE.Events"), 0);
+        source.reset();
+        EXPECT_EQ(Count("CommandBarButton.Unadvise"), 1);
+        item->Delete();
     }
     ExpectReferencesReturned();
 }

@@ -25,6 +25,9 @@ TEST(UserForms, ExportedFormOpensAsAnMSFormComponent) {
     const std::vector<std::string> rows = testing::Listing(*opened.host, "Panel");
     ASSERT_EQ(rows.size(), 20u);  // every control but the MultiPage's own tab strip, Pages included
     EXPECT_EQ(rows.front(), "0:ctlOther");
+    // The code module as the editor serves it: the lines under the Attribute lines.
+    EXPECT_EQ(component->CodeModule()->Lines(1, component->CodeModule()->CountOfLines()),
+              "Private Sub UserForm_Initialize()\r\nEnd Sub");
 
     const ProjectRead read = ReadProject(OfficeFixture("Panel.frm"));
     const memory::ComponentData& form = read.project.components.at(0);

@@ -70,6 +70,44 @@ TEST(MemoryHost, NoActiveProjectFailsWhenUsed) {
     EXPECT_THROW(host->ActiveVBProject(), HostError);
 }
 
+// The code module as the IDE numbers and counts it: the comments above a procedure are its
+// own, the last one has the lines after it, a text's lines go in at CR LF, LF or CR.
+TEST(MemoryHost, CodeModuleReadsAndChangesLinesAsTheIde) {
+    ComponentData form{"Form1", ComponentType::VBForm, {}, true};
+    form.code = {"Option Explicit", "Dim n As Long", "", "' Loads.", "Private Sub Form_Load()", "End Sub",
+                 "Public Function Twice( _", "    x)", "End Function", ""};
+    auto host = MemoryHost::Create(ProjectData{{form}});
+    auto module = host->ActiveVBProject()->VBComponents()->Item(1)->CodeModule();
+    EXPECT_EQ(module->CountOfLines(), 10);
+    EXPECT_EQ(module->CountOfDeclarationLines(), 2);
+    EXPECT_EQ(module->Lines(2, 2), "Dim n As Long\r\n");
+    EXPECT_EQ(module->Lines(11, 0), "");
+    const struct {
+        const char* name;
+        int start, body, count;
+    } procedures[] = {{"form_load", 3, 5, 4}, {"Twice", 7, 7, 4}};
+    for (const auto& p : procedures) {
+        EXPECT_EQ(module->ProcStartLine(p.name), p.start) << p.name;
+        EXPECT_EQ(module->ProcBodyLine(p.name), p.body) << p.name;
+        EXPECT_EQ(module->ProcCountLines(p.name), p.count) << p.name;
+    }
+    EXPECT_THROW(module->ProcStartLine("Form_Resize"), HostError);
+    for (const auto& [start, count] : {std::pair{0, 1}, {10, 2}, {1, -1}}) {
+        EXPECT_THROW(module->Lines(start, count), HostError) << start << "," << count;
+        EXPECT_THROW(module->DeleteLines(start, count), HostError) << start << "," << count;
+    }
+    EXPECT_THROW(module->InsertLines(12, "x"), HostError);
+
+    module->DeleteLines(7, 4);
+    module->InsertLines(1, "' a\r\n' b\n' c\r");
+    EXPECT_EQ(module->Lines(1, 5), "' a\r\n' b\r\n' c\r\n\r\nOption Explicit");
+    EXPECT_EQ(module->CreateEventProc("Resize", "Form"), 13);
+    EXPECT_EQ(module->Lines(10, 5), "End Sub\r\n\r\nPrivate Sub Form_Resize()\r\n\r\nEnd Sub");
+    EXPECT_THROW(module->CreateEventProc("Resize", "Form"), HostError);
+    // The same lines whoever asks: the component holds them.
+    EXPECT_EQ(host->ActiveVBProject()->VBComponents()->Item("Form1")->CodeModule()->CountOfLines(), 14);
+}
+
 TEST(MemoryMenu, ItemsAreAddedCaptionedClickedAndDeleted) {
     auto host = MemoryHost::Create(SampleProject());
     EXPECT_EQ(host->CommandBars()->Item("No Such Bar"), nullptr);

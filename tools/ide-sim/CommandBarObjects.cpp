@@ -22,8 +22,17 @@ void Caption(const Call<host::CommandBarControl>& call) {
     call.object.SetCaption(caption);
 }
 
+// Tag is only put here.
+void Tag(const Call<host::CommandBarControl>& call) {
+    if (call.access != Access::Put) throw Refusal{DISP_E_MEMBERNOTFOUND};
+    const std::string tag = ToText(call.args.PutValue(), 0);
+    Note(call.state, "CommandBarControl.Tag=" + tag);
+    call.object.SetTag(tag);
+}
+
 const Member<host::CommandBarControl> kMenuItemMembers[] = {
     {ide::commandbarcontrol::kCaption, MemberKind::PutProperty, 1, Caption},
+    {ide::commandbarcontrol::kTag, MemberKind::PutProperty, 1, Tag},
     // Delete([Temporary]): every item here is as temporary as the session.
     {ide::commandbarcontrol::kDelete, MemberKind::Method, 1, [](const auto& call) { call.object.Delete(); }},
 };
@@ -37,8 +46,25 @@ public:
     }
     std::shared_ptr<host::CommandBarControl> MenuItem() const override { return Object(); }
 
+    // In the VBA editor a button raises its own click events (Office's _CommandBarButtonEvents):
+    // it answers their connection point container, an object of its own.
+    IFACEMETHODIMP QueryInterface(REFIID iid, void** object) override {
+        if (iid != IID_IConnectionPointContainer || state_->editor != host::Editor::kVba)
+            return ServedOf::QueryInterface(iid, object);
+        if (!object) return E_POINTER;
+        *object = nullptr;
+        try {
+            if (!events_) events_ = ServeButtonEvents(state_, state_->root->Events()->CommandBarEvents(Object()));
+        } catch (...) {
+            return E_NOINTERFACE;
+        }
+        return events_.CopyTo(reinterpret_cast<IConnectionPointContainer**>(object));
+    }
+
 private:
     ~MenuItemObject() override { state_->items.erase(Object().get()); }
+
+    winapi::ComPtr<IConnectionPointContainer> events_;
 };
 
 // Add([Type], [Id], [Parameter], [Before], [Temporary]); only Type means anything here.

@@ -14,6 +14,14 @@ namespace tolvane::idesim {
 
 namespace {
 
+// The interface of a source's connection point, and whether its Click passes `handled`:
+// VBIDE's CommandBarEvents (VB6's or the VBA editor's) raise Click(control, handled,
+// CancelDefault), a button's own events Click(control, CancelDefault).
+struct ClickInterface {
+    const IID& iid;
+    bool withHandled;
+};
+
 struct SinkList {
     std::vector<std::pair<DWORD, winapi::ComPtr<IDispatch>>> sinks;
     DWORD nextCookie = 1;
@@ -50,17 +58,19 @@ private:
 
 // Raises Click on each sink as the IDE does: the item, then handled and CancelDefault by
 // reference, each sink seeing what the ones before it left.
-void FireClick(const State& state, const std::shared_ptr<SinkList>& list,
+void FireClick(const State& state, const std::shared_ptr<SinkList>& list, bool withHandled,
                const std::shared_ptr<host::CommandBarControl>& item, bool& handled, bool& cancelDefault) {
     const auto sinks = list->sinks;  // a sink may unadvise while it runs
     winapi::ComPtr<IDispatch> control = Serve(state, item);
     const bool asVariants = state->options.clickFlagsAsVariants;
     FlagArgument handledFlag(handled, asVariants), cancelFlag(cancelDefault, asVariants);
     for (const auto& [cookie, sink] : sinks) {
+        const UINT count = withHandled ? 3 : 2;
         VARIANT args[3] = {cancelFlag.Argument(), handledFlag.Argument(), {}};
-        args[2].vt = VT_DISPATCH;
-        args[2].pdispVal = control.Get();  // borrowed for the call
-        DISPPARAMS params{args, nullptr, 3, 0};
+        args[count - 1] = VARIANT{};
+        args[count - 1].vt = VT_DISPATCH;
+        args[count - 1].pdispVal = control.Get();  // borrowed for the call
+        DISPPARAMS params{args, nullptr, count, 0};
         state->journal.push_back({"Click->sink " + std::to_string(cookie), 0, {}, {}});
         winapi::UniqueExcepInfo error;
         const HRESULT hr = sink->Invoke(ide::clickevents::kClick.id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,
@@ -75,8 +85,9 @@ void FireClick(const State& state, const std::shared_ptr<SinkList>& list,
 
 class EventSourceObject final : public ServedOf<host::CommandBarEventSource>, public IConnectionPointContainer {
 public:
-    EventSourceObject(State state, std::shared_ptr<host::CommandBarEventSource> source)
-        : ServedOf(std::move(state), "CommandBarEvents", {}, std::move(source)), list_(std::make_shared<SinkList>()),
+    EventSourceObject(State state, std::shared_ptr<host::CommandBarEventSource> source, const char* kind,
+                      ClickInterface events)
+        : ServedOf(std::move(state), kind, {}, std::move(source)), events_(events), list_(std::make_shared<SinkList>()),
           point_(*this) {}
 
     // IUnknown through the container face
@@ -92,7 +103,7 @@ public:
     IFACEMETHODIMP FindConnectionPoint(REFIID riid, IConnectionPoint** point) override {
         if (!point) return E_POINTER;
         *point = nullptr;
-        if (riid != ide::kIidCommandBarControlEvents) return CONNECT_E_NOCONNECTION;
+        if (riid != events_.iid) return CONNECT_E_NOCONNECTION;
         *point = &point_;
         point_.AddRef();
         return S_OK;
@@ -135,7 +146,7 @@ private:
         IFACEMETHODIMP_(ULONG) Release() override { return outer_.Release(); }
         IFACEMETHODIMP GetConnectionInterface(IID* iid) override {
             if (!iid) return E_POINTER;
-            *iid = ide::kIidCommandBarControlEvents;
+            *iid = outer_.events_.iid;
             return S_OK;
         }
         IFACEMETHODIMP GetConnectionPointContainer(IConnectionPointContainer** container) override {
@@ -155,6 +166,7 @@ private:
         EventSourceObject& outer_;
     };
 
+    ClickInterface events_;
     std::shared_ptr<SinkList> list_;
     Point point_;
 };
@@ -165,25 +177,26 @@ HRESULT EventSourceObject::Advise(IUnknown* unknown, DWORD* cookie) {
     if (!unknown) return E_POINTER;
     // The sink must answer the events interface, as the IDE's connection point demands.
     winapi::ComPtr<IDispatch> sink;
-    if (FAILED(unknown->QueryInterface(ide::kIidCommandBarControlEvents, reinterpret_cast<void**>(sink.GetAddressOf()))) ||
+    if (FAILED(unknown->QueryInterface(events_.iid, reinterpret_cast<void**>(sink.GetAddressOf()))) ||
         !sink)
         return CONNECT_E_CANNOTCONNECT;
     try {
         if (list_->sinks.empty()) {
             std::weak_ptr<SinkList> weak = list_;
             std::weak_ptr<SimulatorState> state = state_;
-            Object()->SetClickHandler([weak, state](const std::shared_ptr<host::CommandBarControl>& item, bool& handled,
-                                                   bool& cancelDefault) {
+            const bool withHandled = events_.withHandled;
+            Object()->SetClickHandler([weak, state, withHandled](const std::shared_ptr<host::CommandBarControl>& item,
+                                                                bool& handled, bool& cancelDefault) {
                 auto list = weak.lock();
                 auto alive = state.lock();
-                if (list && alive) FireClick(alive, list, item, handled, cancelDefault);
+                if (list && alive) FireClick(alive, list, withHandled, item, handled, cancelDefault);
             });
         }
         const DWORD given = list_->nextCookie++;
         list_->sinks.emplace_back(given, sink);
         *cookie = given;
         ++state_->advised;
-        Note(state_, "CommandBarEvents.Advise");
+        Note(state_, std::string(kind_) + ".Advise");
         return S_OK;
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
@@ -199,7 +212,7 @@ HRESULT EventSourceObject::Unadvise(DWORD cookie) {
     winapi::ComPtr<IDispatch> leaving = found->second;  // released after the list is consistent
     sinks.erase(found);
     --state_->advised;
-    Note(state_, "CommandBarEvents.Unadvise");
+    Note(state_, std::string(kind_) + ".Unadvise");
     if (sinks.empty()) {
         try {
             Object()->SetClickHandler({});
@@ -214,7 +227,17 @@ HRESULT EventSourceObject::Unadvise(DWORD cookie) {
 
 winapi::ComPtr<IDispatch> Serve(const State& state, std::shared_ptr<host::CommandBarEventSource> source) {
     if (!source) return nullptr;
-    return MakeServed<EventSourceObject>(state, std::move(source));
+    const bool vba = state->editor == host::Editor::kVba;
+    return MakeServed<EventSourceObject>(state, std::move(source), "CommandBarEvents",
+                                         ClickInterface{vba ? ide::kIidVbaCommandBarControlEvents : ide::kIidCommandBarControlEvents, true});
+}
+
+winapi::ComPtr<IConnectionPointContainer> ServeButtonEvents(const State& state,
+                                                           std::shared_ptr<host::CommandBarEventSource> source) {
+    if (!source) return nullptr;
+    auto object = winapi::MakeComObject<EventSourceObject>(state, std::move(source), "CommandBarButton",
+                                                           ClickInterface{ide::kIidCommandBarButtonEvents, false});
+    return winapi::ComPtr<IConnectionPointContainer>(static_cast<IConnectionPointContainer*>(object.Get()));
 }
 
 }  // namespace tolvane::idesim

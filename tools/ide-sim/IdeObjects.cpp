@@ -8,9 +8,15 @@ namespace tolvane::idesim {
 
 namespace {
 
+bool Vba(const Call<host::Root>& call) { return call.state->editor == host::Editor::kVba; }
+
 const Member<host::Root> kVbeMembers[] = {
-    {ide::vbe::kName, MemberKind::Property, 0, [](const auto& call) { ReturnText(call.result, "Microsoft Visual Basic"); }},
-    {ide::vbe::kVersion, MemberKind::Property, 0, [](const auto& call) { ReturnText(call.result, "6.00"); }},
+    {ide::vbe::kName, MemberKind::Property, 0,
+     [](const auto& call) {
+         ReturnText(call.result, Vba(call) ? "Microsoft Visual Basic for Applications" : "Microsoft Visual Basic");
+     }},
+    {ide::vbe::kVersion, MemberKind::Property, 0,
+     [](const auto& call) { ReturnText(call.result, Vba(call) ? "7.01" : "6.00"); }},
     {ide::vbe::kCommandBars, MemberKind::Property, 0, Child<host::Root, &host::Root::CommandBars>},
     {ide::vbe::kEvents, MemberKind::Property, 0, Child<host::Root, &host::Root::Events>},
     {ide::vbe::kActiveVBProject, MemberKind::Property, 0, Child<host::Root, &host::Root::ActiveVBProject>},
@@ -25,7 +31,8 @@ public:
 private:
     void* InterfaceFor(REFIID iid) noexcept override {
         if (void* face = ServedObject::InterfaceFor(iid)) return face;
-        return winapi::FindInterface(iid, {{ide::kIidVbe, static_cast<IDispatch*>(this)}});
+        const bool vba = state_->editor == host::Editor::kVba;
+        return winapi::FindInterface(iid, {{vba ? ide::kIidVbaVbe : ide::kIidVbe, static_cast<IDispatch*>(this)}});
     }
 };
 
@@ -34,6 +41,7 @@ private:
 Simulator::Simulator(std::shared_ptr<host::Root> root, SimulatorOptions options)
     : state_(std::make_shared<SimulatorState>()) {
     if (!root) throw host::HostError(vb::kObjectNotSet);
+    state_->editor = root->Kind();
     state_->root = std::move(root);
     state_->options = options;
     vbe_ = MakeServed<VbeObject>(state_);

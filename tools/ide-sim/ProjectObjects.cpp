@@ -81,9 +81,17 @@ const Member<host::FormDesigner> kFormMembers[] = {
      }},
 };
 
+// The VBA editor's designers are UserForms.
+void Designer(const Call<host::Component>& call) {
+    if (call.state->editor == host::Editor::kVba)
+        return ReturnObject(call.result, ServeUserForm(call.state, call.object.Designer()));
+    Child<host::Component, &host::Component::Designer>(call);
+}
+
 const Member<host::Component> kComponentMembers[] = {
     {ide::vbcomponent::kName, kProperty, 0, [](const auto& call) { ReturnText(call.result, call.object.Name()); }},
-    {ide::vbcomponent::kDesigner, kProperty, 0, Child<host::Component, &host::Component::Designer>},
+    {ide::vbcomponent::kDesigner, kProperty, 0, Designer},
+    {ide::vbcomponent::kCodeModule, kProperty, 0, RequiredChild<host::Component, &host::Component::CodeModule>},
     {ide::vbcomponent::kType, kProperty, 0, [](const auto& call) { ReturnLong(call.result, call.object.Type()); }},
 };
 

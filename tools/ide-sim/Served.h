@@ -15,6 +15,7 @@
 
 #include <windows.h>
 #include <oaidl.h>
+#include <ocidl.h>
 
 #include "host/Host.h"
 #include "tools/ide-sim/IdeObjects.h"
@@ -30,6 +31,10 @@ using winapi::UniqueVariant;
 
 struct SimulatorState {
     std::shared_ptr<host::Root> root;
+    host::Editor editor = host::Editor::kVb6;  // the root's
+    // The classes that served MSForms objects tell through IProvideClassInfo, by "Library.Class".
+    std::map<std::string, winapi::ComPtr<ITypeInfo>> classes;
+    std::map<std::string, winapi::ComPtr<ICreateTypeLib2>> libraries;
     SimulatorOptions options;
     std::vector<JournalEntry> journal;
     std::map<std::string, int> lookups;
@@ -206,6 +211,13 @@ winapi::ComPtr<IDispatch> Serve(const State& state, std::shared_ptr<host::Comman
 winapi::ComPtr<IDispatch> Serve(const State& state, std::shared_ptr<host::CommandBarControl> item);
 winapi::ComPtr<IDispatch> Serve(const State& state, std::shared_ptr<host::Events> events);
 winapi::ComPtr<IDispatch> Serve(const State& state, std::shared_ptr<host::CommandBarEventSource> source);
+winapi::ComPtr<IDispatch> Serve(const State& state, std::shared_ptr<host::CodeModule> module);
+// The VBA editor's designer of a UserForm: the MSForms form with flat Controls (UserFormObjects.cpp).
+winapi::ComPtr<IDispatch> ServeUserForm(const State& state, std::shared_ptr<host::FormDesigner> form);
+// A menu button's own click events (_CommandBarButtonEvents), the VBA editor's: the connection
+// point container the button answers.
+winapi::ComPtr<IConnectionPointContainer> ServeButtonEvents(const State& state,
+                                                           std::shared_ptr<host::CommandBarEventSource> source);
 
 // Handlers of a property whose value is another host object, `Get` being the host's member:
 // Child answers Nothing for a null one, RequiredChild refuses it (the IDE never answers

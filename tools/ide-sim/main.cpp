@@ -1,18 +1,23 @@
-// ide-sim: runs one session of the VB6 IDE with an add-in, on a project read from disk.
+// ide-sim: runs one session of the VB6 IDE, or of the Office VBA editor, with an add-in, on a
+// project read from disk.
 //
-//   ide-sim PROJECT [--register DLL] [--progid ID] [--mode N] [--click] [--pick FORM]
-//           [--hide-unplaceable] [--plain] [--list] [--tick CONTROL[=OPTS]]... [--generate]
-//           [--scroll-end] [--shot FILE.bmp] [--about-shot FILE.bmp] [--exit]
+//   ide-sim PROJECT [--register DLL] [--progid ID] [--mode N] [--editor vb6|vba] [--click]
+//           [--pick FORM] [--hide-unplaceable] [--plain] [--list] [--tick CONTROL[=OPTS]]...
+//           [--generate] [--scroll-end] [--shot FILE.bmp] [--about-shot FILE.bmp] [--exit]
+//           [--print-module FORM]
 //
 // Connects the add-in (default "Quenlow.Connect") in connect mode N (default 0), optionally
-// clicks its "Quenlow" item on the Add-Ins menu, picks a form, toggles the window's check
-// boxes, lists every row by scrolling through the grid, ticks controls with the options OPTS
+// clicks its "Quenlow" item on the menu, picks a form, toggles the window's check boxes,
+// lists every row by scrolling through the grid, ticks controls with the options OPTS
 // (LM,LR,LS,UM,UR,US as quenlow's --pick takes them; Left/Right move when none are given),
 // generates, scrolls to the last row one step at a time (timing each step), saves a
 // screenshot, opens the About box for a screenshot of it and closes it with OK, and presses
 // Exit, then disconnects, and prints what the add-in did and the window's handle counts.
 // --register calls the module's DllRegisterServer first and DllUnregisterServer at the end.
-// Message boxes are answered and listed.
+// Message boxes are answered and listed. --editor chooses the IDE served: VB6's, or the Office
+// VBA editor's (the default for a project of UserForms only: exported UserForms or a
+// workbook). --print-module prints the form's code module at the end, to compare with what
+// quenlow apply writes into the same file.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -50,6 +55,8 @@ struct Options {
     std::wstring shot;
     std::wstring aboutShot;
     bool exit = false;
+    std::wstring editor;
+    std::wstring printModule;
 };
 
 std::string Utf8(const std::wstring& text) { return winapi::WideToUtf8(text); }
@@ -77,7 +84,8 @@ int Usage() {
     std::fprintf(stderr,
                  "usage: ide-sim PROJECT [--register DLL] [--progid ID] [--mode N] [--click] [--pick FORM]\n"
                  "               [--hide-unplaceable] [--plain] [--list] [--tick CONTROL[=OPTS]]... [--generate]\n"
-                 "               [--scroll-end] [--shot FILE.bmp] [--about-shot FILE.bmp] [--exit]\n");
+                 "               [--scroll-end] [--shot FILE.bmp] [--about-shot FILE.bmp] [--exit]\n"
+                 "               [--editor vb6|vba] [--print-module FORM]\n");
     return 1;
 }
 
@@ -124,6 +132,10 @@ bool Parse(int argc, wchar_t** argv, Options& options) {
             if (!value(options.aboutShot)) return false;
         } else if (arg == L"--exit") {
             options.exit = true;
+        } else if (arg == L"--editor") {
+            if (!value(options.editor) || (options.editor != L"vb6" && options.editor != L"vba")) return false;
+        } else if (arg == L"--print-module") {
+            if (!value(options.printModule)) return false;
         } else if (!arg.empty() && arg[0] == L'-') {
             return false;
         } else if (options.project.empty()) {
@@ -151,10 +163,27 @@ private:
     int failures_ = 0;
 };
 
+bool OnlyUserForms(host::Root& root) {
+    auto components = root.ActiveVBProject()->VBComponents();
+    for (int i = 1; i <= components->Count(); ++i)
+        if (components->Item(i)->Type() != host::MSForm) return false;
+    return components->Count() > 0;
+}
+
+// The form's code module, a line to a line.
+void PrintModule(host::Root& root, const std::wstring& form) {
+    auto module = root.ActiveVBProject()->VBComponents()->Item(Utf8(form))->CodeModule();
+    std::printf("module %s:\n", Utf8(form).c_str());
+    const int count = module->CountOfLines();
+    for (int line = 1; line <= count; ++line) std::printf("    %s\n", module->Lines(line, 1).c_str());
+}
+
 std::shared_ptr<host::memory::MemoryHost> OpenProject(const Options& options) {
     auto opened = host::files::OpenProject(std::filesystem::path(options.project));
     std::printf("project: %s\n", Utf8(options.project).c_str());
     for (const auto& left : opened.leftOut) std::printf("warning: %s\n", left.reason.what());
+    if (options.editor.empty() ? OnlyUserForms(*opened.host) : options.editor == L"vba") opened.host->SetKind(host::Editor::kVba);
+    std::printf("editor: %s\n", opened.host->Kind() == host::Editor::kVba ? "VBA" : "VB6");
     return opened.host;
 }
 
@@ -319,6 +348,7 @@ int Run(const Options& options) {
         Disconnect(addIn, *host, ide);
     }
     PrintMessageBoxes(boxes);
+    if (!options.printModule.empty()) PrintModule(*host, options.printModule);
     if (module) std::printf("unregister: 0x%08lX\n", static_cast<unsigned long>(module->Unregister()));
     return check.Passed() ? 0 : 2;
 }

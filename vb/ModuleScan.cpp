@@ -1,11 +1,11 @@
-#include "model/ModuleScan.h"
+#include "vb/ModuleScan.h"
 
 #include <algorithm>
 #include <functional>
 
 #include "vb/Names.h"
 
-namespace tolvane::blocks {
+namespace tolvane::vb {
 
 ModuleError::ModuleError(std::size_t line, std::string problem)
     : std::runtime_error("line " + std::to_string(line) + ": " + problem), line_(line), problem_(std::move(problem)) {}
@@ -248,4 +248,17 @@ std::size_t FindExitSub(std::span<const std::string> lines) {
     return found;
 }
 
-}  // namespace tolvane::blocks
+std::vector<std::string> SplitModuleText(std::string_view text) {
+    std::vector<std::string> lines(1);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n') {
+            lines.back() += text[i];
+            continue;
+        }
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        lines.emplace_back();
+    }
+    return lines;
+}
+
+}  // namespace tolvane::vb

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-namespace tolvane::blocks {
+namespace tolvane::vb {
 
 // A module we refuse to change: the line and what is wrong. Lines are numbered in messages
 // from the number given for the first (1 in the IDE; further down in a .frm file).
@@ -71,7 +71,11 @@ Outline OutlineOf(std::span<const std::string> lines, std::size_t firstLine = 1)
 // The text without the blanks (spaces, tabs) around it.
 std::string_view TrimBlanks(std::string_view text);
 
+// The lines of a module's text as the IDE splits it (CodeModule.Lines and InsertLines): at
+// CR LF, LF or CR, so that a text ending in a line end ends in an empty line.
+std::vector<std::string> SplitModuleText(std::string_view text);
+
 // The first physical line (0-based) holding an "Exit Sub" statement, or lines.size().
 std::size_t FindExitSub(std::span<const std::string> lines);
 
-}  // namespace tolvane::blocks
+}  // namespace tolvane::vb
