@@ -185,10 +185,10 @@ PickedForm PickedRows(const GenerateRequest& request, std::ostream& err) {
 void CheckStems(const GenerateRequest& request, std::span<const ControlRow> rows, const CodeOptions& options) {
     const std::vector<std::string> stems = CodeStems(rows, options);
     for (std::size_t row = 0; row < rows.size(); ++row) {
-        if (vb::CharacterCount(stems[row]) <= kMaxStemLength) continue;
+        if (vb::CharacterCount(stems[row]) <= MaxStemLength(options)) continue;
         const std::string problem = (IsSet(rows[row].included) ? "--pick " : "container ") +
                                     Quoted(rows[row].controlRef) + ": too long to name variables after (at most " +
-                                    std::to_string(kMaxStemLength) + " characters, so that i + name + _ScaleHeight " +
+                                    std::to_string(MaxStemLength(options)) + " characters, so that i + name + _ScaleHeight " +
                                     "stays within the " + std::to_string(vb::kMaxIdentifierLength) +
                                     " Visual Basic allows)";
         if (!request.project) throw UsageError(problem);  // the name was typed, not read

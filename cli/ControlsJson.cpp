@@ -67,7 +67,7 @@ void WriteControlsJson(const host::memory::ComponentData& form, const std::vecto
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const host::ListedControl& row = rows[i];
         const std::string container =
-            row.container >= 0 ? rows[static_cast<std::size_t>(row.container)].controlRef : std::string();
+            row.place.container >= 0 ? rows[static_cast<std::size_t>(row.place.container)].controlRef : std::string();
         out << (i ? ",\n " : "\n ") << "{\"name\": " << JsonString(row.controlRef)
             << ", \"class\": " << JsonString(row.className) << ", \"container\": " << JsonString(container);
         const auto found = byRef.find(vb::FoldCase(row.controlRef));

@@ -54,13 +54,7 @@ CodeOptions OptionsFor(const GenerateRequest& request, const PickedForm& form, s
     options.formScaleMode = form.scaleMode;
     options.target = TargetOf(request, form);
     options.resizable = request.resizable;
-    for (const host::ListedControl& control : form.listed) {
-        options.places.push_back({control.container, ContainerKindOf(control.className), control.scaleMode});
-        // Code names a page through its MultiPage: MultiPage1.Pages("Page1").
-        if (control.noPlace == vb::NoPlace::kPage && control.container >= 0)
-            options.places.back().reference = form.listed[static_cast<std::size_t>(control.container)].controlRef +
-                                               ".Pages(\"" + control.controlRef + "\")";
-    }
+    for (const host::ListedControl& control : form.listed) options.places.push_back(control.place);
     if (options.followContainers && !form.listed.empty()) NoteUnpickedContainers(form, options, err);
     return options;
 }

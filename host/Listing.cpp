@@ -59,7 +59,7 @@ void ReadFacts(Control& control, ListedControl& row) {
         if (scaled) {
             const auto scaleMode = Setting(*properties, "ScaleMode");
             row.guessed = row.guessed || !scaleMode;
-            row.scaleMode = scaleMode.value_or(vb::kTwips);
+            row.place.scaleMode = scaleMode.value_or(vb::kTwips);
         }
     } catch (const HostError&) {
         row.guessed = true;
@@ -76,9 +76,14 @@ public:
         ListedControl row;
         row.controlRef = ReferenceOf(key);
         row.depth = depth;
-        row.container = container;
+        row.place.container = container;
         ReadFacts(control, row);
+        row.place.kind = vb::ContainerKindOf(row.className);
+        // Code names a UserForm's page through its MultiPage: MultiPage1.Pages("Page1").
+        if (row.noPlace == vb::NoPlace::kPage && container >= 0)
+            row.place.reference = refs_[static_cast<std::size_t>(container)] + ".Pages(\"" + row.controlRef + "\")";
         const int position = next_++;
+        refs_.push_back(row.controlRef);
         if (!sink_(row)) return false;
         auto contained = control.ContainedVBControls();
         for (int child = contained->Count(); child >= 1; --child) {
@@ -91,6 +96,7 @@ public:
 private:
     const ListedControlSink& sink_;
     int next_ = 0;
+    std::vector<std::string> refs_;  // by listing position, for the pages' references
 };
 
 }  // namespace

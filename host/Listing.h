@@ -16,10 +16,11 @@ namespace tolvane::host {
 struct ListedControl {
     std::string controlRef;  // "Command1", or "Option1(3)" for an element of a control array
     int depth = 0;           // 0 for a control placed on the form, 1 inside a container, ...
-    int container = -1;      // the listing position of the control it sits in; -1 on the form
     std::string className;   // its ProgID ("VB.PictureBox"); "" when it could not be read
     vb::NoPlace noPlace = vb::NoPlace::kNone;  // why code cannot move or size it
-    int scaleMode = vb::kTwips;  // a picture box's ScaleMode: the units of its contents
+    // What holds it (place.container: the listing position of its container, -1 on the form)
+    // and, as a container, how it places its contents and how code names it.
+    vb::ControlPlace place;
     // A read of the class, Align or ScaleMode failed: the values are the assumption made
     // before these were read (a control with a place, in twips).
     bool guessed = false;

@@ -113,12 +113,6 @@ EventProcedures EventProceduresOf(CodeTarget target) {
     return {"Form_Load", "Form_Resize"};
 }
 
-ContainerKind ContainerKindOf(std::string_view className) {
-    if (vb::SameKeyword(className, "VB.PictureBox") || vb::SameKeyword(className, "PictureBox"))
-        return ContainerKind::kPictureBox;
-    if (vb::SameKeyword(className, "TabDlg.SSTab")) return ContainerKind::kTabs;
-    return ContainerKind::kOther;
-}
 
 GeneratedCode GenerateResizeCode(const ResizeModel& model) { return GenerateResizeCode(model.formName, model.rows); }
 

@@ -57,31 +57,14 @@ struct EventProcedures {
 };
 EventProcedures EventProceduresOf(CodeTarget target);
 
-// How a container places the controls inside it.
-enum class ContainerKind : std::uint8_t {
-    kOther,       // in twips from its outer corner, whatever units it sits in (a frame)
-    kPictureBox,  // in its own ScaleMode units; its inside is ScaleWidth x ScaleHeight
-    kTabs,        // like kOther, and the controls of hidden pages sit 75,000 twips to the left (SSTab)
-};
-
 // A tab control (SSTab) keeps the controls of its hidden pages this many twips to the left of
 // their place; a Left below minus half of it is taken as such a page's.
 inline constexpr int kTabParkedOffset = 75000;
 
-// How a container of this class (a ProgID, "VB.PictureBox") places its contents.
-ContainerKind ContainerKindOf(std::string_view className);
-
-// What the code needs to know of where a row's control sits.
-struct RowPlace {
-    int container = -1;                          // the row of its container; -1: the form
-    ContainerKind kind = ContainerKind::kOther;  // as a container
-    int scaleMode = vb::kTwips;                  // as a picture box: the units of its contents
-    // How code names it as a container when that is not its reference: a UserForm's page is
-    // MultiPage1.Pages("Page1").
-    std::string reference = {};
-
-    bool operator==(const RowPlace& other) const = default;
-};
+// Where each row's control sits (vb/Controls.h), as the listing reads it.
+using vb::ContainerKind;
+using vb::ContainerKindOf;
+using RowPlace = vb::ControlPlace;
 
 struct CodeOptions {
     CodeStyle style = CodeStyle::kWorking;

@@ -76,6 +76,12 @@ std::optional<int> DefaultSetting(std::string_view className, std::string_view p
     return std::nullopt;
 }
 
+ContainerKind ContainerKindOf(std::string_view className) {
+    if (IsIntrinsic(className) && Is(ShortName(className), "PictureBox")) return ContainerKind::kPictureBox;
+    if (Is(className, "TabDlg.SSTab")) return ContainerKind::kTabs;
+    return ContainerKind::kOther;
+}
+
 std::string_view ScaleModeConstant(int scaleMode) {
     switch (scaleMode) {
         case 0: return "vbUser";

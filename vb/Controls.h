@@ -47,6 +47,29 @@ std::optional<int> DefaultSetting(std::string_view className, std::string_view p
 inline constexpr int kUserScale = 0;
 inline constexpr int kTwips = 1;
 
+// How a container places the controls inside it.
+enum class ContainerKind : std::uint8_t {
+    kOther,       // in twips from its outer corner, whatever units it sits in (a frame)
+    kPictureBox,  // in its own ScaleMode units; its inside is ScaleWidth x ScaleHeight
+    kTabs,        // like kOther, and the controls of hidden pages sit 75,000 twips to the left (SSTab)
+};
+
+// How a container of this class (a ProgID, "VB.PictureBox") places its contents.
+ContainerKind ContainerKindOf(std::string_view className);
+
+// Where a control sits, as code that moves it must know: what holds it, and as a container how
+// it places its contents and how code names it.
+struct ControlPlace {
+    int container = -1;                          // the listing position of its container; -1: the form
+    ContainerKind kind = ContainerKind::kOther;  // as a container
+    int scaleMode = kTwips;                      // as a picture box: the units of its contents
+    // How code names it as a container when that is not its reference: a UserForm's page is
+    // MultiPage1.Pages("Page1").
+    std::string reference = {};
+
+    bool operator==(const ControlPlace& other) const = default;
+};
+
 // The name of the constant for a ScaleMode value (vbTwips, vbPixels...), as generated code
 // writes it; "vbTwips" for a value VB does not define.
 std::string_view ScaleModeConstant(int scaleMode);

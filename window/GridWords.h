@@ -21,6 +21,12 @@ inline constexpr const char* kPlainTip =
     "size in every line), for code that must match what was pasted before. Unticked (the default): code "
     "that raises no run-time error when the form is minimised or very large, keeps controls right on a "
     "form in pixels and in frames or picture boxes, and works for every copy of the form.";
+inline constexpr const char* kInsertTip =
+    "Writes the code into the form's module, between comments that mark it as Tolvane's: the declarations, the "
+    "start of the Load event and of the Resize event (each procedure added if the form has none). Written again, "
+    "it replaces what it wrote before; the picks are kept in the first comment, so picking the form again ticks them.";
+inline constexpr const char* kRemoveTip =
+    "Takes the code Insert wrote out of the form's module again, with any procedure it added that holds nothing else.";
 inline constexpr const char* kGuessedNote =
     "Some properties could not be read: those controls are taken to sit in twips.";
 

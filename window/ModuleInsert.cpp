@@ -71,12 +71,7 @@ CodeTarget CodeTargetOf(host::Component& form) {
 CodeOptions FormCodeOptions(CodeTarget target, std::span<const host::ListedControl> listed) {
     CodeOptions options;
     options.target = target;
-    for (const host::ListedControl& control : listed) {
-        options.places.push_back({control.container, ContainerKindOf(control.className), control.scaleMode});
-        if (control.noPlace == vb::NoPlace::kPage && control.container >= 0)
-            options.places.back().reference =
-                listed[static_cast<std::size_t>(control.container)].controlRef + ".Pages(\"" + control.controlRef + "\")";
-    }
+    for (const host::ListedControl& control : listed) options.places.push_back(control.place);
     return options;
 }
 

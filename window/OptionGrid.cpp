@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "vb/Names.h"
+#include "window/ModuleInsert.h"
 
 namespace tolvane {
 namespace {
@@ -93,12 +94,31 @@ void OptionGrid::TickArrayAsRow(std::size_t row) {
         if (vb::SameNameIgnoringCase(ArrayName(rows_[other].controlRef), name)) SetTicked(other, Ticked(row));
 }
 
-CodeOptions OptionGrid::Options(CodeStyle style) const {
-    CodeOptions options;
-    options.style = style;
-    for (const host::ListedControl& control : listed_)
-        options.places.push_back({control.container, ContainerKindOf(control.className), control.scaleMode});
+CodeOptions OptionGrid::Options(CodeTarget target, CodeStyle style) const {
+    CodeOptions options = FormCodeOptions(target, listed_);
+    options.style = target == CodeTarget::kUserForm ? CodeStyle::kWorking : style;
     return options;
+}
+
+blocks::Record OptionGrid::RecordOf(std::vector<std::string> flags) const {
+    blocks::Record record;
+    for (const ControlRow& row : rows_)
+        if (IsSet(row.included)) record.picks.push_back(row);
+    record.flags = std::move(flags);
+    return record;
+}
+
+void OptionGrid::TickAsRecorded(const blocks::Record& record) {
+    for (std::size_t row = 0; row < rows_.size(); ++row) {
+        const auto pick = std::find_if(record.picks.begin(), record.picks.end(), [&](const ControlRow& picked) {
+            return vb::SameNameIgnoringCase(picked.controlRef, rows_[row].controlRef);
+        });
+        ControlRow& target = rows_[row];
+        const std::string ref = target.controlRef;
+        target = pick == record.picks.end() || !Placeable(row) ? ControlRow{} : *pick;
+        target.controlRef = ref;
+        target.included = pick != record.picks.end() && Placeable(row);
+    }
 }
 
 }  // namespace tolvane

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "host/Listing.h"
+#include "model/ModuleBlocks.h"
 #include "model/ResizeCode.h"
 
 namespace tolvane {
@@ -50,8 +51,13 @@ public:
     // Every placeable element of the row's control array ticked as the row is.
     void TickArrayAsRow(std::size_t row);
 
-    // What GenerateResizeCode needs of the rows' places, in the given style.
-    CodeOptions Options(CodeStyle style) const;
+    // What GenerateResizeCode needs of the rows' places, for that kind of form in that style.
+    CodeOptions Options(CodeTarget target, CodeStyle style) const;
+
+    // The ticked rows and the flags of the code's style, as a form's first marker records them.
+    blocks::Record RecordOf(std::vector<std::string> flags) const;
+    // The rows a record picks ticked with its options, every other row clear.
+    void TickAsRecorded(const blocks::Record& record);
 
 private:
     void UpdateView();

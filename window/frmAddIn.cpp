@@ -10,6 +10,7 @@
 #include "vb/Names.h"
 #include "window/GridWords.h"
 #include "window/Module1.h"
+#include "window/ModuleInsert.h"
 
 namespace tolvane {
 
@@ -81,6 +82,10 @@ constexpr Placed OutputLayout[] = {
     {&frmAddIn::CancelButton, {Kind::CommandButton, "CancelButton", nullptr, "E&xit", 4260, 6180, 855, 375}},
     {&frmAddIn::chkPlain,
      {Kind::CheckBox, "chkPlain", nullptr, "&Plain text (as the original add-in)", 5280, 6195, 4155, 255}},
+    // Writing the code into the form's module, under the three boxes it would be pasted from.
+    {&frmAddIn::cmdInsert, {Kind::CommandButton, "cmdInsert", nullptr, "&Insert into the form", 5280, 6615, 2010, 375}},
+    {&frmAddIn::cmdRemove,
+     {Kind::CommandButton, "cmdRemove", nullptr, "Re&move from the form", 7365, 6615, 2070, 375}},
 };
 
 // Geometry of one row window's parts: Left, Width, Height and the Top of row window 0; the
@@ -131,7 +136,7 @@ std::array<Control*, 11> frmAddIn::HeaderGroup() const {
 
 void frmAddIn::CreateControls() {
     SetCaption("Tolvane");
-    SetClientSize(9570, 6630);
+    SetClientSize(9570, 7110);
     SetBorder(/*fixedDialog=*/true, /*closeBox=*/true);
     // Each load starts from an empty grid, as from the stored layout.
     grid_.Clear();
@@ -152,6 +157,8 @@ void frmAddIn::CreateControls() {
     for (std::size_t k = 0; k < kGridOptions; ++k) ColumnHeads()[k]->SetToolTipText(ColumnTip(k));
     chkHideUnplaceable->SetToolTipText(kHideTip);
     chkPlain->SetToolTipText(kPlainTip);
+    cmdInsert->SetToolTipText(kInsertTip);
+    cmdRemove->SetToolTipText(kRemoveTip);
     AttachHandlers();
     SetTabOrderGridFirst();
 }
@@ -174,8 +181,8 @@ void frmAddIn::SetTabOrderGridFirst() {
         order.push_back(Check1[static_cast<std::size_t>(slot)]);
         for (Control* option : OptionBoxes(slot)) order.push_back(option);
     }
-    for (Control* c : {chkHideUnplaceable, cmdGenCode, chkPlain, cmdClear, cmdAbout, CancelButton, txtDeclaration,
-                       txtOnLoad, txtOnResize})
+    for (Control* c : {chkHideUnplaceable, cmdGenCode, chkPlain, cmdInsert, cmdRemove, cmdClear, cmdAbout, CancelButton,
+                       txtDeclaration, txtOnLoad, txtOnResize})
         order.push_back(c);
     SetTabOrder(order);
     Picture2->SetTabStop(false);
@@ -203,6 +210,8 @@ void frmAddIn::AttachHandlers() {
     txtOnLoad->OnDblClick([this] { txtOnLoad_DblClick(); });
     txtOnResize->OnDblClick([this] { txtOnResize_DblClick(); });
     cmdGenCode->OnClick([this] { cmdGenCode_Click(); });
+    cmdInsert->OnClick([this] { cmdInsert_Click(); });
+    cmdRemove->OnClick([this] { cmdRemove_Click(); });
     cmdClear->OnClick([this] { cmdClear_Click(); });
     cmdAbout->OnClick([this] { cmdAbout_Click(); });
     CancelButton->OnClick([this] { CancelButton_Click(); });
@@ -272,22 +281,58 @@ void frmAddIn::CheckVariableNames(const CodeOptions& options) const {
     // VB refuses a variable name longer than it allows: no code rather than code that fails.
     const std::vector<std::string> stems = CodeStems(grid_.Rows(), options);
     for (std::size_t row = 0; row < stems.size(); ++row) {
-        if (vb::CharacterCount(stems[row]) <= kMaxStemLength) continue;
+        if (vb::CharacterCount(stems[row]) <= MaxStemLength(options)) continue;
         throw std::runtime_error(grid_.Row(row).controlRef + ": the name is too long to name variables after (at most " +
-                                 std::to_string(kMaxStemLength) + " characters, so that i + name + _ScaleHeight " +
+                                 std::to_string(MaxStemLength(options)) + " characters, so that i + name + _ScaleHeight " +
                                  "stays within the " + std::to_string(vb::kMaxIdentifierLength) +
                                  " Visual Basic allows). Untick it to generate the others.");
     }
 }
 
-void frmAddIn::cmdGenCode_Click() {
+GeneratedCode frmAddIn::GenerateAndShow() {
     const CodeStyle style = chkPlain->Value() != 0 ? CodeStyle::kPlain : CodeStyle::kWorking;
-    const CodeOptions options = grid_.Options(style);
+    const CodeOptions options = grid_.Options(target_, style);
     CheckVariableNames(options);
     GeneratedCode code = GenerateResizeCode(cboForms->Text(), grid_.Rows(), options);
-    txtDeclaration->SetText(std::move(code.declarations));
-    txtOnLoad->SetText(std::move(code.onLoad));
-    txtOnResize->SetText(std::move(code.onResize));
+    txtDeclaration->SetText(code.declarations);
+    txtOnLoad->SetText(code.onLoad);
+    txtOnResize->SetText(code.onResize);
+    return code;
+}
+
+void frmAddIn::cmdGenCode_Click() { GenerateAndShow(); }
+
+std::shared_ptr<host::Component> frmAddIn::PickedComponent() const {
+    if (listedForm_.empty()) throw std::runtime_error("Pick a form first: its controls are not listed.");
+    return Ide().ActiveVBProject()->VBComponents()->Item(listedForm_);
+}
+
+void frmAddIn::RefuseModule(const blocks::ModuleError& error) const {
+    throw std::runtime_error(listedForm_ + ", line " + std::to_string(error.Line()) + ": " + error.Problem() +
+                             ". Nothing was changed.");
+}
+
+void frmAddIn::cmdInsert_Click() {
+    // The code for the form the grid lists, whatever text the selector shows now.
+    const auto form = PickedComponent();
+    cboForms->SetText(listedForm_);
+    const GeneratedCode code = GenerateAndShow();
+    const bool plain = chkPlain->Value() != 0 && target_ == CodeTarget::kVb6Form;
+    const blocks::Record record = grid_.RecordOf(plain ? std::vector<std::string>{"--plain"} : std::vector<std::string>{});
+    try {
+        InsertIntoModule(*form, EventProceduresOf(target_), record, {code.declarations, code.onLoad, code.onResize});
+    } catch (const blocks::ModuleError& error) {
+        RefuseModule(error);
+    }
+}
+
+void frmAddIn::cmdRemove_Click() {
+    const auto form = PickedComponent();
+    try {
+        RemoveFromModule(*form, EventProceduresOf(target_));
+    } catch (const blocks::ModuleError& error) {
+        RefuseModule(error);
+    }
 }
 
 void frmAddIn::cmdAbout_Click() {

@@ -21,6 +21,8 @@
 #include "forms/Form.h"
 #include "host/Host.h"
 #include "host/Listing.h"
+#include "model/ModuleBlocks.h"
+#include "model/ResizeCode.h"
 #include "model/ResizeModel.h"
 #include "window/AddInWindowApi.h"
 #include "window/OptionGrid.h"
@@ -108,6 +110,8 @@ public:
     forms::Control* Label5 = nullptr;
     forms::Control* txtOnResize = nullptr;
     forms::Control* cmdGenCode = nullptr;
+    forms::Control* cmdInsert = nullptr;
+    forms::Control* cmdRemove = nullptr;
     forms::Control* cmdClear = nullptr;
     forms::Control* cmdAbout = nullptr;
     forms::Control* CancelButton = nullptr;
@@ -139,6 +143,8 @@ public:
     void chkPlain_Click();
     void cmdClear_Click();
     void cmdGenCode_Click();
+    void cmdInsert_Click();
+    void cmdRemove_Click();
     void cmdAbout_Click();
     void CancelButton_Click();
     void txtDeclaration_DblClick();
@@ -175,9 +181,16 @@ private:
     void LoadSettings();
     void Remember(const char* key, const forms::Control& box);
     void CheckVariableNames(const CodeOptions& options) const;
+    // The code for the grid as it stands, shown in the three boxes.
+    GeneratedCode GenerateAndShow();
+    // The picked form's component, afresh from the IDE.
+    std::shared_ptr<host::Component> PickedComponent() const;
+    // A module we refuse (damaged markers) as an error that names the form and the line.
+    [[noreturn]] void RefuseModule(const blocks::ModuleError& error) const;
     static void SelectAll(forms::Control& box);
     // frmAddInGrid.cpp
     void ShowGrid();
+    void ReadPickedForm(bool anotherForm);
     void ShowRows();
     void BindSlot(int slot, std::size_t row);
     void ResetSlot(int slot);
@@ -185,6 +198,8 @@ private:
 
     std::shared_ptr<AboutBoxSlot> about_;
     OptionGrid grid_;
+    CodeTarget target_ = CodeTarget::kVb6Form;  // the kind of form last picked
+    std::string listedForm_;                     // its name, as picked
     std::array<std::ptrdiff_t, kSlots> slotRows_{};
     bool binding_ = false;
 };

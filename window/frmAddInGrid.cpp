@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "window/GridWords.h"
+#include "window/ModuleInsert.h"
 #include "window/frmAddIn.h"
 
 namespace tolvane {
@@ -53,8 +54,26 @@ void frmAddIn::cboForms_Click() {
         throw std::runtime_error("Form " + cboForms->Text() + " has " + std::to_string(listed.size()) +
                                  " controls; the grid lists at most " + std::to_string(MaxGridRows) + ".");
     grid_.Fill(std::move(listed));
+    const std::string picked = cboForms->Text();
+    ReadPickedForm(picked != listedForm_);
+    listedForm_ = picked;
     ShowGrid();
     ShowHeaderGroup(true);
+}
+
+void frmAddIn::ReadPickedForm(bool anotherForm) {
+    // The kind of form and the picks its module records. Neither read may fail the pick: a
+    // form that cannot say takes a VB6 form's code and keeps the ticks the pick left.
+    target_ = CodeTarget::kVb6Form;
+    try {
+        const auto form = Ide().ActiveVBProject()->VBComponents()->Item(cboForms->Text());
+        target_ = CodeTargetOf(*form);
+        // Another form's ticks come from its record; a form picked again keeps the grid's.
+        if (!anotherForm) return;
+        if (const auto record = RecordedPicks(*form)) grid_.TickAsRecorded(*record);
+    } catch (const host::HostError&) {
+    } catch (const blocks::ModuleError&) {
+    }
 }
 
 void frmAddIn::ShowGrid() {

@@ -30,7 +30,7 @@ TEST_F(NativeAddInTest, WindowHasItsCaptionSizeBorderAndStaysOnTop) {
     RECT client{};
     ::GetClientRect(form, &client);
     EXPECT_EQ(client.right, TwipsToPixels(9570, ScreenDpiX()));
-    EXPECT_EQ(client.bottom, TwipsToPixels(6630, ScreenDpiY()));
+    EXPECT_EQ(client.bottom, TwipsToPixels(7110, ScreenDpiY()));
     const auto style = static_cast<DWORD>(::GetWindowLongPtrW(form, GWL_STYLE));
     const auto exStyle = static_cast<DWORD>(::GetWindowLongPtrW(form, GWL_EXSTYLE));
     EXPECT_TRUE(style & WS_SYSMENU) << "close box";
@@ -453,7 +453,7 @@ TEST_F(NativeAddInTest, ScreenshotShowsTheFilledWindow) {
     forms::win32::Image read;
     ASSERT_TRUE(ReadBmp("frmAddIn.bmp", read));
     EXPECT_EQ(read.width, TwipsToPixels(9570, ScreenDpiX()));
-    EXPECT_EQ(read.height, TwipsToPixels(6630, ScreenDpiY()));
+    EXPECT_EQ(read.height, TwipsToPixels(7110, ScreenDpiY()));
     EXPECT_EQ(read.bgr, shot.bgr);
     EXPECT_GT(DistinctColours(read), 4u);
     // The declarations box shows dark blue text.

@@ -5,12 +5,16 @@
 
 #include <windows.h>
 
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "host/Listing.h"
+#include "host/files/CodeSection.h"
+#include "tests/support/Files.h"
 #include "tests/support/Quenlow.h"
+#include "vb/ModuleScan.h"
 #include "host/files/ProjectFiles.h"
 #include "tools/ide-sim/IdeObjects.h"
 #include "tools/ide-sim/Session.h"
@@ -226,6 +230,19 @@ TEST_F(SessionTest, TheAddInWritesWhatQuenlowWritesForTheSamePicks) {
         EXPECT_EQ(tolvane::winapi::WideToUtf8(shown), quenlow.out) << block;
     }
     EXPECT_NE(window->OnResize().find(L"picPane.ScaleX(Me.Width - iFormWidth, vbTwips, vbPixels)"), std::wstring::npos);
+
+    // Insert leaves the form's module as quenlow apply leaves a copy of its file.
+    ASSERT_TRUE(window->Press(L"&Insert into the form"));
+    tolvane::testing::TempDir copy;
+    const std::filesystem::path frm = copy.Path() / "frmPixels.frm";
+    std::filesystem::copy_file(project.parent_path() / "frmPixels.frm", frm);
+    ASSERT_EQ(tolvane::testing::Quenlow({"apply", tolvane::host::files::Utf8FromPath(frm), "--form", "frmPixels", "--pick",
+                                         "cmdClose=LM,UM", "--pick", "txtInside=LR", "--pick", "cmdInPane=LM,US"})
+                  .status,
+              0);
+    auto module = pixels->ActiveVBProject()->VBComponents()->Item("frmPixels")->CodeModule();
+    EXPECT_EQ(tolvane::vb::SplitModuleText(module->Lines(1, module->CountOfLines())),
+              tolvane::host::files::SplitCodeSection(tolvane::testing::ReadBytes(frm), "frmPixels.frm").lines);
     Disconnect(addIn, UserClosed);
     Release(addIn, pixelsIde);
     ExpectNoMessageBox();

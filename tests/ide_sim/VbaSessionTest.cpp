@@ -37,7 +37,7 @@ const std::vector<std::string> kPicks = {"cmdOK=LM", "fraInner=LR,UR", "mpgMain=
 
 // One row of the listing, every field the add-in and quenlow must agree on.
 std::string RowText(const host::ListedControl& row) {
-    return std::to_string(row.depth) + " " + row.controlRef + " in " + std::to_string(row.container) + " " +
+    return std::to_string(row.depth) + " " + row.controlRef + " in " + std::to_string(row.place.container) + " " +
            row.className + " " + std::to_string(static_cast<int>(row.noPlace)) + (row.guessed ? " guessed" : "");
 }
 
@@ -109,7 +109,19 @@ TEST_F(VbaSessionTest, ConnectsListsTheUserFormAsQuenlowAndLeavesNothing) {
         ASSERT_TRUE(window->Pick(L"Panel"));
         std::vector<std::wstring> expected;
         for (const auto& row : Listed(*host)) expected.push_back(winapi::Utf8ToWide(row.controlRef));
-        EXPECT_EQ(window->Rows(), expected);
+        EXPECT_EQ(window->AllRows(), expected);
+
+        // The window's own Generate and Insert: the UserForm code quenlow generate writes, and
+        // the module quenlow apply writes into the same file.
+        ASSERT_TRUE(window->Click(window->FindBox(L"cmdOK", AddInWindow::Row)));
+        ASSERT_TRUE(window->Click(window->FindBox(L"cmdOK", AddInWindow::LeftRightMove)));
+        ASSERT_TRUE(window->Press(L"&Generate Code"));
+        const std::string file = host::files::Utf8FromPath(frm);
+        EXPECT_EQ(winapi::WideToUtf8(window->OnResize()),
+                  Quenlow({"generate", file, "--form", "Panel", "--pick", "cmdOK=LM", "--block", "resize"}).out);
+        ASSERT_TRUE(window->Press(L"&Insert into the form"));
+        ASSERT_EQ(Quenlow({"apply", file, "--form", "Panel", "--pick", "cmdOK=LM"}).status, 0);
+        EXPECT_EQ(ModuleLines(*host), host::files::SplitCodeSection(tolvane::testing::ReadBytes(frm), "Panel.frm").lines);
         ASSERT_TRUE(window->Screenshot(L"ide_sim_userform.bmp"));
 
         EXPECT_EQ(addIn.Disconnect(UserClosed), S_OK);

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,7 @@ CodeOptions ListingOptions(host::Root& root, const std::string& form, CodeStyle 
     CodeOptions options;
     options.style = style;
     host::ListFormControls(root, form, [&](const host::ListedControl& c) {
-        options.places.push_back({c.container, ContainerKindOf(c.className), c.scaleMode});
+        options.places.push_back(c.place);
         return true;
     });
     return options;
@@ -270,6 +271,56 @@ TEST(WindowFactory, WindowsOfOneFactoryShareTheAboutBoxAndEveryWindowIsRealised)
     EXPECT_EQ(other->AboutBox(), box);
     EXPECT_EQ(realised, (std::vector<std::string>{"frmAddIn", "frmAbout", "frmAddIn"}));
     second->Unload();
+}
+
+}  // namespace
+}  // namespace tolvane::testing
+
+namespace tolvane::testing {
+namespace {
+
+std::vector<std::string> ModuleOf(MemoryHost& host, const std::string& form) {
+    auto module = host.ActiveVBProject()->VBComponents()->Item(form)->CodeModule();
+    std::vector<std::string> lines;
+    for (int line = 1; line <= module->CountOfLines(); ++line) lines.push_back(module->Lines(line, 1));
+    return lines;
+}
+
+// Insert writes the code the boxes show into the form's module and records the picks, which
+// tick the form's rows when it is picked again after another; Remove gives the module back; a
+// module with damaged markers is refused by line and left as it was.
+TEST_F(WindowTest, InsertWritesTheModuleRemembersThePicksAndRemoveTakesItOut) {
+    ProjectData project = SampleProject();
+    for (auto& component : project.components)
+        if (component.name == "Form3") component.code = {"' Tolvane: Text1=LM", "Dim x"};
+    host->OpenProject(project);
+    ASSERT_TRUE(Pick("Form1"));
+    const int row = RowOf("Command1");
+    ASSERT_TRUE(driver.Tick(Box(row)) && driver.Tick(Option(row, 0)));
+    ASSERT_TRUE(driver.Click(*window->cmdInsert));
+    const std::vector<std::string> inserted = ModuleOf(*host, "Form1");
+    ASSERT_GE(inserted.size(), 3u);
+    EXPECT_EQ(inserted.front(), "' Tolvane: Command1=LM");
+    EXPECT_NE(std::find(inserted.begin(), inserted.end(), "    Command1.Left = Me.ScaleWidth - (iFormScaleWidth - iCommand1_Left)"),
+              inserted.end());
+    EXPECT_NE(window->txtOnResize->Text().find("Command1.Left = Me.ScaleWidth"), std::string::npos);
+
+    ASSERT_TRUE(Pick("Form2"));
+    ASSERT_TRUE(Pick("Form1"));
+    EXPECT_EQ(Row(RowOf("Command1")).value, 1);
+    EXPECT_EQ(Row(RowOf("Command1")).options, (std::vector<int>{1, 0, 0, 0, 0, 0}));
+    ASSERT_TRUE(driver.Click(*window->cmdInsert));
+    EXPECT_EQ(ModuleOf(*host, "Form1"), inserted) << "writing again changes nothing";
+    ASSERT_TRUE(driver.Click(*window->cmdRemove));
+    EXPECT_TRUE(ModuleOf(*host, "Form1").empty());
+    EXPECT_TRUE(forms::RecordedErrors().empty());
+
+    ASSERT_TRUE(Pick("Form3"));
+    ASSERT_TRUE(driver.Click(*window->cmdInsert));
+    ASSERT_EQ(forms::RecordedErrors().size(), 1u);
+    EXPECT_NE(forms::RecordedErrors()[0].description.find("Form3, line 1: "), std::string::npos)
+        << forms::RecordedErrors()[0].description;
+    EXPECT_EQ(ModuleOf(*host, "Form3"), (std::vector<std::string>{"' Tolvane: Text1=LM", "Dim x"}));
 }
 
 }  // namespace

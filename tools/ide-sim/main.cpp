@@ -3,14 +3,15 @@
 //
 //   ide-sim PROJECT [--register DLL] [--progid ID] [--mode N] [--editor vb6|vba] [--click]
 //           [--pick FORM] [--hide-unplaceable] [--plain] [--list] [--tick CONTROL[=OPTS]]...
-//           [--generate] [--scroll-end] [--shot FILE.bmp] [--about-shot FILE.bmp] [--exit]
+//           [--generate] [--insert] [--remove] [--scroll-end] [--shot FILE.bmp] [--about-shot FILE.bmp] [--exit]
 //           [--print-module FORM]
 //
 // Connects the add-in (default "Quenlow.Connect") in connect mode N (default 0), optionally
 // clicks its "Quenlow" item on the menu, picks a form, toggles the window's check boxes,
 // lists every row by scrolling through the grid, ticks controls with the options OPTS
 // (LM,LR,LS,UM,UR,US as quenlow's --pick takes them; Left/Right move when none are given),
-// generates, scrolls to the last row one step at a time (timing each step), saves a
+// generates, inserts the code into the form's module or removes it, scrolls to the last row
+// one step at a time (timing each step), saves a
 // screenshot, opens the About box for a screenshot of it and closes it with OK, and presses
 // Exit, then disconnects, and prints what the add-in did and the window's handle counts.
 // --register calls the module's DllRegisterServer first and DllUnregisterServer at the end.
@@ -48,6 +49,8 @@ struct Options {
     std::wstring pick;
     std::vector<std::wstring> ticks;
     bool generate = false;
+    bool insert = false;  // presses "&Insert into the form" after Generate
+    bool remove = false;  // presses "Re&move from the form"
     bool hideUnplaceable = false;
     bool plain = false;
     bool list = false;
@@ -84,6 +87,7 @@ int Usage() {
     std::fprintf(stderr,
                  "usage: ide-sim PROJECT [--register DLL] [--progid ID] [--mode N] [--click] [--pick FORM]\n"
                  "               [--hide-unplaceable] [--plain] [--list] [--tick CONTROL[=OPTS]]... [--generate]\n"
+                 "               [--insert] [--remove]\n"
                  "               [--scroll-end] [--shot FILE.bmp] [--about-shot FILE.bmp] [--exit]\n"
                  "               [--editor vb6|vba] [--print-module FORM]\n");
     return 1;
@@ -118,6 +122,10 @@ bool Parse(int argc, wchar_t** argv, Options& options) {
             options.ticks.push_back(text);
         } else if (arg == L"--generate") {
             options.generate = true;
+        } else if (arg == L"--insert") {
+            options.insert = true;
+        } else if (arg == L"--remove") {
+            options.remove = true;
         } else if (arg == L"--hide-unplaceable") {
             options.hideUnplaceable = true;
         } else if (arg == L"--plain") {
@@ -289,6 +297,8 @@ void DriveWindow(const Options& options, AddInWindow& window, Checks& check) {
         PrintLines("Load:", window.OnLoad());
         PrintLines("Resize:", window.OnResize());
     }
+    if (options.insert) std::printf("insert: %s\n", check(window.Press(L"&Insert into the form"), "insert") ? "done" : "failed");
+    if (options.remove) std::printf("remove: %s\n", check(window.Press(L"Re&move from the form"), "remove") ? "done" : "failed");
     if (options.scrollEnd) ScrollToEnd(window);
     PrintHandles(window);
     if (!options.shot.empty())
