@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The README's screenshots, taken from the i686 module (the one the VB6 IDE loads) under Wine
-# by the IDE simulator: the add-in window after a pick and Generate (docs/addin-window.png),
+# by the IDE simulator: the add-in window after a pick, Generate and Insert (docs/addin-window.png),
 # on a form of 502 controls scrolled to its end (docs/addin-window-long.png) and with the
 # controls that cannot be placed hidden (docs/addin-window-hidden.png), its About box
 # (docs/about-box.png), and the window in the VBA editor on an exported UserForm
@@ -30,7 +30,7 @@ mkdir -p "$shots" "$root/docs"
 winpath() { echo "Z:$(realpath "$1" | tr / '\\')"; }
 "$wine" "$out/$arch/tools/ide-sim/ide-sim.exe" "$(winpath "$root/examples/Example.vbp")" \
   --register "$(winpath "$out/$arch/connect/server/Quenlow_AddIn.dll")" \
-  --click --pick Form1 --tick Command1 --tick txtNotes --generate \
+  --click --pick Form1 --tick Command1 --tick txtNotes --generate --insert \
   --shot "$(winpath "$shots")\\addin-window.bmp" --about-shot "$(winpath "$shots")\\about-box.bmp" --exit
 python3 "$root/tools/ide-sim/bench/make_long_forms.py" "$shots/long"
 "$wine" "$out/$arch/tools/ide-sim/ide-sim.exe" "$(winpath "$shots/long/Long.vbp")" \
