@@ -10,6 +10,7 @@
 #include "cli/Arguments.h"
 #include "cli/Commands.h"
 #include "tolvane/Version.h"
+#include "vb/Errors.h"
 #include "vb/Names.h"
 
 namespace tolvane::cli {
@@ -277,11 +278,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     } catch (const host::files::FileError& error) {
         err << "quenlow: " << Describe(error) << "\n";
         return kExitFailure;
-    } catch (const std::exception& error) {
-        err << "quenlow: " << vb::Printable(error.what()) << "\n";
-        return kExitFailure;
     } catch (...) {
-        err << "quenlow: unexpected failure\n";
+        err << "quenlow: " << vb::Printable(vb::DescribeCaught()) << "\n";
         return kExitFailure;
     }
 }

@@ -53,22 +53,6 @@ void Guarded(Step&& step) noexcept {
     }
 }
 
-// The description the user sees for the exception being handled.
-std::string CurrentDescription() noexcept {
-    try {
-        throw;
-    } catch (const std::bad_alloc&) {
-        return vb::kOutOfMemory;
-    } catch (const std::exception& e) {
-        try {
-            return e.what();
-        } catch (...) {
-            return {};
-        }
-    } catch (...) {
-        return "Unexpected error";
-    }
-}
 
 }  // namespace
 
@@ -208,7 +192,7 @@ void Connect::AddinInstance_OnConnection(const std::function<std::shared_ptr<hos
             if (value == "1") Show();
         }
     } catch (...) {
-        Report(CurrentDescription());
+        Report(vb::DescribeCaught());
     }
 }
 

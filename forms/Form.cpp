@@ -183,10 +183,8 @@ void Form::Raise(const std::string& source, const std::function<void()>& handler
     ++raiseDepth_;
     try {
         handler();
-    } catch (const std::exception& error) {
-        if (alive) Report(ErrorReport{name_, source, error.what()});
     } catch (...) {
-        if (alive) Report(ErrorReport{name_, source, "Unexpected error"});
+        if (alive) Report(ErrorReport{name_, source, vb::DescribeCaught()});
     }
     if (!alive) return;
     --raiseDepth_;

@@ -2,6 +2,8 @@
 // each number with the description the IDE shows for it, in one table.
 #pragma once
 
+#include <string>
+
 namespace tolvane::vb {
 
 inline constexpr const char* kInvalidCall = "Invalid procedure call or argument";          // 5
@@ -19,6 +21,8 @@ inline constexpr const char* kArgumentNotOptional = "Argument not optional";    
 inline constexpr const char* kWrongArguments = "Wrong number of arguments or invalid property assignment";  // 450
 inline constexpr const char* kAmbiguousName = "Ambiguous name detected";                       // compile
 inline constexpr const char* kNoEvents = "Object or class does not support the set of events";  // 459
+// What the product says of a failure that is no error of VB's and says nothing of itself.
+inline constexpr const char* kUnexpectedError = "Unexpected error";
 
 // The numbers generated code may raise, as the evaluator reports them.
 inline constexpr int kOverflowNumber = 6;
@@ -37,6 +41,11 @@ inline constexpr ErrorDescription kErrors[] = {
     {380, kInvalidPropertyValue}, {438, kNoSuchMember},   {449, kArgumentNotOptional}, {450, kWrongArguments},
     {459, kNoEvents},
 };
+
+// The description of the exception being handled, as every boundary of the product words it:
+// VB's "Out of memory" for std::bad_alloc, what() of any other std::exception,
+// kUnexpectedError for anything else. Call it only inside a catch handler.
+std::string DescribeCaught() noexcept;
 
 // The description of an error number of the table, or "error" for another.
 constexpr const char* DescriptionOf(int number) {

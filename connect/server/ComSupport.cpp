@@ -5,6 +5,7 @@
 #include <exception>
 #include <new>
 
+#include "vb/Errors.h"
 #include "winapi/Text.h"
 
 namespace tolvane::server {
@@ -29,37 +30,31 @@ void SetComErrorInfo(REFIID iid, std::wstring_view description) noexcept {
         const std::wstring text(description);
         create->SetDescription(const_cast<LPOLESTR>(text.c_str()));
     } catch (...) {
-        create->SetDescription(const_cast<LPOLESTR>(L"Out of memory"));
+        static const std::wstring outOfMemory = winapi::Utf8ToWide(vb::kOutOfMemory);
+        create->SetDescription(const_cast<LPOLESTR>(outOfMemory.c_str()));
     }
     Microsoft::WRL::ComPtr<IErrorInfo> info;
     if (SUCCEEDED(create.As(&info))) SetErrorInfo(0, info.Get());
 }
 
 HRESULT HResultFromCurrentException(REFIID iid) noexcept {
+    // The HRESULT by the kind of failure, the text as every boundary words it.
     HRESULT hr = E_UNEXPECTED;
-    std::wstring description;
     try {
-        description = L"Unexpected failure";
-        try {
-            throw;
-        } catch (const ComError& e) {
-            hr = e.Result();
-            description = winapi::Utf8ToWide(e.what());
-        } catch (const std::bad_alloc&) {
-            hr = E_OUTOFMEMORY;
-            description = L"Out of memory";
-        } catch (const std::exception& e) {
-            hr = E_FAIL;
-            description = winapi::Utf8ToWide(e.what());
-        } catch (...) {
-            // keeps E_UNEXPECTED and its text
-        }
+        throw;
+    } catch (const ComError& e) {
+        hr = e.Result();
+    } catch (const std::bad_alloc&) {
+        hr = E_OUTOFMEMORY;
+    } catch (const std::exception&) {
+        hr = E_FAIL;
     } catch (...) {
-        // No memory for the text; the HRESULT still goes out.
-        SetComErrorInfo(iid, L"Unexpected failure");
-        return hr;
     }
-    SetComErrorInfo(iid, description);
+    try {
+        SetComErrorInfo(iid, winapi::Utf8ToWide(vb::DescribeCaught()));
+    } catch (...) {
+        SetComErrorInfo(iid, L"");  // no memory for the text; the HRESULT still goes out
+    }
     return hr;
 }
 

@@ -8,7 +8,7 @@
 
 #include <windows.h>
 
-#include "host/com/ComSupport.h"
+#include "winapi/Failure.h"
 #include "winapi/Handles.h"
 #include "winapi/Text.h"
 
@@ -26,7 +26,7 @@ std::wstring KeyPath(const std::string& application, const std::string& section)
 }
 
 [[noreturn]] void Fail(const std::string& what, LSTATUS status) {
-    throw std::runtime_error(what + ": " + host::com::DescribeFailure(HRESULT_FROM_WIN32(status)));
+    throw std::runtime_error(what + ": " + winapi::DescribeFailure(HRESULT_FROM_WIN32(status)));
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 // goes through one guarded call, so no exception ever leaves a procedure or the hook.
 #include "forms/win32/WindowClasses.h"
 
+#include "vb/Errors.h"
+
 #include <exception>
 #include <stdexcept>
 
@@ -109,10 +111,8 @@ bool NativeForm::Guarded(NativeForm* self, const char* source, Body&& body) noex
     try {
         body(*self);
         return true;
-    } catch (const std::exception& error) {
-        if (alive) self->Fail(source, error.what());
     } catch (...) {
-        if (alive) self->Fail(source, "Unexpected error");
+        if (alive) self->Fail(source, vb::DescribeCaught().c_str());
     }
     return false;
 }

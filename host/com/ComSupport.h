@@ -23,7 +23,7 @@ using winapi::UniqueVariant;
 
 // The description the user would see for a failed call: EXCEPINFO's description when the
 // object gave one, else Visual Basic's text for the common Automation codes, else the system's.
-std::string DescribeFailure(HRESULT hr, const EXCEPINFO* info = nullptr);
+
 [[noreturn]] void ThrowFailure(HRESULT hr, const EXCEPINFO* info = nullptr);
 inline void Check(HRESULT hr) {
     if (FAILED(hr)) ThrowFailure(hr);

@@ -2,6 +2,7 @@
 // them (the simulator's journal records what arrives), error texts, the click sink, and every
 // IDE object handed back. Conversions of what an IDE may answer are checked on their own.
 #include "host/com/ComHost.h"
+#include "winapi/Failure.h"
 
 #include <gtest/gtest.h>
 
@@ -251,9 +252,9 @@ TEST_F(ComHostTest, FailuresCarryTheDescriptionTheUserWouldSee) {
 TEST(ComConversionTest, BareFailureCodesGetVisualBasicsOrTheSystemsText) {
     EXCEPINFO codeOnly{};
     codeOnly.scode = DISP_E_TYPEMISMATCH;
-    EXPECT_EQ(com::DescribeFailure(DISP_E_EXCEPTION, &codeOnly), "Type mismatch");
-    EXPECT_EQ(com::DescribeFailure(DISP_E_UNKNOWNNAME), "Object doesn't support this property or method");
-    const std::string generic = com::DescribeFailure(E_FAIL);
+    EXPECT_EQ(winapi::DescribeFailure(DISP_E_EXCEPTION, &codeOnly), "Type mismatch");
+    EXPECT_EQ(winapi::DescribeFailure(DISP_E_UNKNOWNNAME), "Object doesn't support this property or method");
+    const std::string generic = winapi::DescribeFailure(E_FAIL);
     EXPECT_NE(generic.find("Automation error 0x80004005"), std::string::npos) << generic;
 }
 
