@@ -250,9 +250,9 @@ def msiexec(prefix, *args):
 SESSIONS = [
     ("i686", "VB6", os.path.join(ROOT, "examples", "Example.vbp"),
      ["--click", "--pick", "Form1", "--tick", "Command1", "--generate", "--exit"],
-     ["Command1.Left = Form1.Width - (iFormWidth - iCommand1_Left)"]),
-    ("i686", "VBA", USERFORM, ["--click", "--pick", "Panel", "--exit"], ["editor: VBA", "rows of Panel: ctlOther"]),
-    ("x86_64", "VBA", USERFORM, ["--click", "--pick", "Panel", "--exit"], ["editor: VBA", "rows of Panel: ctlOther"]),
+     ["    Command1.Left = Me.ScaleWidth - (iFormScaleWidth - iCommand1_Left)"]),
+    ("i686", "VBA", USERFORM, ["--click", "--pick", "Panel", "--exit"], ["editor: VBA", "rows of Panel in view (15): ctlOther"]),
+    ("x86_64", "VBA", USERFORM, ["--click", "--pick", "Panel", "--exit"], ["editor: VBA", "rows of Panel in view (15): ctlOther"]),
 ]
 
 
