@@ -31,7 +31,7 @@ winpath() { echo "Z:$(realpath "$1" | tr / '\\')"; }
 "$wine" "$out/$arch/tools/ide-sim/ide-sim.exe" "$(winpath "$root/examples/Example.vbp")" \
   --register "$(winpath "$out/$arch/connect/server/Quenlow_AddIn.dll")" \
   --click --pick Form1 --tick Command1 --tick txtNotes --generate --insert \
-  --shot "$(winpath "$shots")\\addin-window.bmp" --about-shot "$(winpath "$shots")\\about-box.bmp" --exit
+  --shot "$(winpath "$shots")\\addin-window.bmp" --tip-shot "$(winpath "$shots")\\addin-window-tip.bmp" --about-shot "$(winpath "$shots")\\about-box.bmp" --exit
 python3 "$root/tools/ide-sim/bench/make_long_forms.py" "$shots/long"
 "$wine" "$out/$arch/tools/ide-sim/ide-sim.exe" "$(winpath "$shots/long/Long.vbp")" \
   --register "$(winpath "$out/$arch/connect/server/Quenlow_AddIn.dll")" \
@@ -44,7 +44,7 @@ python3 "$root/tools/ide-sim/bench/make_long_forms.py" "$shots/long"
 "$wine" "$out/$arch/tools/ide-sim/ide-sim.exe" "$(winpath "$root/tests/host_files_office/fixtures/Panel.frm")" \
   --register "$(winpath "$out/$arch/connect/server/Quenlow_AddIn.dll")" \
   --click --pick Panel --tick mpgMain --tick fraInner --shot "$(winpath "$shots")\\userform-window.bmp" --exit
-for name in addin-window addin-window-long addin-window-hidden about-box userform-window; do
+for name in addin-window addin-window-tip addin-window-long addin-window-hidden about-box userform-window; do
   python3 "$root/scripts/bmp2png.py" "$shots/$name.bmp" "$root/docs/$name.png"
   echo "screenshots: docs/$name.png"
 done

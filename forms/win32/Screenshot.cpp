@@ -13,16 +13,13 @@ COLORREF Image::Pixel(int x, int y) const {
     return RGB(bgr[at + 2], bgr[at + 1], bgr[at]);
 }
 
-Image CaptureWindow(HWND window) {
-    Image image;
-    RECT bounds{};
-    if (!::GetClientRect(window, &bounds)) return image;
-    const int width = bounds.right - bounds.left, height = bounds.bottom - bounds.top;
-    if (width <= 0 || height <= 0) return image;
+namespace {
 
-    winapi::WindowDc source(window);
-    if (source.get() == nullptr) return image;
-    winapi::UniqueMemoryDc memory(::CreateCompatibleDC(source.get()));
+// Copies a rectangle of a DC (in its own coordinates) into an image.
+Image CaptureDc(HDC source, int x, int y, int width, int height) {
+    Image image;
+    if (source == nullptr || width <= 0 || height <= 0) return image;
+    winapi::UniqueMemoryDc memory(::CreateCompatibleDC(source));
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = width;
@@ -31,21 +28,35 @@ Image CaptureWindow(HWND window) {
     info.bmiHeader.biBitCount = 24;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    winapi::UniqueBitmap bitmap(::CreateDIBSection(source.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    winapi::UniqueBitmap bitmap(::CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!memory || !bitmap || bits == nullptr) return image;
     {
         winapi::SelectScope select(memory.get(), bitmap.get());
-        if (!::BitBlt(memory.get(), 0, 0, width, height, source.get(), 0, 0, SRCCOPY)) return image;
+        if (!::BitBlt(memory.get(), 0, 0, width, height, source, x, y, SRCCOPY)) return image;
         ::GdiFlush();
     }
     const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) & ~static_cast<std::size_t>(3);
     image.width = width;
     image.height = height;
     image.bgr.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
-    for (int y = 0; y < height; ++y)
-        std::copy_n(static_cast<const std::uint8_t*>(bits) + stride * static_cast<std::size_t>(y),
-                    static_cast<std::size_t>(width) * 3, image.bgr.begin() + static_cast<std::ptrdiff_t>(y) * width * 3);
+    for (int row = 0; row < height; ++row)
+        std::copy_n(static_cast<const std::uint8_t*>(bits) + stride * static_cast<std::size_t>(row),
+                    static_cast<std::size_t>(width) * 3, image.bgr.begin() + static_cast<std::ptrdiff_t>(row) * width * 3);
     return image;
+}
+
+}  // namespace
+
+Image CaptureWindow(HWND window) {
+    RECT bounds{};
+    if (!::GetClientRect(window, &bounds)) return {};
+    winapi::WindowDc source(window);
+    return CaptureDc(source.get(), 0, 0, bounds.right - bounds.left, bounds.bottom - bounds.top);
+}
+
+Image CaptureScreen(const RECT& part) {
+    winapi::WindowDc screen(nullptr);
+    return CaptureDc(screen.get(), part.left, part.top, part.right - part.left, part.bottom - part.top);
 }
 
 Image Crop(const Image& image, const RECT& part) {

@@ -21,6 +21,8 @@ struct Image {
 
 // An empty image when the window cannot be read.
 Image CaptureWindow(HWND window);
+// What the screen shows in a rectangle, popups such as tooltips included.
+Image CaptureScreen(const RECT& part);
 // Part of an image, clipped to it.
 Image Crop(const Image& image, const RECT& part);
 bool WriteBmp(const Image& image, const std::wstring& path);

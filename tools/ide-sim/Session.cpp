@@ -5,6 +5,8 @@
 #include <memory>
 
 #include "forms/win32/Screenshot.h"
+
+#include <commctrl.h>
 #include "winapi/Com.h"
 #include "winapi/Handles.h"
 #include "winapi/Text.h"
@@ -311,6 +313,39 @@ std::wstring AddInWindow::Output(int which) const {
 }
 
 bool AddInWindow::Screenshot(const std::wstring& path) const { return idesim::Screenshot(window_, path); }
+
+std::optional<std::wstring> AddInWindow::TipShot(HWND control, const std::wstring& path) const {
+    if (!control) return std::nullopt;
+    // The tooltip subclasses the control and learns of the pointer from its mouse messages;
+    // the pointer itself has to be there too, as the tip checks it before it shows.
+    const RECT box = ScreenRect(control);
+    const POINT centre{(box.left + box.right) / 2, (box.top + box.bottom) / 2};
+    SetCursorPos(centre.x, centre.y);
+    POINT client = centre;
+    ScreenToClient(control, &client);
+    PostMessageW(control, WM_MOUSEMOVE, 0, MAKELPARAM(client.x, client.y));
+    HWND tip = nullptr;
+    for (int waited = 0; waited < 3000 && !tip; waited += 50) {
+        winapi::PumpMessages();
+        Sleep(50);
+        for (HWND window = FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr); window && !tip;
+             window = FindWindowExW(nullptr, window, TOOLTIPS_CLASSW, nullptr))
+            if (IsWindowVisible(window)) tip = window;
+    }
+    if (!tip) return std::nullopt;
+    winapi::PumpMessages();
+    RECT shown = ScreenRect(tip), client_area{};
+    GetClientRect(window_, &client_area);
+    MapWindowPoints(window_, nullptr, reinterpret_cast<POINT*>(&client_area), 2);
+    UnionRect(&shown, &shown, &client_area);
+    if (!forms::win32::WriteBmp(forms::win32::CaptureScreen(shown), path)) return std::nullopt;
+    wchar_t text[1024] = {};
+    TOOLINFOW info{};
+    info.cbSize = sizeof info;
+    info.lpszText = text;
+    SendMessageW(tip, TTM_GETCURRENTTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+    return std::wstring(text);
+}
 
 bool Screenshot(HWND window, const std::wstring& path) {
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);

@@ -115,6 +115,9 @@ public:
     std::wstring OnResize() const { return Output(2); }
     // Writes what the client area shows as a 24-bit BMP; false when it cannot be read.
     bool Screenshot(const std::wstring& path) const;
+    // Rests the pointer on a control until its tooltip shows, then writes what the screen
+    // shows of the window and the tip as a BMP; the tip's text, or nullopt when none showed.
+    std::optional<std::wstring> TipShot(HWND control, const std::wstring& path) const;
     // The About box the window opened, if it is shown: another top-level window of this
     // process with an "OK" button. Null when there is none.
     HWND AboutBox() const;

@@ -3,17 +3,18 @@
 //
 //   ide-sim PROJECT [--register DLL] [--progid ID] [--mode N] [--editor vb6|vba] [--click]
 //           [--pick FORM] [--hide-unplaceable] [--plain] [--list] [--tick CONTROL[=OPTS]]...
-//           [--generate] [--insert] [--remove] [--scroll-end] [--shot FILE.bmp] [--about-shot FILE.bmp] [--exit]
-//           [--print-module FORM]
+//           [--generate] [--insert] [--remove] [--scroll-end] [--shot FILE.bmp] [--tip-shot FILE.bmp]
+//           [--about-shot FILE.bmp] [--exit] [--print-module FORM]
 //
 // Connects the add-in (default "Quenlow.Connect") in connect mode N (default 0), optionally
 // clicks its "Quenlow" item on the menu, picks a form, toggles the window's check boxes,
 // lists every row by scrolling through the grid, ticks controls with the options OPTS
 // (LM,LR,LS,UM,UR,US as quenlow's --pick takes them; Left/Right move when none are given),
 // generates, inserts the code into the form's module or removes it, scrolls to the last row
-// one step at a time (timing each step), saves a
-// screenshot, opens the About box for a screenshot of it and closes it with OK, and presses
-// Exit, then disconnects, and prints what the add-in did and the window's handle counts.
+// one step at a time (timing each step), saves a screenshot, rests the pointer on the Move box
+// of the first row that can be placed and saves a screenshot with its tooltip, opens the About
+// box for a screenshot of it and closes it with OK, and presses Exit, then disconnects, and
+// prints what the add-in did and the window's handle counts.
 // --register calls the module's DllRegisterServer first and DllUnregisterServer at the end.
 // Message boxes are answered and listed. --editor chooses the IDE served: VB6's, or the Office
 // VBA editor's (the default for a project of UserForms only: exported UserForms or a
@@ -56,6 +57,7 @@ struct Options {
     bool list = false;
     bool scrollEnd = false;
     std::wstring shot;
+    std::wstring tipShot;
     std::wstring aboutShot;
     bool exit = false;
     std::wstring editor;
@@ -88,7 +90,7 @@ int Usage() {
                  "usage: ide-sim PROJECT [--register DLL] [--progid ID] [--mode N] [--click] [--pick FORM]\n"
                  "               [--hide-unplaceable] [--plain] [--list] [--tick CONTROL[=OPTS]]... [--generate]\n"
                  "               [--insert] [--remove]\n"
-                 "               [--scroll-end] [--shot FILE.bmp] [--about-shot FILE.bmp] [--exit]\n"
+                 "               [--scroll-end] [--shot FILE.bmp] [--tip-shot FILE.bmp] [--about-shot FILE.bmp] [--exit]\n"
                  "               [--editor vb6|vba] [--print-module FORM]\n");
     return 1;
 }
@@ -136,6 +138,8 @@ bool Parse(int argc, wchar_t** argv, Options& options) {
             options.scrollEnd = true;
         } else if (arg == L"--shot") {
             if (!value(options.shot)) return false;
+        } else if (arg == L"--tip-shot") {
+            if (!value(options.tipShot)) return false;
         } else if (arg == L"--about-shot") {
             if (!value(options.aboutShot)) return false;
         } else if (arg == L"--exit") {
@@ -304,6 +308,19 @@ void DriveWindow(const Options& options, AddInWindow& window, Checks& check) {
     if (!options.shot.empty())
         std::printf("screenshot %s: %s\n", Utf8(options.shot).c_str(),
                     check(window.Screenshot(options.shot), "screenshot") ? "written" : "not written");
+    if (!options.tipShot.empty()) {
+        // A greyed row's boxes are disabled and take no mouse messages: the first row in view that
+        // can be placed.
+        HWND box = nullptr;
+        for (const auto& row : window.Rows()) {
+            box = window.Box(row, AddInWindow::LeftRightMove);
+            if (box && IsWindowEnabled(box)) break;
+            box = nullptr;
+        }
+        const auto tip = window.TipShot(box, options.tipShot);
+        if (check(tip.has_value(), "no tooltip showed"))
+            std::printf("tooltip screenshot %s: \"%s\"\n", Utf8(options.tipShot).c_str(), Utf8(*tip).c_str());
+    }
     if (!options.aboutShot.empty() && check(window.Press(L"&About"), "about")) {
         HWND about = window.AboutBox();
         const bool written = check(about != nullptr, "no About box") && Screenshot(about, options.aboutShot);
